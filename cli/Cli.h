@@ -1,0 +1,71 @@
+// The command-line companion: one small file per command, each registering itself here.
+#pragma once
+
+#include <filesystem>
+#include <iosfwd>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "gamedb/GameDatabase.h"
+#include "platform/Controls.h"
+#include "platform/FileLock.h"
+
+namespace qvm::cli {
+
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitNotFound = 1;  // also "problems found"
+inline constexpr int kExitUsage = 2;     // usage or environment error
+
+struct Context;
+
+struct Command {
+  const char* name;
+  const char* usage;    // arguments, e.g. "KEY"
+  const char* summary;  // one line for --help
+  int (*run)(Context&);
+};
+
+struct Context {
+  std::filesystem::path folder;
+  std::vector<std::string> args;  // the command's arguments, UTF-8
+  std::ostream& out;
+  std::ostream& err;
+  const Command* command = nullptr;
+};
+
+// Commands register themselves with a static `Register` object in their own file.
+struct Register {
+  explicit Register(Command command);
+};
+const std::vector<Command>& Commands();
+
+// Message boxes become lines on stderr.
+class StderrMessageBox : public MessageBox {
+ public:
+  explicit StderrMessageBox(std::ostream& err) : err_(err) {}
+  MessageAnswer Show(std::string_view text, const MessageStyle& style = {}) override;
+
+ private:
+  std::ostream& err_;
+};
+
+// A CP1252 argument; prints a clear error (exit 2 for the caller) when it cannot be held.
+std::optional<std::string> ToCp1252(const std::string& utf8, Context& ctx);
+// Prints a CP1252 text as UTF-8.
+void PrintLine(std::ostream& out, std::string_view cp1252);
+// Prints the problem and the command's usage to stderr; returns kExitUsage.
+int UsageError(Context& ctx, std::string_view problem);
+
+// The game loaded as the window loads it (the folder was checked before any command runs).
+struct Game {
+  GameDatabase db;
+};
+std::unique_ptr<Game> LoadGame(Context& ctx, MessageBox& messages);
+
+// Takes the index lock for a command that writes the index; prints why not and returns false
+// while the window holds it.
+bool LockIndexForWriting(Context& ctx, FileLock& lock);
+
+}  // namespace qvm::cli

@@ -1,0 +1,89 @@
+// Every table of one run: the game's entities (read-only from the game files), the image index,
+// the sorted views and the tree's category roots. Records count from 1 in the game's files;
+// here record k is element k - 1 of its vector.
+#pragma once
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "index/ImageIndex.h"
+#include "index/IndexFile.h"
+#include "platform/Controls.h"
+#include "tree/NodePool.h"
+
+namespace qvm {
+
+inline constexpr int kWrestlerCapacity = 3000;
+inline constexpr int kAliasCapacity = 20;
+inline constexpr int kTeamCapacity = 1000;
+inline constexpr int kStableCapacity = 1000;
+inline constexpr int kStableMemberCapacity = 50;
+inline constexpr int kManagerCapacity = 3000;
+inline constexpr int kTitleCapacity = 3000;
+inline constexpr int kCircuitCapacity = 50;
+
+struct Alias {
+  NodeHandle node = 0;
+  Text text;
+};
+
+struct Wrestler {
+  NodeHandle node = 0;
+  Text name;
+  std::vector<Alias> aliases;  // 1 to 20 once loaded; alias 1 starts as a copy of the name
+};
+
+struct Team {
+  NodeHandle node = 0;
+  Text member1;
+  Text member2;
+  Text name;  // member1 + " and " + member2 when the file gave none
+};
+
+struct Stable {
+  NodeHandle node = 0;
+  Text name;
+  std::vector<int> members;  // wrestler numbers (1-based), 1 to 50
+};
+
+struct Manager {
+  NodeHandle node = 0;
+  Text name;
+};
+
+struct Title {
+  NodeHandle node = 0;
+  Text name;
+};
+
+// The five kinds, in the order of the tree's category roots.
+enum class Kind { Wrestlers = 0, TagTeams = 1, Stables = 2, Managers = 3, Titles = 4 };
+inline constexpr int kKindCount = 5;
+
+// One kind's records in display order: name i with the number (1-based) of its record.
+struct SortedView {
+  std::vector<Text> names;
+  std::vector<int> records;
+};
+
+// What loading had to leave out or could not find, for the CLI's health check.
+struct LoadFinding {
+  std::string kind;    // short word, e.g. "capacity", "missing-file"
+  std::string detail;  // CP1252
+};
+
+struct GameDatabase {
+  std::vector<Wrestler> wrestlers;
+  std::vector<Team> teams;
+  std::vector<Stable> stables;
+  std::vector<Manager> managers;
+  std::vector<Title> titles;
+  ImageIndex imageIndex;
+  IndexFileState indexState;
+  std::array<NodeHandle, kKindCount> categoryRoots{};
+  std::array<SortedView, kKindCount> sortedViews;
+  std::vector<LoadFinding> findings;
+};
+
+}  // namespace qvm

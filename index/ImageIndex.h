@@ -1,0 +1,71 @@
+// Which picture files belong to which entity: keys with ordered, duplicate-free, lower-case
+// picture names, kept in media/index.dat (CP1252, CR LF, key line then "|"-joined names line).
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "tree/NodePool.h"
+
+namespace qvm {
+
+inline constexpr int kIndexEntryCapacity = 4000;
+inline constexpr int kImagesPerEntryCapacity = 100;
+
+struct IndexEntry {
+  Text key;
+  std::vector<Text> images;
+};
+
+// A change to the table, reported to the observer (the crash journal listens).
+struct IndexChange {
+  enum class Kind { NewEntry, ImageAdded, ImageRemoved, EntryRekeyed } kind;
+  int entry;            // 1-based entry number
+  std::string text;     // new key, added name, or removed name
+  int position = 0;     // removed position (1-based)
+};
+
+enum class AddImageResult { Added, AlreadyListed, EntryFull, NoEntry };
+
+class ImageIndex {
+ public:
+  int EntryCount() const { return static_cast<int>(entries_.size()); }
+  // Entry numbers count from 1 and are stable for the run.
+  const IndexEntry& Entry(int number) const { return entries_[static_cast<size_t>(number) - 1]; }
+  const std::vector<IndexEntry>& Entries() const { return entries_; }
+
+  // First entry whose key equals `key` after CP1252 upper-casing of both; 0 when none.
+  int FindEntry(std::string_view key) const;
+  // Appends an entry without images and returns its number; 0 when the table is full.
+  int AppendEntry(std::string_view key);
+  // Lower-cases the name and appends it unless the entry lists it in any case already.
+  AddImageResult AddImage(int entry, std::string_view name);
+  // The entry's last image moves into `position` (1-based) and the count drops by one.
+  void RemoveImage(int entry, int position);
+  // Gives the entry a new key; it keeps its number and its images.
+  void SetKey(int entry, std::string_view key);
+  void Clear() { entries_.clear(); }
+
+  // Appends as read from the file: no capacity check, no change notification.
+  void AppendLoaded(IndexEntry entry) { entries_.push_back(std::move(entry)); }
+
+  void SetObserver(std::function<void(const IndexChange&)> observer) {
+    observer_ = std::move(observer);
+  }
+
+ private:
+  void Notify(IndexChange change) const {
+    if (observer_) observer_(change);
+  }
+  std::vector<IndexEntry> entries_;
+  std::function<void(const IndexChange&)> observer_;
+};
+
+// Parses the bytes of index.dat into `index` (cleared first), texts copied into the pool.
+void ParseImageIndex(std::string_view bytes, ImageIndex& index);
+// The exact bytes of index.dat for `index`.
+std::string SerializeImageIndex(const ImageIndex& index);
+
+}  // namespace qvm

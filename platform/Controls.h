@@ -1,0 +1,151 @@
+// The operations through which the core reads and changes the window's controls. Two
+// implementations exist: in memory (unit tests, the CLI) and Qt (the window). Texts are CP1252.
+// The program's own calls never send notifications; only the user's actions do.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qvm {
+
+// Opaque non-zero handle of a tree node, stable for the run; 0 means no node.
+using NodeHandle = std::uintptr_t;
+
+// Control identifiers of the main window; the dispatch addresses controls by them.
+namespace id {
+inline constexpr int kItemsTree = 1001;
+inline constexpr int kMembersList = 1002;
+inline constexpr int kRecordText = 1004;
+inline constexpr int kImagesList = 1005;
+inline constexpr int kAddImagesButton = 1006;
+inline constexpr int kIndexLineText = 1008;
+inline constexpr int kMembersLabel = 1010;
+inline constexpr int kRecordLabel = 1011;
+inline constexpr int kImagesLabel = 1012;
+inline constexpr int kIndexLineLabel = 1013;
+inline constexpr int kExitButton = 1014;
+inline constexpr int kImageInfoText = 1015;
+inline constexpr int kStrayLabel = 1016;
+inline constexpr int kStrayList = 1017;
+inline constexpr int kRefreshButton = 1018;
+inline constexpr int kMatchText = 1019;
+inline constexpr int kShowText = 1020;
+inline constexpr int kShowLabel = 1021;
+inline constexpr int kMatchLabel = 1022;
+inline constexpr int kSaveChangesButton = 1025;
+}  // namespace id
+
+// Any control: its window text, enabled and visible state.
+class Control {
+ public:
+  virtual ~Control() = default;
+  virtual void SetText(std::string_view text) = 0;
+  virtual std::string Text() const = 0;
+  virtual void SetEnabled(bool enabled) = 0;
+  virtual bool IsEnabled() const = 0;
+  virtual void SetVisible(bool visible) = 0;
+  virtual bool IsVisible() const = 0;
+};
+
+// A sorted list box with extended selection: the current item (focus) is kept apart from the
+// set of selected items. Indexes count from 0; -1 means none.
+class ListBox : public Control {
+ public:
+  virtual int Count() const = 0;
+  virtual int Current() const = 0;
+  // Makes `index` the current item and the only selected one; -1 clears both.
+  virtual int SetCurrent(int index) = 0;
+  virtual int SelCount() const = 0;
+  // Indexes of the selected items in list order, at most `maxCount`.
+  virtual std::vector<int> SelItems(int maxCount) const = 0;
+  // Selects or deselects one item, or every item with index -1. Returns -1 for a bad index.
+  virtual int SetSel(bool select, int index) = 0;
+  // First item after `start` equal to `text` without regard to case, wrapping; -1 if none.
+  virtual int FindExact(int start, std::string_view text) const = 0;
+  // The item's text; index < 0 means the current item; "" when there is no such item.
+  virtual std::string ItemText(int index) const = 0;
+  // Inserts at the place the list order gives; returns the new item's index.
+  virtual int AddString(std::string_view text) = 0;
+  // Removes the item at a 0-based index (callers that count from 1 subtract one).
+  virtual int DeleteString(int index) = 0;
+  virtual void ResetContent() = 0;
+};
+
+// The entity tree: nodes are only ever appended.
+class TreeView : public Control {
+ public:
+  // Appends a node with `text` as the last child of `parent` (0: top level); 0 on failure.
+  virtual NodeHandle InsertItem(NodeHandle parent, std::string_view text) = 0;
+  // Marks a node as having children (it shows an expand button).
+  virtual bool SetHasChildren(NodeHandle node) = 0;
+  // The node's text, at most 255 characters; empty optional when the tree cannot give it.
+  virtual std::optional<std::string> ItemText(NodeHandle node) const = 0;
+  virtual NodeHandle Parent(NodeHandle node) const = 0;
+  virtual NodeHandle NextSibling(NodeHandle node) const = 0;
+  virtual NodeHandle FirstChild(NodeHandle node) const = 0;
+  // The selected node; 0 when none.
+  virtual NodeHandle Selection() const = 0;
+};
+
+// Message boxes: no owner, the program title as caption.
+struct MessageStyle {
+  bool yesNo = false;        // Yes and No instead of a single OK
+  bool exclamation = false;  // the exclamation icon
+  bool defaultNo = false;    // No is the default button
+};
+enum class MessageAnswer { Ok, Yes, No };
+
+class MessageBox {
+ public:
+  virtual ~MessageBox() = default;
+  virtual MessageAnswer Show(std::string_view text, const MessageStyle& style = {}) = 0;
+};
+
+// What the open-file dialog asks for and what it answers.
+struct OpenFileRequest {
+  std::string title;               // "QVM 7 Visualizer"
+  std::filesystem::path startFolder;
+  // (description, pattern) pairs; patterns match without regard to case.
+  std::vector<std::pair<std::string, std::string>> filters;
+  bool multiSelect = true;
+  bool mustExist = true;
+};
+struct FileChoice {
+  std::filesystem::path sourceFolder;           // the folder the files were picked in
+  std::vector<std::filesystem::path> names;     // bare file names, in the dialog's order
+};
+
+class FileDialog {
+ public:
+  virtual ~FileDialog() = default;
+  // Empty optional when the user cancelled.
+  virtual std::optional<FileChoice> ChooseImageFiles(const OpenFileRequest& request) = 0;
+};
+
+// The seven calls the preview needs of the imaging library.
+class ImagingLibrary {
+ public:
+  virtual ~ImagingLibrary() = default;
+  virtual void OpenGfx(int x, int y, int width, int height, int flags) = 0;
+  virtual void GfxWindow(int value) = 0;
+  // colour as a COLORREF: red in the low byte, then green, then blue.
+  virtual void BrushColor(std::uint32_t colorRef) = 0;
+  virtual void GfxCLS() = 0;
+  // which 1: width, 2: height, in pixels; 0 for a file that is missing or cannot be read.
+  virtual int ImageParam(const std::filesystem::path& file, int which) = 0;
+  virtual int GfxConvert(int axis, int pixels) = 0;
+  virtual int StretchImage(const std::filesystem::path& file, int width, int height) = 0;
+};
+
+// Reaches a control of the main window by its identifier (show, hide, enable).
+class ControlHost {
+ public:
+  virtual ~ControlHost() = default;
+  virtual Control* ControlById(int controlId) = 0;
+};
+
+}  // namespace qvm

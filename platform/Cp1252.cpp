@@ -1,0 +1,147 @@
+#include "platform/Cp1252.h"
+
+#include <array>
+
+namespace qvm {
+namespace {
+
+// 0x80..0x9F; the undefined bytes 81 8D 8F 90 9D keep their C1 code points, as Windows does.
+constexpr std::array<char16_t, 32> kHigh = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+struct CaseTables {
+  std::array<unsigned char, 256> upper{};
+  std::array<unsigned char, 256> lower{};
+  constexpr CaseTables() {
+    for (int i = 0; i < 256; ++i) upper[i] = lower[i] = static_cast<unsigned char>(i);
+    auto pair = [this](int up, int low) {
+      upper[low] = static_cast<unsigned char>(up);
+      lower[up] = static_cast<unsigned char>(low);
+    };
+    for (int c = 'A'; c <= 'Z'; ++c) pair(c, c + 32);
+    for (int c = 0xC0; c <= 0xDE; ++c) {
+      if (c != 0xD7) pair(c, c + 32);  // x multiplication sign has no case
+    }
+    pair(0x8A, 0x9A);  // S caron
+    pair(0x8C, 0x9C);  // OE
+    pair(0x8E, 0x9E);  // Z caron
+    pair(0x9F, 0xFF);  // Y diaeresis
+  }
+};
+constexpr CaseTables kCase;
+
+void AppendUtf8(std::string& out, char32_t cp) {
+  if (cp < 0x80) {
+    out += static_cast<char>(cp);
+  } else if (cp < 0x800) {
+    out += static_cast<char>(0xC0 | (cp >> 6));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    out += static_cast<char>(0xE0 | (cp >> 12));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  }
+}
+
+std::optional<unsigned char> ByteOfCodePoint(char32_t cp) {
+  if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) return static_cast<unsigned char>(cp);
+  for (int i = 0; i < 32; ++i) {
+    if (kHigh[i] == cp) return static_cast<unsigned char>(0x80 + i);
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+unsigned char UpperCp1252(unsigned char c) { return kCase.upper[c]; }
+unsigned char LowerCp1252(unsigned char c) { return kCase.lower[c]; }
+
+std::string UpperCp1252(std::string_view text) {
+  std::string out(text);
+  for (char& ch : out) ch = static_cast<char>(kCase.upper[static_cast<unsigned char>(ch)]);
+  return out;
+}
+
+std::string LowerCp1252(std::string_view text) {
+  std::string out(text);
+  for (char& ch : out) ch = static_cast<char>(kCase.lower[static_cast<unsigned char>(ch)]);
+  return out;
+}
+
+bool EqualIgnoringCaseCp1252(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (kCase.upper[static_cast<unsigned char>(a[i])] !=
+        kCase.upper[static_cast<unsigned char>(b[i])])
+      return false;
+  }
+  return true;
+}
+
+bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    unsigned char x = static_cast<unsigned char>(a[i]);
+    unsigned char y = static_cast<unsigned char>(b[i]);
+    if (x >= 'a' && x <= 'z') x -= 32;
+    if (y >= 'a' && y <= 'z') y -= 32;
+    if (x != y) return false;
+  }
+  return true;
+}
+
+char32_t CodePointOfCp1252(unsigned char c) {
+  if (c >= 0x80 && c < 0xA0) return kHigh[c - 0x80];
+  return c;
+}
+
+std::string Utf8FromCp1252(std::string_view text) {
+  std::string out;
+  out.reserve(text.size() + text.size() / 4);
+  for (char ch : text) AppendUtf8(out, CodePointOfCp1252(static_cast<unsigned char>(ch)));
+  return out;
+}
+
+std::optional<std::string> Cp1252FromUtf8(std::string_view utf8) {
+  std::string out;
+  out.reserve(utf8.size());
+  size_t i = 0;
+  while (i < utf8.size()) {
+    unsigned char b = static_cast<unsigned char>(utf8[i]);
+    char32_t cp;
+    size_t len;
+    if (b < 0x80) {
+      cp = b;
+      len = 1;
+    } else if ((b & 0xE0) == 0xC0) {
+      cp = b & 0x1F;
+      len = 2;
+    } else if ((b & 0xF0) == 0xE0) {
+      cp = b & 0x0F;
+      len = 3;
+    } else if ((b & 0xF8) == 0xF0) {
+      cp = b & 0x07;
+      len = 4;
+    } else {
+      return std::nullopt;
+    }
+    if (i + len > utf8.size()) return std::nullopt;
+    for (size_t k = 1; k < len; ++k) {
+      unsigned char cont = static_cast<unsigned char>(utf8[i + k]);
+      if ((cont & 0xC0) != 0x80) return std::nullopt;
+      cp = (cp << 6) | (cont & 0x3F);
+    }
+    // Overlong forms would let two spellings reach one name.
+    if ((len == 2 && cp < 0x80) || (len == 3 && cp < 0x800) || (len == 4 && cp < 0x10000))
+      return std::nullopt;
+    auto byte = ByteOfCodePoint(cp);
+    if (!byte) return std::nullopt;
+    out += static_cast<char>(*byte);
+    i += len;
+  }
+  return out;
+}
+
+}  // namespace qvm

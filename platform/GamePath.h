@@ -1,0 +1,32 @@
+// Maps the game's relative paths ("DATA\WRESTLRS.DAT", CP1252, "\" as separator) to real files
+// below the game folder, matching every component without regard to letter case: game folders
+// often come from Windows, where "Data" and "DATA" are the same folder.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string_view>
+
+namespace qvm {
+
+// The real path of `gamePath` below `root`. Each component that exists in some letter case is
+// spelled as on disk (an exact match wins; among several case variants the first in byte order
+// of their UTF-8 names); components that do not exist keep the spelling given, so the result is
+// also the path to create. Empty when the path would leave the game folder (an absolute path, a
+// drive letter, a ".." component) or a component cannot be expressed.
+std::optional<std::filesystem::path> ResolveGamePath(const std::filesystem::path& root,
+                                                     std::string_view gamePath);
+
+// One CP1252 file name inside `folder`, matched without regard to case as above. Empty when
+// the name is no plain file name (empty, ".", "..", or holds "/", "\" or NUL).
+std::optional<std::filesystem::path> ResolveNameInFolder(const std::filesystem::path& folder,
+                                                         std::string_view name);
+
+// True for a name that may stand for a file inside a folder: not empty, not "." or "..", and
+// without "/", "\", ":" or NUL.
+bool IsPlainFileName(std::string_view name);
+
+// True when `path` is an existing regular file (symbolic links followed).
+bool IsRegularFile(const std::filesystem::path& path);
+
+}  // namespace qvm

@@ -1,0 +1,88 @@
+#include "app/Startup.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/FileLock.h"
+#include "tests/unit/RecordingMessageBox.h"
+#include "tests/unit/TestFolder.h"
+
+namespace qvm {
+namespace {
+
+using test::RecordingMessageBox;
+using test::TempFolder;
+
+TEST(Startup, TitleComesFromTheVersionMarker) {
+  EXPECT_EQ(BuildNumber(), "1.514");
+  EXPECT_EQ(ProgramTitle(), "QVM 7 Visualizer Image Wizard, Build 1.514");
+}
+
+TEST(Startup, FolderCheckWantsAnOpenableRegularFile) {
+  struct Case { const char* name; void (*make)(const std::filesystem::path&); bool ok; };
+  const Case cases[] = {
+      {"no marker", [](const std::filesystem::path&) {}, false},
+      {"empty marker", [](const std::filesystem::path& p) { test::WriteBytes(p / "qvm.vrs", ""); }, true},
+      {"folder named like the marker",
+       [](const std::filesystem::path& p) { std::filesystem::create_directory(p / "qvm.vrs"); }, false},
+      {"dangling link",
+       [](const std::filesystem::path& p) { std::filesystem::create_symlink(p / "gone", p / "qvm.vrs"); },
+       false},
+      {"link to a file",
+       [](const std::filesystem::path& p) {
+         test::WriteBytes(p / "real", "x");
+         std::filesystem::create_symlink(p / "real", p / "qvm.vrs");
+       },
+       true},
+  };
+  for (const Case& c : cases) {
+    TempFolder folder;
+    c.make(folder.path());
+    EXPECT_EQ(IsGameFolder(folder.path()), c.ok) << c.name;
+  }
+}
+
+TEST(Startup, AFailedFolderCheckShowsOneMessageAndTouchesNothing) {
+  TempFolder folder;
+  test::WriteBytes(folder / "MEDIA/index.dat", "K\r\nA.JPG\r\n");
+  std::filesystem::create_directory(folder / "qvm.vrs");
+  RecordingMessageBox messages;
+  bool windowRan = false;
+  RunWizard(folder.path(), messages, [&](GameDatabase&) { windowRan = true; });
+  EXPECT_FALSE(windowRan);
+  EXPECT_EQ(messages.texts,
+            std::vector<std::string>{"This program needs to be run from the main QVM 7 SE folder."});
+  EXPECT_FALSE(std::filesystem::exists(folder / "media"));
+  EXPECT_EQ(test::ReadBytes(folder / "MEDIA/index.dat"), "K\r\nA.JPG\r\n");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder / "MEDIA"), {}), 1);
+}
+
+TEST(Startup, TheIndexIsWrittenAfterTheWindowCloses) {
+  test::GameFolder game;
+  game.Write("media/index.dat", "K\r\nA.JPG|a.jpg");
+  RecordingMessageBox messages;
+  std::string seenWhileOpen;
+  RunWizard(game.path(), messages, [&](GameDatabase& db) {
+    seenWhileOpen = game.Read("media/index.dat");
+    EXPECT_EQ(db.imageIndex.EntryCount(), 1);
+  });
+  EXPECT_EQ(seenWhileOpen, "K\r\nA.JPG|a.jpg");
+  EXPECT_EQ(game.Read("media/index.dat"), "K\r\na.jpg\r\n");
+  EXPECT_TRUE(messages.texts.empty());
+}
+
+TEST(Startup, ASecondWizardOnTheSameGameEndsWithoutTouchingTheIndex) {
+  test::GameFolder game;
+  game.Write("media/index.dat", "K\r\nA.JPG\r\n");
+  FileLock other;  // another process's lock: flock locks belong to the open file description
+  ASSERT_EQ(other.TryLock(game / "media/index.dat.lock"), LockResult::Locked);
+  RecordingMessageBox messages;
+  bool windowRan = false;
+  RunWizard(game.path(), messages, [&](GameDatabase&) { windowRan = true; });
+  EXPECT_FALSE(windowRan);
+  ASSERT_EQ(messages.texts.size(), 1u);
+  EXPECT_EQ(messages.texts[0], std::string(kAlreadyOpenMessage));
+  EXPECT_EQ(game.Read("media/index.dat"), "K\r\nA.JPG\r\n");
+}
+
+}  // namespace
+}  // namespace qvm

@@ -1,0 +1,52 @@
+// A fresh temporary folder per test, removed afterwards.
+#pragma once
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <string_view>
+
+#include <stdlib.h>
+
+namespace qvm::test {
+
+class TempFolder {
+ public:
+  TempFolder() {
+    std::string tmpl = (std::filesystem::temp_directory_path() / "qvm-test-XXXXXX").string();
+    path_ = mkdtemp(tmpl.data());
+  }
+  ~TempFolder() {
+    std::error_code ec;
+    std::filesystem::permissions(path_, std::filesystem::perms::owner_all, ec);
+    std::filesystem::remove_all(path_, ec);
+  }
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+  const std::filesystem::path& path() const { return path_; }
+  std::filesystem::path operator/(std::string_view rel) const { return path_ / rel; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+inline void WriteBytes(const std::filesystem::path& path, std::string_view bytes) {
+  std::filesystem::create_directories(path.parent_path());
+  std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+inline std::string ReadBytes(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// A game folder: qvm.vrs plus whatever the test writes.
+class GameFolder : public TempFolder {
+ public:
+  GameFolder() { WriteBytes(path() / "qvm.vrs", ""); }
+  void Write(std::string_view rel, std::string_view bytes) const { WriteBytes(path() / rel, bytes); }
+  std::string Read(std::string_view rel) const { return ReadBytes(path() / rel); }
+};
+
+}  // namespace qvm::test

@@ -1,5 +1,7 @@
 #include "gamedb/LoadGameDatabase.h"
 
+#include "tree/SortedView.h"
+
 namespace qvm {
 
 void LoadGameDatabase(const std::filesystem::path& gameFolder, GameDatabase& db,

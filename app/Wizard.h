@@ -1,0 +1,57 @@
+// The state of one window session that the core's operations share: the game, the controls
+// they reach through the control interfaces, and the selection state.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+#include "gamedb/GameDatabase.h"
+#include "platform/Controls.h"
+
+namespace qvm {
+
+// The controls of the main window as the core sees them. Every pointer is set by whoever
+// builds the window (the Qt shell, or a test with in-memory controls).
+struct WizardControls {
+  TreeView* itemsTree = nullptr;
+  ListBox* membersList = nullptr;
+  Control* recordText = nullptr;
+  ListBox* imagesList = nullptr;
+  Control* addImagesButton = nullptr;
+  Control* indexLineText = nullptr;
+  Control* imageInfoText = nullptr;
+  ListBox* strayList = nullptr;
+  Control* showText = nullptr;
+  Control* matchText = nullptr;
+  ControlHost* host = nullptr;  // every control by identifier (show/hide)
+  MessageBox* messages = nullptr;
+  FileDialog* fileDialog = nullptr;
+  ImagingLibrary* imaging = nullptr;
+};
+
+// Kind of the record being edited.
+enum RecordKind : int {
+  kNoRecord = 0,
+  kWrestlerRecord = 1,
+  kTeamRecord = 2,
+  kStableRecord = 3,
+  kManagerRecord = 4,
+  kTitleRecord = 5,
+};
+
+struct Wizard {
+  std::filesystem::path gameFolder;
+  GameDatabase& db;
+  WizardControls c;
+
+  // Selection state.
+  NodeHandle lastTreeItem = 0;
+  int currentRecordKind = kNoRecord;
+  std::string currentName;  // CP1252
+
+  // Size of the preview area in pixels, fixed when the window is built.
+  int previewWidth = 0;
+  int previewHeight = 0;
+};
+
+}  // namespace qvm

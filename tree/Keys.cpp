@@ -14,3 +14,11 @@ std::vector<Text> GetImages(const ImageIndex& index, std::string_view key, bool*
 }
 
 }  // namespace qvm
+
+namespace qvm {
+
+void ShowImagesForKey(Wizard&, std::string_view) {}
+void PickMemberName(Wizard&) {}
+void PickStableMembers(Wizard&) {}
+
+}  // namespace qvm

@@ -14,3 +14,16 @@ namespace qvm {
 std::vector<Text> GetImages(const ImageIndex& index, std::string_view key, bool* found = nullptr);
 
 }  // namespace qvm
+
+#include "app/Wizard.h"
+
+namespace qvm {
+
+// Shows `key` in IndexLineText and its images in the ImagesList; previews the first.
+void ShowImagesForKey(Wizard& w, std::string_view key);
+// The current MembersList entry is the key (wrestler names).
+void PickMemberName(Wizard& w);
+// The stable key from the selected MembersList entries; enables the add button.
+void PickStableMembers(Wizard& w);
+
+}  // namespace qvm

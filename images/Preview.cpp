@@ -1,0 +1,8 @@
+#include "images/Preview.h"
+
+namespace qvm {
+
+void ShowPreview(Wizard&, bool) {}
+void ResetSelectionView(Wizard&) {}
+
+}  // namespace qvm

@@ -1,0 +1,14 @@
+// The preview of the current picture and its size and aspect-ratio report.
+#pragma once
+
+#include "app/Wizard.h"
+
+namespace qvm {
+
+// Clears the preview area and draws the current item of the ImagesList (or of the StrayList
+// when `fromStrayList`), then writes the report into ImageInfoText.
+void ShowPreview(Wizard& w, bool fromStrayList);
+// Empties the selection-dependent controls and clears the preview.
+void ResetSelectionView(Wizard& w);
+
+}  // namespace qvm

@@ -1,0 +1,7 @@
+#include "tree/Selection.h"
+
+namespace qvm {
+
+void SelectNode(Wizard&) {}
+
+}  // namespace qvm

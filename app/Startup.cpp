@@ -8,6 +8,8 @@
 #include <system_error>
 
 #include "gamedb/LoadGameDatabase.h"
+#include "index/Journal.h"
+#include "platform/FileIo.h"
 #include "platform/FileLock.h"
 
 namespace qvm {
@@ -27,6 +29,12 @@ std::string BuildNumber() {
 const std::string& ProgramTitle() {
   static const std::string title = "QVM 7 Visualizer Image Wizard, Build " + BuildNumber();
   return title;
+}
+
+std::string RestoredChangesMessage(int count) {
+  return "The wizard did not close normally last time. " + std::to_string(count) +
+         (count == 1 ? " change" : " changes") +
+         " to the picture assignments, kept in media/index.dat.journal, were restored.";
 }
 
 bool IsGameFolder(const fs::path& folder) {
@@ -55,10 +63,36 @@ int RunWizard(const fs::path& folder, MessageBox& messages,
     ReleasePool();
     return 1;
   }
+  RemoveSaveLeftovers(folder);
   auto db = std::make_unique<GameDatabase>();
   LoadGameDatabase(folder, *db, messages);
+
+  // Changes of a run that never reached its save are replayed onto the stored index.
+  fs::path journalPath = JournalPath(folder);
+  int restored = 0;
+  if (auto pending = ReadWholeFile(journalPath); pending && !pending->empty()) {
+    restored = ReplayJournal(*pending, db->imageIndex);
+    if (restored > 0) messages.Show(RestoredChangesMessage(restored));
+  }
+  Journal journal;
+  bool journalOk = journal.Open(journalPath);
+  int changes = 0;
+  db->imageIndex.SetObserver([&](const IndexChange& change) {
+    ++changes;
+    if (journalOk && !journal.Append(change)) {
+      journalOk = false;
+      messages.Show("Changes cannot be written to media/index.dat.journal; they are kept in "
+                    "memory and saved when the window closes.");
+    }
+  });
+
   runMainWindow(*db);
-  SaveImageIndex(folder, db->imageIndex, db->indexState, messages);
+
+  db->imageIndex.SetObserver(nullptr);
+  bool saved = SaveImageIndex(folder, db->imageIndex, db->indexState, messages);
+  journal.Close();
+  // Until the index holds them, the journal is the only copy of this run's changes.
+  if (saved || (changes == 0 && restored == 0)) fs::remove(journalPath, ec);
   db.reset();
   ReleasePool();
   return 0;

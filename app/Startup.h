@@ -18,6 +18,9 @@ inline constexpr std::string_view kAlreadyOpenMessage =
     "This game is already open in another QVM 7 Visualizer Image Wizard window.\n"
     "Close that window first.";
 
+// Told at start when a crash journal was replayed; "%d" is the number of changes.
+std::string RestoredChangesMessage(int count);
+
 // "QVM 7 Visualizer Image Wizard, Build " + the third "#"-field of the version marker.
 const std::string& ProgramTitle();
 // The build number alone, as the marker gives it ("1.514").

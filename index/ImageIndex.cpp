@@ -40,7 +40,7 @@ int ImageIndex::FindEntry(std::string_view key) const {
 int ImageIndex::AppendEntry(std::string_view key) {
   if (EntryCount() >= kIndexEntryCapacity) return 0;
   entries_.push_back(IndexEntry{PoolString(key), {}});
-  Notify({IndexChange::Kind::NewEntry, EntryCount(), std::string(key)});
+  Notify({IndexChange::Kind::NewEntry, EntryCount(), std::string(key), std::string(key)});
   return EntryCount();
 }
 
@@ -54,24 +54,27 @@ AddImageResult ImageIndex::AddImage(int entry, std::string_view name) {
   if (static_cast<int>(e.images.size()) >= kImagesPerEntryCapacity)
     return AddImageResult::EntryFull;
   e.images.push_back(PoolString(lower));
-  Notify({IndexChange::Kind::ImageAdded, entry, lower});
+  Notify({IndexChange::Kind::ImageAdded, entry, std::string(e.key), lower});
   return AddImageResult::Added;
 }
 
 void ImageIndex::RemoveImage(int entry, int position) {
   if (entry < 1 || entry > EntryCount()) return;
-  auto& images = entries_[static_cast<size_t>(entry) - 1].images;
+  IndexEntry& e = entries_[static_cast<size_t>(entry) - 1];
+  auto& images = e.images;
   if (position < 1 || position > static_cast<int>(images.size())) return;
   std::string removed(images[static_cast<size_t>(position) - 1]);
   images[static_cast<size_t>(position) - 1] = images.back();
   images.pop_back();
-  Notify({IndexChange::Kind::ImageRemoved, entry, removed, position});
+  Notify({IndexChange::Kind::ImageRemoved, entry, std::string(e.key), removed, position});
 }
 
 void ImageIndex::SetKey(int entry, std::string_view key) {
   if (entry < 1 || entry > EntryCount()) return;
-  entries_[static_cast<size_t>(entry) - 1].key = PoolString(key);
-  Notify({IndexChange::Kind::EntryRekeyed, entry, std::string(key)});
+  IndexEntry& e = entries_[static_cast<size_t>(entry) - 1];
+  std::string previous(e.key);
+  e.key = PoolString(key);
+  Notify({IndexChange::Kind::EntryRekeyed, entry, previous, std::string(key)});
 }
 
 void ParseImageIndex(std::string_view bytes, ImageIndex& index) {

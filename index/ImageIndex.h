@@ -23,7 +23,8 @@ struct IndexEntry {
 struct IndexChange {
   enum class Kind { NewEntry, ImageAdded, ImageRemoved, EntryRekeyed } kind;
   int entry;            // 1-based entry number
-  std::string text;     // new key, added name, or removed name
+  std::string key;      // the entry's key before the change (the new key for NewEntry)
+  std::string text;     // added name, removed name, or the new key
   int position = 0;     // removed position (1-based)
 };
 

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <functional>
 #include <system_error>
 
 #include "platform/FileIo.h"
@@ -25,7 +26,19 @@ void KeepUnsaved(const fs::path& indexPath, const std::string& bytes, std::strin
   messages.Show(message);
 }
 
+std::size_t HashBytes(std::string_view bytes) { return std::hash<std::string_view>{}(bytes); }
+
 }  // namespace
+
+void RemoveSaveLeftovers(const fs::path& gameFolder) {
+  fs::path index = IndexFilePath(gameFolder);
+  for (const char* suffix : {".new", ".bak.new", ".unsaved.new"}) {
+    fs::path leftover = index;
+    leftover += suffix;
+    std::error_code ec;
+    fs::remove(leftover, ec);
+  }
+}
 
 fs::path MediaFolder(const fs::path& gameFolder) {
   return *ResolveGamePath(gameFolder, "media");
@@ -49,7 +62,7 @@ IndexFileState LoadImageIndex(const fs::path& gameFolder, ImageIndex& index,
     return IndexFileState{false};
   }
   ParseImageIndex(*bytes, index);
-  return IndexFileState{true};
+  return IndexFileState{true, bytes->size(), HashBytes(*bytes)};
 }
 
 bool SaveImageIndex(const fs::path& gameFolder, const ImageIndex& index,
@@ -63,7 +76,16 @@ bool SaveImageIndex(const fs::path& gameFolder, const ImageIndex& index,
                 messages);
     return false;
   }
-  if (auto old = ReadWholeFile(path)) {
+  auto old = ReadWholeFile(path);
+  if (old && (old->size() != state.loadedSize || HashBytes(*old) != state.loadedHash)) {
+    MessageStyle ask{.yesNo = true, .exclamation = true, .defaultNo = true};
+    if (messages.Show(kIndexChangedQuestion, ask) != MessageAnswer::Yes) {
+      KeepUnsaved(path, bytes, "media/index.dat was left as the other program wrote it.\n",
+                  messages);
+      return false;
+    }
+  }
+  if (old) {
     fs::path backup = path;
     backup += ".bak";
     WriteFileAtomically(backup, *old, nullptr);  // a missing backup never blocks the save

@@ -1,0 +1,40 @@
+// The crash journal beside the index: every change to the table is appended (and flushed)
+// before the screen shows it, so a run that ends without saving loses nothing. A normal close
+// saves the index and removes the journal; the next start after a crash replays it.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+#include "index/ImageIndex.h"
+
+namespace qvm {
+
+std::filesystem::path JournalPath(const std::filesystem::path& gameFolder);
+
+class Journal {
+ public:
+  Journal() = default;
+  ~Journal();
+  Journal(const Journal&) = delete;
+  Journal& operator=(const Journal&) = delete;
+
+  // Opens (creating or appending to) the journal file. False when it cannot be opened.
+  bool Open(const std::filesystem::path& path);
+  // Appends one change and flushes it to disk. False when that failed.
+  bool Append(const IndexChange& change);
+  void Close();
+  bool IsOpen() const { return fd_ >= 0; }
+
+ private:
+  int fd_ = -1;
+};
+
+// One change as a journal line (without line end).
+std::string EncodeJournalRecord(const IndexChange& change);
+
+// Applies the journal's records to `index` in order; returns how many changes it restored.
+// Damaged or incomplete lines (a crash in the middle of a write) are skipped.
+int ReplayJournal(std::string_view bytes, ImageIndex& index);
+
+}  // namespace qvm

@@ -4,7 +4,10 @@ BUILDTYPE ?= RelWithDebInfo
 JOBS      ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build test demo bench format clean
+.PHONY: all deps configure build test demo bench fuzz stress format clean
+
+FUZZ_SECONDS ?= 60
+STRESS_RUNS ?= 10000
 
 all: build
 
@@ -25,6 +28,18 @@ demo: build
 
 bench: build
 	@scripts/run-bench $(BUILD)
+
+# Long libFuzzer runs (clang, ASan, UBSan); crashes land in tests/fuzz/crashes/ and are replayed
+# by `make test` from then on.
+fuzz: deps
+	@cmake -S . -B $(BUILD)-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DCMAKE_CXX_COMPILER=clang++ -DQVM_FUZZ=ON >/dev/null
+	@cmake --build $(BUILD)-fuzz -j $(JOBS)
+	@scripts/run-fuzz $(BUILD)-fuzz $(FUZZ_SECONDS)
+
+# Long variants of the crash tests.
+stress: build
+	@cd $(BUILD) && QVM_STRESS_RUNS=$(STRESS_RUNS) ./tests/qvm-unit-tests --gtest_filter='CrashSafety.*'
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i

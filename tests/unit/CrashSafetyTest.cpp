@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <iostream>
 #include <random>
 #include <thread>
@@ -33,7 +34,8 @@ TEST(CrashSafety, KillingASaveLeavesTheOldOrTheNewFileAndNoLeftovers) {
   const std::string a = Table('a', 400), b = Table('b', 500);
   game.Write("media/index.dat", a);
   std::mt19937 random(1234);
-  const int runs = 1000;
+  const char* stress = std::getenv("QVM_STRESS_RUNS");
+  const int runs = stress ? std::atoi(stress) : 1000;
   int damaged = 0, leftovers = 0, sawNew = 0;
   for (int run = 0; run < runs; ++run) {
     pid_t child = fork();

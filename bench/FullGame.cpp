@@ -1,0 +1,189 @@
+// qvm-full-game FOLDER [--pictures N]: writes a game folder with every table at its capacity,
+// in the game's own file formats, for the benchmarks.
+#include <QColor>
+#include <QImage>
+#include <QImageWriter>
+#include <QPainter>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kWrestlers = 3000, kAliases = 20, kTeams = 1000, kStables = 1000, kMembers = 50;
+constexpr int kManagers = 3000, kTitles = 3000, kCircuits = 50, kEntries = 4000, kPerEntry = 100;
+
+void Write(const fs::path& path, const std::string& bytes) {
+  fs::create_directories(path.parent_path());
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// A record file and its offset file: the count, then the records; the offsets listed in the
+// .idx, one per line.
+void WritePair(const fs::path& dat, const std::vector<std::string>& records) {
+  std::string data = std::to_string(records.size()) + "\r\n";
+  std::string idx;
+  for (const std::string& r : records) {
+    idx += std::to_string(data.size()) + "\r\n";
+    data += r;
+  }
+  Write(dat, data);
+  fs::path i = dat;
+  i.replace_extension(".idx");
+  Write(i, idx);
+}
+
+const char* const kFirst[] = {"Ace", "Blaze", "Crusher", "Duke", "Eagle", "Fury", "Ghost",
+                              "Hammer", "Iron", "Jet", "King", "Lynx", "Mad", "Nitro", "Omega",
+                              "Psycho", "Quake", "Rage", "Storm", "Titan", "\xC9lan", "Vortex",
+                              "Wolf", "Xeno", "Yukon", "Zeus"};
+const char* const kSuffix[] = {"", " Jr.", " II", " the Great", " X", " Supreme", " Kid",
+                               " Sr.", " III", " Prime", " Max", " Ultra", " Mega", " Neo",
+                               " Zero", " One", " Red", " Blue", " Gold", " Black"};
+
+std::string WrestlerName(int k) {  // k from 1
+  return std::string(kFirst[(k * 7) % 26]) + " " + kFirst[(k / 26) % 26] + " " + std::to_string(k);
+}
+
+std::string Stats(int seed) {
+  std::string s;
+  for (int i = 0; i < 12; ++i) s += std::to_string((seed * 31 + i * 17) % 100) + "\r\n";
+  return s;
+}
+
+void WritePictures(const fs::path& media, int count) {
+  // Most pictures are tiny; one encoded JPEG copied under every name.
+  QImage tiny(8, 10, QImage::Format_RGB32);
+  tiny.fill(QColor(120, 40, 40));
+  fs::path tinyJpg = media / "tiny-jpg.tmp", tinyBmp = media / "tiny-bmp.tmp";
+  tiny.save(QString::fromStdString(tinyJpg.string()), "JPG");
+  tiny.save(QString::fromStdString(tinyBmp.string()), "BMP");
+  for (int i = 0; i < count; ++i) {
+    char name[32];
+    bool bmp = i % 10 == 9;
+    std::snprintf(name, sizeof name, "Pic%05d.%s", i, bmp ? "bmp" : "jpg");
+    fs::copy_file(bmp ? tinyBmp : tinyJpg, media / name, fs::copy_options::overwrite_existing);
+  }
+  fs::remove(tinyJpg);
+  fs::remove(tinyBmp);
+  auto picture = [](int w, int h) {
+    QImage img(w, h, QImage::Format_RGB32);
+    QPainter p(&img);
+    for (int y = 0; y < h; y += h / 16)
+      p.fillRect(0, y, w, h / 16, QColor::fromHsv((y * 360 / h) % 360, 160, 200));
+    p.setPen(QPen(Qt::white, w / 100));
+    p.drawEllipse(w / 4, h / 4, w / 2, h / 2);
+    return img;
+  };
+  QImage big = picture(6000, 4000);
+  auto save = [&](const QImage& img, const fs::path& path, const char* format, bool progressive) {
+    QImageWriter writer(QString::fromStdString(path.string()), format);
+    writer.setQuality(85);
+    writer.setProgressiveScanWrite(progressive);
+    writer.write(img);
+  };
+  save(big, media / "big-baseline.jpg", "jpg", false);
+  save(big, media / "big-progressive.jpg", "jpg", true);
+  save(picture(1200, 1500), media / "portrait-1200x1500.jpg", "jpg", false);
+  save(big.convertToFormat(QImage::Format_RGB888), media / "big-24bit.bmp", "bmp", false);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: qvm-full-game FOLDER [--pictures N]\n");
+    return 2;
+  }
+  fs::path root = argv[1];
+  int pictures = 20000;
+  if (argc == 4 && std::string(argv[2]) == "--pictures") pictures = std::atoi(argv[3]);
+  Write(root / "qvm.vrs", "");
+
+  std::string lgs;
+  for (int c = 1; c <= kCircuits; ++c)
+    lgs += "Circuit " + std::to_string(c) + "\r\nCIRC" + std::to_string(c) + "\r\nx\r\n";
+  Write(root / "card.lgs", lgs);
+
+  std::vector<std::string> recs;
+  for (int k = 1; k <= kWrestlers; ++k) recs.push_back(WrestlerName(k) + "\r\n" + Stats(k));
+  WritePair(root / "DATA" / "WRESTLRS.DAT", recs);
+
+  recs.clear();
+  for (int k = 1; k <= kManagers; ++k)
+    recs.push_back("Manager " + std::string(kFirst[k % 26]) + " " + std::to_string(k) + "\r\n" +
+                   Stats(k));
+  WritePair(root / "DATA" / "MANAGERS.DAT", recs);
+
+  // 500 teams in the main file, 10 new and 10 repeated ones per circuit: 1000 in all.
+  auto team = [](int t) {
+    std::string a = WrestlerName(t), b = WrestlerName(t + 1);
+    std::string name = t % 3 == 0 ? "" : "Team " + std::string(kFirst[t % 26]) + " " + std::to_string(t);
+    return a + "\r\n" + b + "\r\n" + name + "\r\n" + Stats(t);
+  };
+  recs.clear();
+  for (int t = 1; t <= 500; ++t) recs.push_back(team(t));
+  WritePair(root / "DATA" / "TEAMS.DAT", recs);
+
+  // 500 stables of 40 members in the main file; every circuit adds 10 new ones of 50 members
+  // and repeats 10 known ones with members to merge.
+  auto stable = [](int s, int count, int firstMember) {
+    std::string r = "Stable " + std::string(kFirst[s % 26]) + " " + std::to_string(s) + "\r\n" +
+                    std::to_string(count) + "\r\n";
+    for (int m = 0; m < count; ++m)
+      r += std::to_string((firstMember + m * 13) % kWrestlers + 1) + (m % 10 == 9 ? "\r\n" : ",");
+    return r + "\r\n" + Stats(s);
+  };
+  recs.clear();
+  for (int s = 1; s <= 500; ++s) recs.push_back(stable(s, 40, s));
+  WritePair(root / "DATA" / "STABLES.DAT", recs);
+
+  for (int c = 1; c <= kCircuits; ++c) {
+    fs::path dir = root / ("CIRC" + std::to_string(c));
+    // Wrestler k is known in circuit c under its name with one of 20 suffixes.
+    std::string db = std::to_string(kWrestlers) + "\r\n";
+    for (int k = 1; k <= kWrestlers; ++k) {
+      db += WrestlerName(k) + kSuffix[(c + k) % kAliases] + "\r\n";
+      for (int l = 0; l < 17; ++l) db += std::to_string((k + l) % 90) + "\r\n";
+    }
+    Write(dir / "circxdb.dat", db);
+
+    recs.clear();
+    for (int t = 0; t < 10; ++t) recs.push_back(team(500 + (c - 1) * 10 + t + 1));
+    for (int t = 0; t < 10; ++t) recs.push_back(team(c * 10 + t));
+    WritePair(dir / "teams.dat", recs);
+
+    recs.clear();
+    for (int s = 0; s < 10; ++s) recs.push_back(stable(500 + (c - 1) * 10 + s + 1, kMembers, c * 7 + s));
+    for (int s = 0; s < 10; ++s) recs.push_back(stable(c * 10 + s, 10, c * 3 + s));
+    WritePair(dir / "stables.dat", recs);
+
+    std::string ttl = std::to_string(kTitles / kCircuits) + "\r\n";
+    for (int t = 1; t <= kTitles / kCircuits; ++t)
+      ttl += "x\r\nTitle " + std::string(kFirst[t % 26]) + " " + std::to_string(c) + "-" +
+             std::to_string(t) + "\r\n" + std::to_string(t) + "\r\n";
+    Write(dir / "card.ttl", ttl);
+  }
+
+  // 4000 entries of 100 names; 90% of the pictures are named somewhere, the rest are stray.
+  std::string index;
+  int named = pictures * 9 / 10;
+  for (int e = 0; e < kEntries; ++e) {
+    int k = e % kWrestlers + 1;
+    index += (e < kWrestlers ? WrestlerName(k) : "Manager " + std::string(kFirst[e % 26]) + " " + std::to_string(e)) + "\r\n";
+    for (int i = 0; i < kPerEntry; ++i) {
+      int n = named ? (e * 37 + i * 101) % named : 0;
+      char name[32];
+      std::snprintf(name, sizeof name, "pic%05d.%s", n, n % 10 == 9 ? "bmp" : "jpg");
+      index += (i ? "|" : "") + std::string(name);
+    }
+    index += "\r\n";
+  }
+  Write(root / "media" / "index.dat", index);
+  WritePictures(root / "media", pictures);
+  return 0;
+}

@@ -1,0 +1,19 @@
+// Starting from a desktop menu: the last game folder is remembered in a small settings file
+// in the XDG config folder, used for nothing else.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+
+namespace qvm {
+
+// $XDG_CONFIG_HOME/qvm-image-wizard/last-game-folder (XDG_CONFIG_HOME defaults to ~/.config).
+std::filesystem::path LastFolderSettingsPath();
+
+// The remembered folder when one is recorded and it still is a game folder.
+std::optional<std::filesystem::path> RememberedGameFolder(const std::filesystem::path& settings);
+
+// Records `folder` (absolute). False when the settings file cannot be written.
+bool RememberGameFolder(const std::filesystem::path& settings, const std::filesystem::path& folder);
+
+}  // namespace qvm

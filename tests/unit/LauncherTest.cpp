@@ -1,0 +1,33 @@
+#include "app/Launcher.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/unit/TestFolder.h"
+
+namespace qvm {
+namespace {
+
+TEST(Launcher, RemembersOnlyFoldersThatAreStillGameFolders) {
+  test::TempFolder config;
+  test::GameFolder game;
+  auto settings = config / "qvm-image-wizard/last-game-folder";
+  EXPECT_FALSE(RememberedGameFolder(settings).has_value());  // nothing recorded yet
+  ASSERT_TRUE(RememberGameFolder(settings, game.path()));
+  EXPECT_EQ(RememberedGameFolder(settings), game.path());
+  std::filesystem::remove(game / "qvm.vrs");  // the game moved away
+  EXPECT_FALSE(RememberedGameFolder(settings).has_value());
+  test::WriteBytes(settings, "relative/folder\n");
+  EXPECT_FALSE(RememberedGameFolder(settings).has_value());
+}
+
+TEST(Launcher, SettingsLiveInTheXdgConfigFolder) {
+  setenv("XDG_CONFIG_HOME", "/somewhere/config", 1);
+  EXPECT_EQ(LastFolderSettingsPath(), "/somewhere/config/qvm-image-wizard/last-game-folder");
+  setenv("XDG_CONFIG_HOME", "not-absolute", 1);
+  setenv("HOME", "/home/player", 1);
+  EXPECT_EQ(LastFolderSettingsPath(), "/home/player/.config/qvm-image-wizard/last-game-folder");
+  unsetenv("XDG_CONFIG_HOME");
+}
+
+}  // namespace
+}  // namespace qvm

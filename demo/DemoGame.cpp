@@ -330,8 +330,14 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: qvm-demo-game FOLDER\n");
     return 2;
   }
-  // Drawing needs fonts but never a screen.
+  // Drawing needs fonts but never a screen; the offscreen platform's notes about the session
+  // are of no use to someone who only wants the folder.
   qputenv("QT_QPA_PLATFORM", "offscreen");
+  qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+    if (type != QtDebugMsg && type != QtInfoMsg && !text.startsWith("QStandardPaths:")) {
+      std::fprintf(stderr, "%s\n", qPrintable(text));
+    }
+  });
   QGuiApplication app(argc, argv);
   fs::path root = argv[1];
   WriteDatabase(root);

@@ -141,18 +141,6 @@ TEST_F(GameReadersTest, TeamsAreNamedAndCircuitTeamsDroppedByExactName) {
   EXPECT_TRUE(db.findings.empty());
 }
 
-TEST_F(GameReadersTest, CircuitPairWithAFileMissingAddsNothing) {
-  TeamReader teams(db);
-  PairBytes pair = MakePair({TeamRecord("A", "B", "T")});
-  teams.ReadCircuit(RecordFiles{"c\\teams.dat", pair.dat, std::nullopt});
-  teams.ReadCircuit(RecordFiles{"c\\teams.dat", std::nullopt, pair.idx});
-  StableReader stables(db);
-  PairBytes stable = MakePair({StableRecord("S", "1,2")});
-  stables.ReadCircuit(RecordFiles{"c\\stables.dat", stable.dat, std::nullopt});
-  EXPECT_TRUE(db.teams.empty());
-  EXPECT_TRUE(db.stables.empty());
-}
-
 TEST_F(GameReadersTest, StablesDropEmptyOnesAndMergeCircuitMembers) {
   StableReader stables(db);
   stables.ReadMain(View(MakePair({

@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# check on the demo game (nothing to report), then on a damaged copy of it.
+set -euo pipefail
+bin=$1
+cli="$bin/qvm-image-wizard-cli"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+game="$work/game"
+"$bin/qvm-demo-game" "$game" 2>/dev/null
+
+out=$("$cli" -C "$game" check) || fail "check on the demo game exits $?: $out"
+[ -z "$out" ] || fail "check on the demo game says: $out"
+
+# A wrestler count beyond the capacity, a missing title file, an extra circuit that does not
+# exist (with an accented name, printed as UTF-8).
+{ printf '5000\r\n'; tail -c +5 "$game/DATA/WRESTLRS.DAT"; } > "$work/w" && mv "$work/w" "$game/DATA/WRESTLRS.DAT"
+rm "$game/ncw/CARD.TTL"
+printf 'Extra\r\nCaf\xe9\r\n4\r\n' >> "$game/card.lgs"
+set +e; out=$("$cli" -C "$game" check); rc=$?; set -e
+[ "$rc" = 1 ] || fail "check on a damaged game exits $rc"
+expected='capacity: data\wrestlrs.dat counts 5000 wrestlers; only the first 3000 are kept
+offsets: data\wrestlrs.dat: its offset file holds fewer offsets than the records counted; the records without one read as empty
+missing-file: Café\circxdb.dat
+missing-file: Café\teams.dat
+missing-file: Café\teams.idx
+missing-file: Café\stables.dat
+missing-file: Café\stables.idx
+missing-file: NCW\card.ttl
+missing-file: Café\card.ttl'
+[ "$out" = "$expected" ] || fail "check says: $out"
+
+set +e; "$cli" -C "$game" check extra 2>/dev/null; rc=$?; set -e
+[ "$rc" = 2 ] || fail "check with an argument exits $rc"
+echo "cli_check: ok"

@@ -264,31 +264,5 @@ TEST(MemoryWindowTest, EveryControlByIdAndItsNotifications) {
                                   std::pair(id::kRefreshButton, notify::kButtonClicked)));
 }
 
-TEST(MemoryFakesTest, FileDialogAndImagingAnswerFromTheirScripts) {
-  MemoryFileDialog dialog;
-  dialog.answers.push_back(FileChoice{"/pics", {"a.jpg", "b.jpg"}});
-  OpenFileRequest request;
-  request.title = "QVM 7 Visualizer";
-  auto first = dialog.ChooseImageFiles(request);
-  ASSERT_TRUE(first.has_value());
-  EXPECT_THAT(first->names, ElementsAre("a.jpg", "b.jpg"));
-  EXPECT_FALSE(dialog.ChooseImageFiles(request).has_value());  // nothing left: a cancel
-  ASSERT_EQ(dialog.requests.size(), 2u);
-  EXPECT_EQ(dialog.requests[0].title, "QVM 7 Visualizer");
-
-  MemoryImaging imaging;
-  imaging.SetImageSize("hero.jpg", 400, 500);
-  EXPECT_EQ(imaging.ImageParam("/game/media/hero.jpg", 1), 400);
-  EXPECT_EQ(imaging.ImageParam("/game/media/hero.jpg", 2), 500);
-  EXPECT_EQ(imaging.ImageParam("/game/media/other.jpg", 1), 0);
-  imaging.BrushColor(0x501414);
-  EXPECT_EQ(imaging.StretchImage("/game/media/hero.jpg", imaging.GfxConvert(1, 300), 375), 1);
-  auto stretched = imaging.CallsNamed("StretchImage");
-  ASSERT_EQ(stretched.size(), 1u);
-  EXPECT_THAT(stretched[0].args, ElementsAre(300, 375));
-  EXPECT_EQ(stretched[0].file.filename(), "hero.jpg");
-  EXPECT_THAT(imaging.CallsNamed("BrushColor")[0].args, ElementsAre(0x501414));
-}
-
 }  // namespace
 }  // namespace qvm

@@ -57,7 +57,8 @@ class ListBox : public Control {
  public:
   virtual int Count() const = 0;
   virtual int Current() const = 0;
-  // Makes `index` the current item and the only selected one; -1 clears both.
+  // Makes `index` the current item and selects it; items already selected stay selected.
+  // -1 leaves no item current and deselects every item. A bad index gives -1.
   virtual int SetCurrent(int index) = 0;
   virtual int SelCount() const = 0;
   // Indexes of the selected items in list order, at most `maxCount`.

@@ -5,7 +5,10 @@
 
 namespace qvm {
 
-// < 0 when `a` sorts before `b`, 0 when they compare equal, > 0 otherwise.
+// < 0 when `a` sorts before `b`, 0 when they compare equal, > 0 otherwise. Letter case never
+// counts; accented letters sort beside their base letter (the plain one first when all else is
+// equal); hyphens and apostrophes count only between texts that are otherwise equal;
+// punctuation comes before digits, digits before letters.
 int CompareListOrder(std::string_view a, std::string_view b);
 
 }  // namespace qvm

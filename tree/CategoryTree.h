@@ -16,7 +16,8 @@ NodeHandle AddNode(TreeView& tree, NodeHandle parent, std::string_view text);
 std::string NodeText(const TreeView& tree, NodeHandle node);
 
 // Fills `tree` with the five categories, their letter groups, entities and alias nodes, and
-// stores every node's handle in its record (and the roots in db.categoryRoots).
+// stores every node's handle in its record (and the roots in db.categoryRoots). Entities with
+// an empty name go into a group with an empty text, the first group of their category.
 void BuildCategoryTree(GameDatabase& db, TreeView& tree);
 
 }  // namespace qvm

@@ -1,0 +1,35 @@
+// tree: the category tree exactly as the window builds it, one node per line.
+#include <string>
+
+#include "cli/Cli.h"
+#include "platform/MemoryControls.h"
+#include "tree/CategoryTree.h"
+
+namespace qvm::cli {
+namespace {
+
+int Run(Context& ctx);
+const Register kRegister({"tree", "", "the category tree, two spaces of indentation per level",
+                          Run});
+
+void PrintBelow(Context& ctx, const MemoryTree& tree, NodeHandle parent, std::size_t depth) {
+  for (NodeHandle node = tree.FirstChild(parent); node != 0; node = tree.NextSibling(node)) {
+    std::string line(2 * depth, ' ');
+    line += tree.FullText(node);
+    PrintLine(ctx.out, line);
+    PrintBelow(ctx, tree, node, depth + 1);
+  }
+}
+
+int Run(Context& ctx) {
+  if (!ctx.args.empty()) return UsageError(ctx, "tree takes no arguments");
+  StderrMessageBox messages(ctx.err);
+  auto game = LoadGame(ctx, messages);
+  MemoryTree tree;
+  BuildCategoryTree(game->db, tree);
+  PrintBelow(ctx, tree, 0, 0);
+  return kExitOk;
+}
+
+}  // namespace
+}  // namespace qvm::cli

@@ -1,0 +1,364 @@
+#include "platform/MemoryControls.h"
+
+#include <algorithm>
+
+#include "platform/Cp1252.h"
+#include "platform/ListOrder.h"
+
+namespace qvm {
+
+bool MemoryControl::UserClick() {
+  if (!TakesInput()) return false;
+  Notify(notify::kButtonClicked);
+  return true;
+}
+
+// --- MemoryListBox ------------------------------------------------------------------------------
+
+int MemoryListBox::SetCurrent(int index) {
+  if (index == -1) {
+    current_ = -1;
+    focusOnFirst_ = false;
+    for (Item& item : items_) item.selected = false;
+    Changed(ListChange::Selection, -1);
+    return -1;
+  }
+  if (!Valid(index)) return -1;
+  current_ = anchor_ = index;
+  focusOnFirst_ = false;
+  items_[static_cast<std::size_t>(index)].selected = true;
+  Changed(ListChange::Selection, index);
+  return index;
+}
+
+int MemoryListBox::SelCount() const {
+  return static_cast<int>(
+      std::count_if(items_.begin(), items_.end(), [](const Item& i) { return i.selected; }));
+}
+
+std::vector<int> MemoryListBox::SelItems(int maxCount) const {
+  std::vector<int> out;
+  for (int i = 0; i < Count() && static_cast<int>(out.size()) < maxCount; ++i) {
+    if (items_[static_cast<std::size_t>(i)].selected) out.push_back(i);
+  }
+  return out;
+}
+
+int MemoryListBox::SetSel(bool select, int index) {
+  if (index == -1) {
+    for (Item& item : items_) item.selected = select;
+  } else if (Valid(index)) {
+    items_[static_cast<std::size_t>(index)].selected = select;
+  } else {
+    return -1;
+  }
+  Changed(ListChange::Selection, index);
+  return 0;
+}
+
+// Searches the items after `start` to the end, then from the top up to `start` itself; a
+// start outside the list searches the whole list from the top.
+int MemoryListBox::FindExact(int start, std::string_view text) const {
+  const int n = Count();
+  const int first = Valid(start) ? start + 1 : 0;
+  for (int k = 0; k < n; ++k) {
+    int i = (first + k) % n;
+    if (EqualIgnoringCaseCp1252(TextAt(i), text)) return i;
+  }
+  return -1;
+}
+
+std::string MemoryListBox::ItemText(int index) const {
+  if (index < 0) index = current_;
+  return Valid(index) ? TextAt(index) : std::string();
+}
+
+int MemoryListBox::AddString(std::string_view text) {
+  auto at = std::upper_bound(items_.begin(), items_.end(), text,
+                             [this](std::string_view t, const Item& item) {
+                               return CompareListOrder(t, texts_[item.slot]) < 0;
+                             });
+  const int index = static_cast<int>(at - items_.begin());
+  std::uint32_t slot;
+  if (freeSlots_.empty()) {
+    slot = static_cast<std::uint32_t>(texts_.size());
+    texts_.emplace_back(text);
+  } else {
+    slot = freeSlots_.back();
+    freeSlots_.pop_back();
+    texts_[slot] = text;
+  }
+  items_.insert(at, Item{slot, false});
+  if (items_.size() == 1) {
+    current_ = 0;
+    focusOnFirst_ = true;
+  } else if (!focusOnFirst_ && current_ >= index) {
+    ++current_;
+  }
+  if (anchor_ >= index) ++anchor_;
+  Changed(ListChange::Inserted, index);
+  return index;
+}
+
+int MemoryListBox::DeleteString(int index) {
+  if (!Valid(index)) return -1;
+  const std::uint32_t slot = items_[static_cast<std::size_t>(index)].slot;
+  texts_[slot].clear();
+  freeSlots_.push_back(slot);
+  items_.erase(items_.begin() + index);
+  const int last = Count() - 1;
+  if (current_ > index) --current_;
+  current_ = std::min(current_, last);
+  if (anchor_ > index) --anchor_;
+  anchor_ = std::min(anchor_, last);
+  Changed(ListChange::Removed, index);
+  return Count();
+}
+
+void MemoryListBox::ResetContent() {
+  items_.clear();
+  texts_.clear();
+  freeSlots_.clear();
+  current_ = anchor_ = -1;
+  focusOnFirst_ = false;
+  Changed(ListChange::Reset, -1);
+}
+
+bool MemoryListBox::IsSelected(int index) const {
+  return Valid(index) && items_[static_cast<std::size_t>(index)].selected;
+}
+
+std::vector<std::string> MemoryListBox::Items() const {
+  std::vector<std::string> out;
+  out.reserve(items_.size());
+  for (const Item& item : items_) out.push_back(texts_[item.slot]);
+  return out;
+}
+
+bool MemoryListBox::UserClick(int index, Modifier modifier) {
+  if (!TakesInput() || !Valid(index)) return false;
+  Item& item = items_[static_cast<std::size_t>(index)];
+  switch (modifier) {
+    case Modifier::None:
+      for (Item& i : items_) i.selected = false;
+      item.selected = true;
+      anchor_ = index;
+      break;
+    case Modifier::Ctrl:
+      item.selected = !item.selected;
+      anchor_ = index;
+      break;
+    case Modifier::Shift: {
+      const int from = Valid(anchor_) ? anchor_ : index;
+      for (int i = 0; i < Count(); ++i) {
+        items_[static_cast<std::size_t>(i)].selected =
+            i >= std::min(from, index) && i <= std::max(from, index);
+      }
+      break;
+    }
+  }
+  current_ = index;
+  focusOnFirst_ = false;
+  Changed(ListChange::Selection, index);
+  Notify(notify::kSelChange);
+  return true;
+}
+
+bool MemoryListBox::UserDoubleClick(int index) {
+  if (!UserClick(index)) return false;
+  Notify(notify::kDoubleClick);
+  return true;
+}
+
+bool MemoryListBox::UserSetSelection(const std::vector<int>& selected, int current) {
+  if (!TakesInput() || (current != -1 && !Valid(current))) return false;
+  if (!std::all_of(selected.begin(), selected.end(), [this](int i) { return Valid(i); })) {
+    return false;
+  }
+  for (Item& item : items_) item.selected = false;
+  for (int i : selected) items_[static_cast<std::size_t>(i)].selected = true;
+  current_ = anchor_ = current;
+  focusOnFirst_ = false;
+  Changed(ListChange::Selection, current);
+  Notify(notify::kSelChange);
+  return true;
+}
+
+// --- MemoryTree ---------------------------------------------------------------------------------
+
+NodeHandle MemoryTree::InsertItem(NodeHandle parent, std::string_view text) {
+  if (!ValidParent(parent)) return 0;
+  Node node;
+  node.textOffset = static_cast<std::uint32_t>(texts_.size());
+  node.textLength = static_cast<std::uint32_t>(text.size());
+  node.parent = static_cast<std::uint32_t>(parent);
+  node.row = At(parent).childCount;
+  texts_.append(text);
+  nodes_.push_back(node);
+  const auto handle = static_cast<std::uint32_t>(nodes_.size() - 1);
+  Node& up = At(parent);
+  if (up.lastChild) {
+    At(up.lastChild).nextSibling = handle;
+  } else {
+    up.firstChild = handle;
+  }
+  up.lastChild = handle;
+  ++up.childCount;
+  childIndexStale_ = true;
+  Changed(TreeChange::Inserted, handle);
+  return handle;
+}
+
+bool MemoryTree::SetHasChildren(NodeHandle node) {
+  if (!Contains(node)) return false;
+  At(node).hasChildren = true;
+  Changed(TreeChange::HasChildren, node);
+  return true;
+}
+
+std::optional<std::string> MemoryTree::ItemText(NodeHandle node) const {
+  if (!Contains(node)) return std::nullopt;
+  return std::string(FullText(node).substr(0, kMaxTextRead));
+}
+
+NodeHandle MemoryTree::Parent(NodeHandle node) const {
+  return Contains(node) ? At(node).parent : 0;
+}
+
+NodeHandle MemoryTree::NextSibling(NodeHandle node) const {
+  return Contains(node) ? At(node).nextSibling : 0;
+}
+
+NodeHandle MemoryTree::FirstChild(NodeHandle node) const {
+  return ValidParent(node) ? At(node).firstChild : 0;
+}
+
+int MemoryTree::ChildCount(NodeHandle parent) const {
+  return ValidParent(parent) ? static_cast<int>(At(parent).childCount) : 0;
+}
+
+NodeHandle MemoryTree::ChildAt(NodeHandle parent, int row) const {
+  if (row < 0 || row >= ChildCount(parent)) return 0;
+  if (childIndexStale_) {
+    childStart_.assign(nodes_.size(), 0);
+    childList_.clear();
+    childList_.reserve(nodes_.size());
+    for (std::size_t p = 0; p < nodes_.size(); ++p) {
+      childStart_[p] = static_cast<std::uint32_t>(childList_.size());
+      for (std::uint32_t c = nodes_[p].firstChild; c != 0; c = nodes_[c].nextSibling) {
+        childList_.push_back(c);
+      }
+    }
+    childIndexStale_ = false;
+  }
+  return childList_[childStart_[parent] + static_cast<std::uint32_t>(row)];
+}
+
+int MemoryTree::RowOf(NodeHandle node) const { return Contains(node) ? At(node).row : -1; }
+
+std::string_view MemoryTree::FullText(NodeHandle node) const {
+  if (!Contains(node)) return {};
+  return std::string_view(texts_).substr(At(node).textOffset, At(node).textLength);
+}
+
+bool MemoryTree::HasChildrenMark(NodeHandle node) const {
+  return Contains(node) && At(node).hasChildren;
+}
+
+bool MemoryTree::IsExpanded(NodeHandle node) const { return Contains(node) && At(node).expanded; }
+
+bool MemoryTree::UserSelectNode(NodeHandle node) {
+  if (!TakesInput() || !Contains(node)) return false;
+  selection_ = node;
+  Changed(TreeChange::Selection, node);
+  Notify(notify::kTreeSelChanged);
+  return true;
+}
+
+bool MemoryTree::UserClickNode(NodeHandle node) {
+  if (!TakesInput() || !Contains(node)) return false;
+  if (selection_ != node) {
+    selection_ = node;
+    Changed(TreeChange::Selection, node);
+    Notify(notify::kTreeSelChanged);
+  }
+  Notify(notify::kTreeClick);
+  return true;
+}
+
+bool MemoryTree::UserSetExpanded(NodeHandle node, bool expanded) {
+  if (!TakesInput() || !Contains(node)) return false;
+  if (!expanded) {
+    for (NodeHandle up = Parent(selection_); up != 0; up = Parent(up)) {
+      if (up != node) continue;
+      selection_ = node;
+      Changed(TreeChange::Selection, node);
+      Notify(notify::kTreeSelChanged);
+      break;
+    }
+  }
+  At(node).expanded = expanded;
+  Changed(TreeChange::Expanded, node);
+  Notify(notify::kTreeItemExpanded);
+  return true;
+}
+
+// --- Host, file dialog, imaging -----------------------------------------------------------------
+
+Control* MemoryControlHost::ControlById(int controlId) {
+  auto it = controls_.find(controlId);
+  return it == controls_.end() ? nullptr : it->second;
+}
+
+std::optional<FileChoice> MemoryFileDialog::ChooseImageFiles(const OpenFileRequest& request) {
+  requests.push_back(request);
+  if (answers.empty()) return std::nullopt;
+  std::optional<FileChoice> answer = std::move(answers.front());
+  answers.pop_front();
+  return answer;
+}
+
+void MemoryImaging::SetImageSize(const std::string& fileName, int width, int height) {
+  sizes_[fileName] = {width, height};
+}
+
+void MemoryImaging::OpenGfx(int x, int y, int width, int height, int flags) {
+  calls.push_back({"OpenGfx", {x, y, width, height, flags}, {}});
+}
+
+void MemoryImaging::GfxWindow(int value) { calls.push_back({"GfxWindow", {value}, {}}); }
+
+void MemoryImaging::BrushColor(std::uint32_t colorRef) {
+  calls.push_back({"BrushColor", {colorRef}, {}});
+}
+
+void MemoryImaging::GfxCLS() { calls.push_back({"GfxCLS", {}, {}}); }
+
+int MemoryImaging::ImageParam(const std::filesystem::path& file, int which) {
+  calls.push_back({"ImageParam", {which}, file});
+  auto it = sizes_.find(file.filename().string());
+  if (it == sizes_.end()) return 0;
+  if (which == 1) return it->second.first;
+  if (which == 2) return it->second.second;
+  return 0;
+}
+
+int MemoryImaging::GfxConvert(int axis, int pixels) {
+  calls.push_back({"GfxConvert", {axis, pixels}, {}});
+  return pixels;
+}
+
+int MemoryImaging::StretchImage(const std::filesystem::path& file, int width, int height) {
+  calls.push_back({"StretchImage", {width, height}, file});
+  return 1;
+}
+
+std::vector<ImagingCall> MemoryImaging::CallsNamed(std::string_view name) const {
+  std::vector<ImagingCall> out;
+  for (const ImagingCall& call : calls) {
+    if (call.name == name) out.push_back(call);
+  }
+  return out;
+}
+
+}  // namespace qvm

@@ -107,8 +107,8 @@ void ShowControl(Wizard& w, int controlId) { SetVisible(w, controlId, true); }
 void HideControl(Wizard& w, int controlId) { SetVisible(w, controlId, false); }
 
 void SelectMembersPanel(Wizard& w) {
-  for (int hidden : {id::kShowText, id::kMatchText, id::kShowLabel, id::kMatchLabel,
-                     id::kSaveChangesButton})
+  for (int hidden :
+       {id::kShowText, id::kMatchText, id::kShowLabel, id::kMatchLabel, id::kSaveChangesButton})
     HideControl(w, hidden);
   ShowControl(w, id::kMembersList);
   ShowControl(w, id::kMembersLabel);

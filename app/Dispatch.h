@@ -15,10 +15,10 @@ enum class MessageKind { Command, Notify };
 
 // Notification codes of the commands the table knows.
 namespace code {
-inline constexpr int kClicked = 0;       // a button was clicked
-inline constexpr int kAccelerator = 1;   // a button was pressed through its keyboard shortcut
-inline constexpr int kSelChange = 1;     // a list's selection changed through the user
-inline constexpr int kDoubleClick = 2;   // the user double-clicked a list item
+inline constexpr int kClicked = 0;      // a button was clicked
+inline constexpr int kAccelerator = 1;  // a button was pressed through its keyboard shortcut
+inline constexpr int kSelChange = 1;    // a list's selection changed through the user
+inline constexpr int kDoubleClick = 2;  // the user double-clicked a list item
 }  // namespace code
 
 enum class Operation {

@@ -15,6 +15,9 @@
 #include "images/ImageOperations.h"
 #include "tree/CategoryTree.h"
 
+// The icons live in the static GUI library; nothing else would pull them into the program.
+static void InitResources() { Q_INIT_RESOURCE(resources); }
+
 namespace qvm {
 namespace {
 
@@ -54,9 +57,9 @@ constexpr ControlSpec kControls[] = {
 
 // A label's mnemonic moves the focus to the control it names.
 constexpr std::pair<int, int> kBuddies[] = {
-    {id::kMembersLabel, id::kMembersList},     {id::kRecordLabel, id::kRecordText},
-    {id::kImagesLabel, id::kImagesList},       {id::kIndexLineLabel, id::kIndexLineText},
-    {id::kStrayLabel, id::kStrayList},         {id::kShowLabel, id::kShowText},
+    {id::kMembersLabel, id::kMembersList}, {id::kRecordLabel, id::kRecordText},
+    {id::kImagesLabel, id::kImagesList},   {id::kIndexLineLabel, id::kIndexLineText},
+    {id::kStrayLabel, id::kStrayList},     {id::kShowLabel, id::kShowText},
     {id::kMatchLabel, id::kMatchText},
 };
 
@@ -111,9 +114,9 @@ MainWindow::MainWindow(const std::filesystem::path& gameFolder, GameDatabase& db
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                  Qt::WindowCloseButtonHint);
-  setAttribute(Qt::WA_DeleteOnClose, false);
   setFont(WindowFont());
   setWindowTitle(ToQString(ProgramTitle()));
+  InitResources();
   QIcon icon;
   icon.addFile(QStringLiteral(":/icons/102/32.png"), QSize(32, 32));
   icon.addFile(QStringLiteral(":/icons/102/16.png"), QSize(16, 16));
@@ -173,6 +176,7 @@ void MainWindow::CreateControls() {
         view->setModel(treeModel_);
         view->setHeaderHidden(true);
         view->setRootIsDecorated(true);
+        ShowTreeLines(view);
         view->setItemsExpandable(true);
         view->setUniformRowHeights(true);
         view->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -284,8 +288,7 @@ void MainWindow::Dispatch(MessageKind kind, int controlId, int code) {
   if (observer_) observer_(kind, controlId, code);
   if (HandleEvent(wizard_, kind, controlId, code) == Operation::CloseWindow) {
     // The images list gets its own key handling back before the window goes.
-    if (QWidget* images = WidgetById(id::kImagesList))
-      images->removeEventFilter(imagesKeyHandler_);
+    if (QWidget* images = WidgetById(id::kImagesList)) images->removeEventFilter(imagesKeyHandler_);
     close();
   }
 }
@@ -298,8 +301,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 void RunMainWindow(const std::filesystem::path& gameFolder, GameDatabase& db) {
   MainWindow window(gameFolder, db);
   QEventLoop loop;
-  QObject::connect(&window, &MainWindow::closed, &loop, &QEventLoop::quit,
-                   Qt::QueuedConnection);
+  QObject::connect(&window, &MainWindow::closed, &loop, &QEventLoop::quit, Qt::QueuedConnection);
   window.show();
   window.raise();
   window.activateWindow();

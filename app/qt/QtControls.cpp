@@ -164,9 +164,9 @@ int QtListBox::SetSel(bool select, int index) {
     return 0;
   }
   if (!Valid(index)) return -1;
-  list_->selectionModel()->select(list_->model()->index(index, 0),
-                                  select ? QItemSelectionModel::Select
-                                         : QItemSelectionModel::Deselect);
+  list_->selectionModel()->select(
+      list_->model()->index(index, 0),
+      select ? QItemSelectionModel::Select : QItemSelectionModel::Deselect);
   return 0;
 }
 

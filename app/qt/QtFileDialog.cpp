@@ -22,7 +22,8 @@ void QtFileDialog::SetScript(Script script) { ScriptSlot() = std::move(script); 
 
 std::optional<FileChoice> QtFileDialog::ChooseImageFiles(const OpenFileRequest& request) {
   if (ScriptSlot()) return ScriptSlot()(request);
-  QFileDialog dialog(owner_, ToQString(request.title), QFile::decodeName(request.startFolder.c_str()));
+  QFileDialog dialog(owner_, ToQString(request.title),
+                     QFile::decodeName(request.startFolder.c_str()));
   // Qt's own dialog matches the patterns without regard to case, as the request wants.
   dialog.setOption(QFileDialog::DontUseNativeDialog, true);
   dialog.setOption(QFileDialog::ReadOnly, true);
@@ -30,7 +31,8 @@ std::optional<FileChoice> QtFileDialog::ChooseImageFiles(const OpenFileRequest& 
   dialog.setFileMode(request.multiSelect ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
   QStringList filters;
   for (const auto& [description, pattern] : request.filters)
-    filters << ToQString(description) + QStringLiteral(" (") + ToQString(pattern) + QStringLiteral(")");
+    filters << ToQString(description) + QStringLiteral(" (") + ToQString(pattern) +
+                   QStringLiteral(")");
   dialog.setNameFilters(filters);
   if (!filters.isEmpty()) dialog.selectNameFilter(filters.front());
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;

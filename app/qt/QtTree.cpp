@@ -1,8 +1,37 @@
 #include "app/qt/QtTree.h"
 
+#include <QProxyStyle>
+#include <QStyleFactory>
+#include <memory>
+
 #include "app/qt/QtText.h"
 
 namespace qvm {
+namespace {
+
+class TreeLinesStyle : public QProxyStyle {
+ public:
+  TreeLinesStyle() : lines_(QStyleFactory::create(QStringLiteral("Windows"))) {}
+
+  void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget) const override {
+    if (element == PE_IndicatorBranch && lines_)
+      lines_->drawPrimitive(element, option, painter, widget);
+    else
+      QProxyStyle::drawPrimitive(element, option, painter, widget);
+  }
+
+ private:
+  std::unique_ptr<QStyle> lines_;
+};
+
+}  // namespace
+
+void ShowTreeLines(QTreeView* view) {
+  auto* style = new TreeLinesStyle;
+  style->setParent(view);
+  view->setStyle(style);
+}
 
 // --- TreeModel -----------------------------------------------------------------------------------
 
@@ -129,18 +158,14 @@ NodeHandle QtTreeView::InsertItem(NodeHandle parent, std::string_view text) {
   return model_ ? model_->Append(parent, text) : 0;
 }
 
-bool QtTreeView::SetHasChildren(NodeHandle node) {
-  return model_ && model_->MarkHasChildren(node);
-}
+bool QtTreeView::SetHasChildren(NodeHandle node) { return model_ && model_->MarkHasChildren(node); }
 
 std::optional<std::string> QtTreeView::ItemText(NodeHandle node) const {
   if (!model_ || !model_->Valid(node)) return std::nullopt;
   return std::string(model_->Text(node).substr(0, 255));
 }
 
-NodeHandle QtTreeView::Parent(NodeHandle node) const {
-  return model_ ? model_->ParentOf(node) : 0;
-}
+NodeHandle QtTreeView::Parent(NodeHandle node) const { return model_ ? model_->ParentOf(node) : 0; }
 
 NodeHandle QtTreeView::NextSibling(NodeHandle node) const {
   return model_ ? model_->NextSiblingOf(node) : 0;

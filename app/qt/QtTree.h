@@ -64,6 +64,10 @@ class TreeModel : public QAbstractItemModel {
   bool bulk_ = false;
 };
 
+// Draws the view's expand buttons as boxed plus and minus signs joined by dotted lines; the
+// rest of the view keeps the application's style.
+void ShowTreeLines(QTreeView* view);
+
 // The tree view over a TreeModel. The selected node is the view's current node.
 class QtTreeView : public QtWidgetControl<TreeView> {
  public:

@@ -46,7 +46,7 @@ class ListBoxTest : public ::testing::Test {
 TEST_F(ListBoxTest, AddStringKeepsTheCoreListOrderAndReturnsThePlace) {
   // Mixed case, an accented letter (CP1252 e-acute), punctuation, digits.
   const std::vector<std::string> added = {"delta", "Alpha", "\xE9lan", "10 men", "echo",
-                                          "alpha", "-dash", "Zulu", "b'c", "bc"};
+                                          "alpha", "-dash", "Zulu",    "b'c",    "bc"};
   for (const std::string& text : added) {
     int place = list->AddString(text);
     ASSERT_GE(place, 0);
@@ -55,7 +55,8 @@ TEST_F(ListBoxTest, AddStringKeepsTheCoreListOrderAndReturnsThePlace) {
   std::vector<std::string> items = Items(*list);
   ASSERT_EQ(items.size(), added.size());
   for (size_t i = 0; i + 1 < items.size(); ++i)
-    EXPECT_LE(CompareListOrder(items[i], items[i + 1]), 0) << items[i] << " before " << items[i + 1];
+    EXPECT_LE(CompareListOrder(items[i], items[i + 1]), 0)
+        << items[i] << " before " << items[i + 1];
 }
 
 TEST_F(ListBoxTest, CurrentItemIsKeptApartFromTheSelectedItems) {
@@ -160,7 +161,9 @@ TEST(QtControlTest, TextsComeBackByteForByte) {
   auto* label = new QLabel(&window);
   auto* button = new QPushButton(&window);
   const std::string texts[] = {
-      "Control", "", std::string("\x81\xA0\x80 caf\xE9", 8),
+      "Control",
+      "",
+      std::string("\x81\xA0\x80 caf\xE9", 8),
       "Image Width: \t400\r\nImage Height: \t500\r\nAspect Ratio: \t.8",
   };
   for (QWidget* widget : std::initializer_list<QWidget*>{line, multi, label, button}) {
@@ -200,7 +203,8 @@ TEST(QtControlTest, VisibleAndEnabledAreTheControlsOwnState) {
 // Model warnings of Qt's model tester end up here.
 int g_modelWarnings = 0;
 void CountModelWarnings(QtMsgType type, const QMessageLogContext& context, const QString& text) {
-  if (type != QtDebugMsg && QByteArray(context.category ? context.category : "") == "qt.modeltest") {
+  if (type != QtDebugMsg &&
+      QByteArray(context.category ? context.category : "") == "qt.modeltest") {
     ++g_modelWarnings;
     ADD_FAILURE() << text.toStdString();
   }
@@ -212,7 +216,8 @@ TEST(TreeModelTest, PassesQtsModelTesterWhileNodesArrive) {
   {
     QTreeView view;
     TreeModel model;
-    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Warning);
+    QAbstractItemModelTester tester(&model,
+                                    QAbstractItemModelTester::FailureReportingMode::Warning);
     view.setModel(&model);
     QtTreeView tree(&view, &model);
     NodeHandle roots[2] = {AddNode(tree, 0, "Wrestlers"), AddNode(tree, 0, "Titles")};

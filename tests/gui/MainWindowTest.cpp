@@ -60,8 +60,10 @@ struct Units {
   int baseX, baseY;
   explicit Units(const QFont& font) {
     QFontMetrics metrics(font);
-    baseX = (metrics.horizontalAdvance("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz") /
-                 26 + 1) / 2;
+    baseX =
+        (metrics.horizontalAdvance("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz") / 26 +
+         1) /
+        2;
     baseY = metrics.height();
   }
   int X(int v) const { return (v * baseX + 2) / 4; }
@@ -104,7 +106,10 @@ TEST_F(MainWindowTest, ControlsSitOnTheirDialogUnitRectangles) {
   EXPECT_TRUE(window.windowFlags() & Qt::WindowMinimizeButtonHint);
   EXPECT_TRUE(window.windowFlags() & Qt::WindowCloseButtonHint);
   EXPECT_EQ(window.windowTitle(), "QVM 7 Visualizer Image Wizard, Build 1.514");
-  EXPECT_FALSE(window.windowIcon().isNull());
+  QList<QSize> iconSizes = window.windowIcon().availableSizes();
+  EXPECT_TRUE(iconSizes.contains(QSize(16, 16)));
+  EXPECT_TRUE(iconSizes.contains(QSize(32, 32)));
+  EXPECT_FALSE(window.windowIcon().pixmap(32, 32).isNull());
 }
 
 TEST_F(MainWindowTest, StartsInTheInitialState) {
@@ -151,8 +156,8 @@ TEST_F(MainWindowTest, TabVisitsTheControlsInCreationOrder) {
 TEST_F(MainWindowTest, SelectingTheMembersPanelHidesTheShowMatchPanelForGood) {
   MainWindow window(game.path(), db);
   SelectMembersPanel(window.wizard());
-  for (int hidden : {id::kShowText, id::kMatchText, id::kShowLabel, id::kMatchLabel,
-                     id::kSaveChangesButton})
+  for (int hidden :
+       {id::kShowText, id::kMatchText, id::kShowLabel, id::kMatchLabel, id::kSaveChangesButton})
     EXPECT_FALSE(window.ControlById(hidden)->IsVisible()) << hidden;
   for (int shown : {id::kMembersList, id::kMembersLabel})
     EXPECT_TRUE(window.ControlById(shown)->IsVisible()) << shown;
@@ -185,8 +190,8 @@ TEST_F(MainWindowTest, SaveChangesBeforeTheFirstSelection) {
       return MessageAnswer::Ok;
     });
     static_cast<QPushButton*>(window.WidgetById(id::kSaveChangesButton))->click();
-    EXPECT_EQ(shown, c.message ? std::vector<std::string>{"Node not found."}
-                               : std::vector<std::string>{})
+    EXPECT_EQ(shown,
+              c.message ? std::vector<std::string>{"Node not found."} : std::vector<std::string>{})
         << c.name;
     std::vector<std::string> keys;
     for (const IndexEntry& e : fresh.imageIndex.Entries()) keys.emplace_back(e.key);
@@ -198,7 +203,8 @@ TEST_F(MainWindowTest, UserActionsReachTheDispatchAsNotifications) {
   MainWindow window(game.path(), db);
   using Event = std::tuple<MessageKind, int, int>;
   std::vector<Event> events;
-  window.SetEventObserver([&](MessageKind kind, int id, int code) { events.emplace_back(kind, id, code); });
+  window.SetEventObserver(
+      [&](MessageKind kind, int id, int code) { events.emplace_back(kind, id, code); });
   window.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
 
@@ -215,13 +221,15 @@ TEST_F(MainWindowTest, UserActionsReachTheDispatchAsNotifications) {
   auto* stray = static_cast<ListWidget*>(window.WidgetById(id::kStrayList));
   QPoint third = stray->visualItemRect(stray->item(2)).center();
   QTest::mouseDClick(stray->viewport(), Qt::LeftButton, {}, third);
-  EXPECT_EQ(events, (std::vector<Event>{{MessageKind::Command, id::kStrayList, code::kSelChange},
-                                        {MessageKind::Command, id::kStrayList, code::kDoubleClick}}));
+  EXPECT_EQ(events,
+            (std::vector<Event>{{MessageKind::Command, id::kStrayList, code::kSelChange},
+                                {MessageKind::Command, id::kStrayList, code::kDoubleClick}}));
   events.clear();
 
   static_cast<QPushButton*>(window.WidgetById(id::kRefreshButton))->click();
   static_cast<QPushButton*>(window.WidgetById(id::kAddImagesButton))->click();  // disabled
-  EXPECT_EQ(events, (std::vector<Event>{{MessageKind::Command, id::kRefreshButton, code::kClicked}}));
+  EXPECT_EQ(events,
+            (std::vector<Event>{{MessageKind::Command, id::kRefreshButton, code::kClicked}}));
   events.clear();
 
   auto* tree = static_cast<QTreeView*>(window.WidgetById(id::kItemsTree));
@@ -271,8 +279,8 @@ TEST(MainWindowRunTest, EscapeAndEnterLeaveItOpenExitAndTheCloseBoxEndTheRun) {
         window.windowHandle()->close();  // what the window manager's close box does
       closedByAction = !window.isVisible();
     });
-    int status = RunWizard(game.path(), messages,
-                           [&](GameDatabase& db) { RunMainWindow(game.path(), db); });
+    int status =
+        RunWizard(game.path(), messages, [&](GameDatabase& db) { RunMainWindow(game.path(), db); });
     EXPECT_EQ(status, 0);
     EXPECT_TRUE(openAfterKeys) << viaExitButton;
     EXPECT_TRUE(closedByAction) << viaExitButton;

@@ -1,5 +1,3 @@
-#include "app/Dispatch.h"
-
 #include <gtest/gtest.h>
 
 #include <map>
@@ -7,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/Dispatch.h"
 #include "tests/unit/RecordingMessageBox.h"
 
 namespace qvm {
@@ -87,9 +86,9 @@ TEST(Dispatch, EachRowReachesItsOperationAndNothingElseDoes) {
 }
 
 TEST(Dispatch, MembersSelectionActsOnlyForWrestlersAndStables) {
-  const Operation expected[] = {Operation::Nothing,        Operation::PickMemberName,
-                                Operation::Nothing,        Operation::PickStableMembers,
-                                Operation::Nothing,        Operation::Nothing};
+  const Operation expected[] = {Operation::Nothing, Operation::PickMemberName,
+                                Operation::Nothing, Operation::PickStableMembers,
+                                Operation::Nothing, Operation::Nothing};
   for (int recordKind = 0; recordKind <= 5; ++recordKind)
     EXPECT_EQ(OperationFor(MessageKind::Command, id::kMembersList, code::kSelChange, recordKind),
               expected[recordKind])
@@ -160,8 +159,8 @@ TEST_F(DispatchOnWizard, SaveShowMatchComparesTheWholeKeyWithoutRegardToCase) {
     EXPECT_EQ(HandleEvent(w, MessageKind::Command, id::kSaveChangesButton, code::kClicked),
               Operation::SaveShowMatch);
     EXPECT_EQ(Keys(), c.keysAfter) << c.name;
-    EXPECT_EQ(messages.texts, c.message ? std::vector<std::string>{"Node not found."}
-                                        : std::vector<std::string>{})
+    EXPECT_EQ(messages.texts,
+              c.message ? std::vector<std::string>{"Node not found."} : std::vector<std::string>{})
         << c.name;
   }
 }

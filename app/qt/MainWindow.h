@@ -1,19 +1,75 @@
+// The wizard's one window: the tree, the record's panes and lists, the preview area. It builds
+// the controls, hands them to the core through the control interfaces, and turns the user's
+// actions into the notifications of the dispatch table.
 #pragma once
 
 #include <QWidget>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <memory>
+#include <vector>
 
-#include "gamedb/GameDatabase.h"
+#include "app/Dispatch.h"
+#include "app/Wizard.h"
+#include "app/qt/DialogUnits.h"
+#include "app/qt/QtControls.h"
+#include "app/qt/QtFileDialog.h"
+#include "app/qt/QtImaging.h"
+#include "app/qt/QtMessageBox.h"
+#include "app/qt/QtTree.h"
+
+class QTreeView;
 
 namespace qvm {
 
-// The wizard's one fixed-size window.
-class MainWindow : public QWidget {
+class MainWindow : public QWidget, public ControlHost {
   Q_OBJECT
  public:
-  explicit MainWindow(GameDatabase& db, QWidget* parent = nullptr);
+  // Builds the window hidden, with every control, the preview area, the tree and the stray
+  // list, in the initial state; show() it to run it.
+  MainWindow(const std::filesystem::path& gameFolder, GameDatabase& db, QWidget* parent = nullptr);
+  ~MainWindow() override;
+
+  Control* ControlById(int controlId) override;
+  QWidget* WidgetById(int controlId) const;
+  Wizard& wizard() { return wizard_; }
+  const DialogUnits& Units() const { return units_; }
+  QtImagingLibrary& Imaging() { return imaging_; }
+  TreeModel& Tree() { return *treeModel_; }
+
+  // Tests see every notification the window hands to the dispatch, before it runs.
+  using EventObserver = std::function<void(MessageKind kind, int controlId, int code)>;
+  void SetEventObserver(EventObserver observer) { observer_ = std::move(observer); }
+
+  // What a user's action stands for: runs its operation; the Exit button ends the window.
+  void Dispatch(MessageKind kind, int controlId, int code);
+
+ signals:
+  void closed();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
 
  private:
-  GameDatabase& db_;
+  void CreateControls();
+  void ConnectTree(QTreeView* view);
+  void ConnectList(ListWidget* list, int controlId);
+
+  DialogUnits units_;
+  TreeModel* treeModel_ = nullptr;  // owned by the tree view
+  std::map<int, QWidget*> widgets_;
+  std::map<int, std::unique_ptr<Control>> controls_;
+  QtMessageBox messages_;
+  QtFileDialog fileDialog_;
+  QtImagingLibrary imaging_;
+  QObject* imagesKeyHandler_ = nullptr;
+  Wizard wizard_;
+  EventObserver observer_;
 };
+
+// Builds the window, runs it until it is closed (Exit button or the window's close command),
+// and returns.
+void RunMainWindow(const std::filesystem::path& gameFolder, GameDatabase& db);
 
 }  // namespace qvm

@@ -12,7 +12,8 @@ namespace qvm {
 inline QString ToQString(std::string_view cp1252) {
   QString out;
   out.reserve(static_cast<qsizetype>(cp1252.size()));
-  for (char c : cp1252) out += QChar(static_cast<char16_t>(CodePointOfCp1252(static_cast<unsigned char>(c))));
+  for (char c : cp1252)
+    out += QChar(static_cast<char16_t>(CodePointOfCp1252(static_cast<unsigned char>(c))));
   return out;
 }
 

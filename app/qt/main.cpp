@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QFont>
+#include <QIcon>
 #include <cstdio>
 #include <filesystem>
 
@@ -14,7 +15,11 @@
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName("qvm-image-wizard");
+  QApplication::setDesktopFileName("org.qvm7.ImageWizard");
   QApplication::setFont(QFont("Liberation Sans", 8));
+  QApplication::setWindowIcon(QIcon(":/icons/102/32.png"));
+  // The run ends when RunWizard returns, after the index is saved, not when the window closes.
+  QApplication::setQuitOnLastWindowClosed(false);
   qvm::QtMessageBox messages;
 
   QStringList args = QApplication::arguments();
@@ -28,9 +33,7 @@ int main(int argc, char** argv) {
     messages.Show(qvm::kNotGameFolderMessage);
     return 1;
   }
-  return qvm::RunWizard(std::filesystem::current_path(), messages, [&](qvm::GameDatabase& db) {
-    qvm::MainWindow window(db);
-    window.show();
-    QApplication::exec();
-  });
+  const std::filesystem::path folder = std::filesystem::current_path();
+  return qvm::RunWizard(folder, messages,
+                        [&](qvm::GameDatabase& db) { qvm::RunMainWindow(folder, db); });
 }

@@ -1,0 +1,130 @@
+#include "app/Dispatch.h"
+
+#include <string>
+
+#include "images/ImageOperations.h"
+#include "images/Preview.h"
+#include "tree/Keys.h"
+#include "tree/Selection.h"
+
+namespace qvm {
+namespace {
+
+constexpr int kAnyCode = -1;
+
+struct Row {
+  MessageKind kind;
+  int controlId;
+  int code1;  // kAnyCode: every code
+  int code2;  // a second accepted code (buttons act on clicks and shortcuts alike)
+  Operation operation;
+};
+
+// PickMemberName stands for the members list's row; the record kind refines it below.
+constexpr Row kTable[] = {
+    {MessageKind::Command, id::kStrayList, code::kDoubleClick, code::kDoubleClick,
+     Operation::AddStrayImage},
+    {MessageKind::Command, id::kStrayList, code::kSelChange, code::kSelChange,
+     Operation::PreviewFromStrayList},
+    {MessageKind::Command, id::kMembersList, code::kSelChange, code::kSelChange,
+     Operation::PickMemberName},
+    {MessageKind::Command, id::kImagesList, code::kSelChange, code::kSelChange,
+     Operation::PreviewFromImagesList},
+    {MessageKind::Command, id::kRefreshButton, code::kClicked, code::kAccelerator,
+     Operation::ScanStrayImages},
+    {MessageKind::Command, id::kAddImagesButton, code::kClicked, code::kAccelerator,
+     Operation::AddImages},
+    {MessageKind::Command, id::kExitButton, code::kClicked, code::kAccelerator,
+     Operation::CloseWindow},
+    {MessageKind::Command, id::kSaveChangesButton, code::kClicked, code::kAccelerator,
+     Operation::SaveShowMatch},
+    {MessageKind::Notify, id::kItemsTree, kAnyCode, kAnyCode, Operation::SelectNode},
+};
+
+bool Matches(const Row& row, MessageKind kind, int controlId, int notificationCode) {
+  if (row.kind != kind || row.controlId != controlId) return false;
+  return row.code1 == kAnyCode || notificationCode == row.code1 || notificationCode == row.code2;
+}
+
+void SetVisible(Wizard& w, int controlId, bool visible) {
+  if (!w.c.host) return;
+  if (Control* control = w.c.host->ControlById(controlId)) control->SetVisible(visible);
+}
+
+std::string TextOf(const Control* control) { return control ? control->Text() : std::string(); }
+
+}  // namespace
+
+Operation OperationFor(MessageKind kind, int controlId, int notificationCode, int recordKind) {
+  for (const Row& row : kTable) {
+    if (!Matches(row, kind, controlId, notificationCode)) continue;
+    if (row.operation != Operation::PickMemberName) return row.operation;
+    if (recordKind == kStableRecord) return Operation::PickStableMembers;
+    if (recordKind == kWrestlerRecord) return Operation::PickMemberName;
+    return Operation::Nothing;
+  }
+  return Operation::Nothing;
+}
+
+Operation HandleEvent(Wizard& w, MessageKind kind, int controlId, int notificationCode) {
+  Operation operation = OperationFor(kind, controlId, notificationCode, w.currentRecordKind);
+  switch (operation) {
+    case Operation::Nothing:
+    case Operation::CloseWindow:
+      break;
+    case Operation::AddStrayImage:
+      AddStrayImage(w);
+      break;
+    case Operation::PreviewFromStrayList:
+      ShowPreview(w, true);
+      break;
+    case Operation::PickMemberName:
+      PickMemberName(w);
+      break;
+    case Operation::PickStableMembers:
+      PickStableMembers(w);
+      break;
+    case Operation::PreviewFromImagesList:
+      ShowPreview(w, false);
+      break;
+    case Operation::ScanStrayImages:
+      ScanStrayImages(w);
+      break;
+    case Operation::AddImages:
+      AddImages(w, "");
+      break;
+    case Operation::SaveShowMatch:
+      SaveShowMatch(w);
+      break;
+    case Operation::SelectNode:
+      SelectNode(w);
+      break;
+  }
+  return operation;
+}
+
+void ShowControl(Wizard& w, int controlId) { SetVisible(w, controlId, true); }
+void HideControl(Wizard& w, int controlId) { SetVisible(w, controlId, false); }
+
+void SelectMembersPanel(Wizard& w) {
+  for (int hidden :
+       {id::kShowText, id::kMatchText, id::kShowLabel, id::kMatchLabel, id::kSaveChangesButton})
+    HideControl(w, hidden);
+  ShowControl(w, id::kMembersList);
+  ShowControl(w, id::kMembersLabel);
+}
+
+void SaveShowMatch(Wizard& w) {
+  // The whole key is compared, untrimmed: a blank key finds an entry read from a blank line.
+  std::string key = TextOf(w.c.indexLineText);
+  int entry = w.db.imageIndex.FindEntry(key);
+  std::string show = TextOf(w.c.showText);
+  std::string match = TextOf(w.c.matchText);
+  if (entry == 0) {
+    if (w.c.messages) w.c.messages->Show(kNodeNotFoundMessage);
+    return;
+  }
+  w.db.imageIndex.SetKey(entry, show + "|" + match);
+}
+
+}  // namespace qvm

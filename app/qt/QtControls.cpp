@@ -1,0 +1,216 @@
+#include "app/qt/QtControls.h"
+
+#include <QAbstractButton>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QSignalBlocker>
+#include <algorithm>
+
+#include "app/qt/QtText.h"
+#include "platform/Cp1252.h"
+#include "platform/ListOrder.h"
+
+namespace qvm {
+namespace {
+
+QString ShownText(const QWidget* widget) {
+  if (auto* edit = qobject_cast<const QLineEdit*>(widget)) return edit->text();
+  if (auto* multi = qobject_cast<const QPlainTextEdit*>(widget)) return multi->toPlainText();
+  if (auto* button = qobject_cast<const QAbstractButton*>(widget)) return button->text();
+  if (auto* label = qobject_cast<const QLabel*>(widget)) return label->text();
+  return widget->windowTitle();
+}
+
+}  // namespace
+
+template <class Interface>
+void QtWidgetControl<Interface>::SetText(std::string_view text) {
+  if (!widget_) return;
+  QString shown = ToQString(text);
+  const QSignalBlocker blocker(widget_.data());
+  if (auto* edit = qobject_cast<QLineEdit*>(widget_)) {
+    edit->setText(shown);
+    edit->setCursorPosition(0);
+  } else if (auto* multi = qobject_cast<QPlainTextEdit*>(widget_)) {
+    // The core ends lines with CR LF; the text widget wants bare line feeds.
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    multi->setPlainText(shown);
+  } else if (auto* button = qobject_cast<QAbstractButton*>(widget_)) {
+    button->setText(shown);
+  } else if (auto* label = qobject_cast<QLabel*>(widget_)) {
+    label->setText(shown);
+  } else {
+    widget_->setWindowTitle(shown);
+  }
+  lastBytes_.assign(text);
+  lastShown_ = ShownText(widget_);
+}
+
+template <class Interface>
+std::string QtWidgetControl<Interface>::Text() const {
+  if (!widget_) return {};
+  QString shown = ShownText(widget_);
+  if (shown == lastShown_) return lastBytes_;
+  if (qobject_cast<const QPlainTextEdit*>(widget_))
+    shown.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+  return FromQString(shown);
+}
+
+template class QtWidgetControl<Control>;
+template class QtWidgetControl<ListBox>;
+template class QtWidgetControl<TreeView>;
+
+// --- ListWidget ----------------------------------------------------------------------------------
+
+ListWidget::ListWidget(QWidget* parent) : QListWidget(parent) {
+  setSelectionMode(QAbstractItemView::ExtendedSelection);
+  setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  setUniformItemSizes(true);
+  setEditTriggers(QAbstractItemView::NoEditTriggers);
+  setDragDropMode(QAbstractItemView::NoDragDrop);
+}
+
+ListWidget::State ListWidget::Snapshot() const {
+  State state;
+  state.current = currentRow();
+  for (const QModelIndex& index : selectionModel()->selectedIndexes())
+    state.selected.push_back(index.row());
+  std::sort(state.selected.begin(), state.selected.end());
+  return state;
+}
+
+template <class Handler>
+void ListWidget::Tracked(Handler&& handler) {
+  // A handler may pass its event on to another (a double-click becomes a press): one report.
+  if (tracking_) {
+    handler();
+    return;
+  }
+  tracking_ = true;
+  State before = Snapshot();
+  handler();
+  tracking_ = false;
+  if (!(Snapshot() == before)) emit userSelectionChanged();
+}
+
+void ListWidget::mousePressEvent(QMouseEvent* event) {
+  Tracked([&] { QListWidget::mousePressEvent(event); });
+}
+void ListWidget::mouseMoveEvent(QMouseEvent* event) {
+  Tracked([&] { QListWidget::mouseMoveEvent(event); });
+}
+void ListWidget::mouseReleaseEvent(QMouseEvent* event) {
+  Tracked([&] { QListWidget::mouseReleaseEvent(event); });
+}
+void ListWidget::keyPressEvent(QKeyEvent* event) {
+  Tracked([&] { QListWidget::keyPressEvent(event); });
+}
+
+void ListWidget::mouseDoubleClickEvent(QMouseEvent* event) {
+  bool onItem = event->button() == Qt::LeftButton && itemAt(event->position().toPoint());
+  Tracked([&] { QListWidget::mouseDoubleClickEvent(event); });
+  if (onItem) emit userDoubleClicked();
+}
+
+// --- QtListBox -----------------------------------------------------------------------------------
+
+std::string QtListBox::Bytes(int index) const {
+  QByteArray bytes = list_->item(index)->data(Qt::UserRole).toByteArray();
+  return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
+}
+
+int QtListBox::Count() const { return list_ ? list_->count() : 0; }
+
+int QtListBox::Current() const { return list_ ? list_->currentRow() : -1; }
+
+int QtListBox::SetCurrent(int index) {
+  if (!list_) return -1;
+  if (!Valid(index)) {
+    list_->clearSelection();
+    list_->selectionModel()->clearCurrentIndex();
+    return -1;
+  }
+  list_->setCurrentRow(index, QItemSelectionModel::ClearAndSelect);
+  list_->scrollToItem(list_->item(index));
+  return index;
+}
+
+int QtListBox::SelCount() const {
+  return list_ ? static_cast<int>(list_->selectionModel()->selectedIndexes().size()) : 0;
+}
+
+std::vector<int> QtListBox::SelItems(int maxCount) const {
+  std::vector<int> rows;
+  if (!list_) return rows;
+  for (const QModelIndex& index : list_->selectionModel()->selectedIndexes())
+    rows.push_back(index.row());
+  std::sort(rows.begin(), rows.end());
+  if (static_cast<int>(rows.size()) > std::max(maxCount, 0))
+    rows.resize(static_cast<size_t>(std::max(maxCount, 0)));
+  return rows;
+}
+
+int QtListBox::SetSel(bool select, int index) {
+  if (!list_) return -1;
+  if (index == -1) {
+    if (select)
+      list_->selectAll();
+    else
+      list_->clearSelection();
+    return 0;
+  }
+  if (!Valid(index)) return -1;
+  list_->selectionModel()->select(
+      list_->model()->index(index, 0),
+      select ? QItemSelectionModel::Select : QItemSelectionModel::Deselect);
+  return 0;
+}
+
+int QtListBox::FindExact(int start, std::string_view text) const {
+  int count = Count();
+  if (count == 0) return -1;
+  int first = (start < 0 || start >= count) ? 0 : start + 1;
+  for (int step = 0; step < count; ++step) {
+    int index = (first + step) % count;
+    if (EqualIgnoringCaseCp1252(Bytes(index), text)) return index;
+  }
+  return -1;
+}
+
+std::string QtListBox::ItemText(int index) const {
+  if (index < 0) index = Current();
+  return Valid(index) ? Bytes(index) : std::string();
+}
+
+int QtListBox::AddString(std::string_view text) {
+  if (!list_) return -1;
+  // After every item that sorts before or with it.
+  int low = 0, high = list_->count();
+  while (low < high) {
+    int mid = low + (high - low) / 2;
+    if (CompareListOrder(Bytes(mid), text) <= 0)
+      low = mid + 1;
+    else
+      high = mid;
+  }
+  auto* item = new QListWidgetItem(ToQString(text));
+  item->setData(Qt::UserRole, QByteArray(text.data(), static_cast<qsizetype>(text.size())));
+  list_->insertItem(low, item);
+  return low;
+}
+
+int QtListBox::DeleteString(int index) {
+  if (!Valid(index)) return -1;
+  delete list_->takeItem(index);
+  return list_->count();
+}
+
+void QtListBox::ResetContent() {
+  if (list_) list_->clear();
+}
+
+}  // namespace qvm

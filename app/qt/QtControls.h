@@ -1,0 +1,107 @@
+// The control layer on Qt widgets: a control's text, state and, for the list boxes, the sorted
+// extended-selection list the core expects. The program's own calls never notify; the widgets
+// report only what the user did.
+#pragma once
+
+#include <QListWidget>
+#include <QPointer>
+#include <QString>
+#include <string>
+#include <vector>
+
+#include "platform/Controls.h"
+
+namespace qvm {
+
+// Text, enabled and visible state of any widget, for any of the control interfaces.
+template <class Interface>
+class QtWidgetControl : public Interface {
+ public:
+  explicit QtWidgetControl(QWidget* widget) : widget_(widget) {}
+
+  void SetText(std::string_view text) override;
+  std::string Text() const override;
+  void SetEnabled(bool enabled) override {
+    if (widget_) widget_->setEnabled(enabled);
+  }
+  bool IsEnabled() const override { return widget_ && widget_->isEnabled(); }
+  // The control's own state, whether or not its window is on screen yet.
+  void SetVisible(bool visible) override {
+    if (widget_) widget_->setVisible(visible);
+  }
+  bool IsVisible() const override { return widget_ && !widget_->isHidden(); }
+
+  QWidget* Widget() const { return widget_; }
+
+ protected:
+  QPointer<QWidget> widget_;
+
+ private:
+  // The bytes last set and how the widget showed them: read back unchanged while the widget
+  // still shows that, so texts survive the trip through the screen byte for byte.
+  std::string lastBytes_;
+  QString lastShown_;
+};
+
+using QtControl = QtWidgetControl<Control>;
+
+// A list widget that tells apart the user's changes of the selection from the program's: it
+// compares the current item and the selection before and after each mouse or key event.
+class ListWidget : public QListWidget {
+  Q_OBJECT
+ public:
+  explicit ListWidget(QWidget* parent = nullptr);
+
+ signals:
+  void userSelectionChanged();
+  void userDoubleClicked();
+
+ protected:
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  struct State {
+    int current = -1;
+    std::vector<int> selected;
+    bool operator==(const State&) const = default;
+  };
+  State Snapshot() const;
+  template <class Handler>
+  void Tracked(Handler&& handler);
+  bool tracking_ = false;
+};
+
+// A sorted list box with extended selection over a ListWidget. Items keep their CP1252 bytes.
+class QtListBox : public QtWidgetControl<ListBox> {
+ public:
+  explicit QtListBox(ListWidget* list) : QtWidgetControl<ListBox>(list), list_(list) {}
+
+  int Count() const override;
+  int Current() const override;
+  int SetCurrent(int index) override;
+  int SelCount() const override;
+  std::vector<int> SelItems(int maxCount) const override;
+  int SetSel(bool select, int index) override;
+  int FindExact(int start, std::string_view text) const override;
+  std::string ItemText(int index) const override;
+  int AddString(std::string_view text) override;
+  int DeleteString(int index) override;
+  void ResetContent() override;
+
+ private:
+  bool Valid(int index) const { return list_ && index >= 0 && index < list_->count(); }
+  std::string Bytes(int index) const;
+  QPointer<ListWidget> list_;
+};
+
+}  // namespace qvm
+
+namespace qvm {
+extern template class QtWidgetControl<Control>;
+extern template class QtWidgetControl<ListBox>;
+extern template class QtWidgetControl<TreeView>;
+}  // namespace qvm

@@ -1,0 +1,48 @@
+#include "app/qt/QtFileDialog.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QStringList>
+
+#include "app/qt/QtText.h"
+
+namespace qvm {
+namespace {
+
+QtFileDialog::Script& ScriptSlot() {
+  static QtFileDialog::Script script;
+  return script;
+}
+
+}  // namespace
+
+void QtFileDialog::SetScript(Script script) { ScriptSlot() = std::move(script); }
+
+std::optional<FileChoice> QtFileDialog::ChooseImageFiles(const OpenFileRequest& request) {
+  if (ScriptSlot()) return ScriptSlot()(request);
+  QFileDialog dialog(owner_, ToQString(request.title),
+                     QFile::decodeName(request.startFolder.c_str()));
+  // Qt's own dialog matches the patterns without regard to case, as the request wants.
+  dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+  dialog.setOption(QFileDialog::ReadOnly, true);
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setFileMode(request.multiSelect ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
+  QStringList filters;
+  for (const auto& [description, pattern] : request.filters)
+    filters << ToQString(description) + QStringLiteral(" (") + ToQString(pattern) +
+                   QStringLiteral(")");
+  dialog.setNameFilters(filters);
+  if (!filters.isEmpty()) dialog.selectNameFilter(filters.front());
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  QStringList files = dialog.selectedFiles();
+  if (files.isEmpty()) return std::nullopt;
+  FileChoice choice;
+  choice.sourceFolder = QFile::encodeName(QFileInfo(files.front()).absolutePath()).toStdString();
+  for (const QString& file : files)
+    choice.names.emplace_back(QFile::encodeName(QFileInfo(file).fileName()).toStdString());
+  return choice;
+}
+
+}  // namespace qvm

@@ -179,6 +179,15 @@ int Sign(T a, T b) {
 
 }  // namespace
 
+std::string BaseCharacters(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  Elements elements(text);
+  std::uint8_t primary = 0, accent = 0;
+  while (elements.Next(primary, accent)) out += static_cast<char>(primary);
+  return out;
+}
+
 // Three passes, each deciding only when the earlier ones found the texts equal: base
 // characters (case and accents folded, hyphens and apostrophes skipped), then accents, then
 // the skipped characters. Letter case never decides.

@@ -1,0 +1,36 @@
+// Finding entities and aliases in the tree by a part of their name, without regard to case or
+// accents, in the order the tree shows them.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "gamedb/GameDatabase.h"
+#include "platform/Controls.h"
+
+namespace qvm {
+
+class TreeFinder {
+ public:
+  // Indexes every node of `tree` in display order; entity and alias nodes (those the records
+  // of `db` link) are the ones that can match.
+  void Build(const TreeView& tree, const GameDatabase& db);
+
+  // The first matching node after `from` in display order (before it when `backward`),
+  // wrapping around; `from` itself matches only when it is the only match. 0 for no match or
+  // an empty query. `query` is CP1252.
+  NodeHandle Find(std::string_view query, NodeHandle from, bool backward) const;
+  int CountMatches(std::string_view query) const;
+
+ private:
+  bool Matches(std::size_t position, const std::string& folded) const;
+
+  std::vector<NodeHandle> order_;                        // every node, display order
+  std::vector<std::string> folded_;                      // base characters; empty: no match
+  std::vector<bool> searchable_;
+  std::unordered_map<NodeHandle, std::size_t> position_;
+};
+
+}  // namespace qvm

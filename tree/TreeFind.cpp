@@ -46,11 +46,13 @@ bool TreeFinder::Matches(std::size_t position, const std::string& folded) const 
   return searchable_[position] && folded_[position].find(folded) != std::string::npos;
 }
 
-NodeHandle TreeFinder::Find(std::string_view query, NodeHandle from, bool backward) const {
+NodeHandle TreeFinder::Find(std::string_view query, NodeHandle from, bool backward,
+                             bool includeFrom) const {
   std::string folded = BaseCharacters(query);
   if (folded.empty() || order_.empty()) return 0;
   const std::size_t n = order_.size();
   auto it = position_.find(from);
+  if (includeFrom && it != position_.end() && Matches(it->second, folded)) return from;
   // Without a known start, forward searches begin at the top and backward ones at the end.
   std::size_t start = it != position_.end() ? it->second : (backward ? 0 : n - 1);
   for (std::size_t step = 1; step <= n; ++step) {

@@ -19,9 +19,12 @@ class TreeFinder {
   void Build(const TreeView& tree, const GameDatabase& db);
 
   // The first matching node after `from` in display order (before it when `backward`),
-  // wrapping around; `from` itself matches only when it is the only match. 0 for no match or
-  // an empty query. `query` is CP1252.
-  NodeHandle Find(std::string_view query, NodeHandle from, bool backward) const;
+  // wrapping around; `from` itself matches only when it is the only match, or first of all
+  // with `includeFrom` (a query being typed keeps a node that still matches). 0 for no match
+  // or an empty query. `query` is CP1252.
+  NodeHandle Find(std::string_view query, NodeHandle from, bool backward,
+                  bool includeFrom = false) const;
+  bool Empty() const { return order_.empty(); }
   int CountMatches(std::string_view query) const;
 
  private:

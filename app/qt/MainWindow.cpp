@@ -8,10 +8,12 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTreeView>
 
 #include "app/Startup.h"
 #include "app/qt/QtText.h"
+#include "app/qt/TreeFindBar.h"
 #include "images/ImageOperations.h"
 #include "tree/CategoryTree.h"
 
@@ -152,6 +154,11 @@ MainWindow::MainWindow(const std::filesystem::path& gameFolder, GameDatabase& db
   treeModel_->BeginBulk();
   BuildCategoryTree(db, *wizard_.c.itemsTree);
   treeModel_->EndBulk();
+
+  auto* treeView = static_cast<QTreeView*>(WidgetById(id::kItemsTree));
+  findBar_ = new TreeFindBar(treeView, treeModel_, *wizard_.c.itemsTree, db, this);
+  auto* find = new QShortcut(QKeySequence::Find, this);
+  connect(find, &QShortcut::activated, this, [this] { findBar_->Open(QString()); });
 
   imagesKeyHandler_ = new DeleteKeyHandler(this, [this] { RemoveCurrentImage(wizard_); });
   WidgetById(id::kImagesList)->installEventFilter(imagesKeyHandler_);

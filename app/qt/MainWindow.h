@@ -37,6 +37,7 @@ class MainWindow : public QWidget, public ControlHost {
   const DialogUnits& Units() const { return units_; }
   QtImagingLibrary& Imaging() { return imaging_; }
   TreeModel& Tree() { return *treeModel_; }
+  class TreeFindBar& FindBar() { return *findBar_; }
 
   // Tests see every notification the window hands to the dispatch, before it runs.
   using EventObserver = std::function<void(MessageKind kind, int controlId, int code)>;
@@ -64,6 +65,7 @@ class MainWindow : public QWidget, public ControlHost {
   QtFileDialog fileDialog_;
   QtImagingLibrary imaging_;
   QObject* imagesKeyHandler_ = nullptr;
+  class TreeFindBar* findBar_ = nullptr;
   Wizard wizard_;
   EventObserver observer_;
 };

@@ -80,8 +80,8 @@ NodeHandle TreeModel::NextSiblingOf(NodeHandle node) const {
 }
 
 NodeHandle TreeModel::FirstChildOf(NodeHandle node) const {
-  if (!Valid(node)) return 0;
-  const auto& children = nodes_[node - 1].children;
+  if (node != 0 && !Valid(node)) return 0;
+  const auto& children = ChildrenOf(node);  // node 0: the top level, as the in-memory tree
   return children.empty() ? 0 : children.front();
 }
 

@@ -1,0 +1,45 @@
+// The find field of the tree: Ctrl+F, or typing while the tree has the focus, opens it over the
+// bottom of the tree. It goes to entities and aliases whose names contain the text, regardless
+// of case and accents; Enter or F3 goes to the next match, Shift+F3 to the previous, Escape
+// closes it. Going to a match selects it as a user's click would.
+#pragma once
+
+#include <QLineEdit>
+#include <QPointer>
+#include <QTreeView>
+
+#include "app/qt/QtTree.h"
+#include "gamedb/GameDatabase.h"
+#include "tree/TreeFind.h"
+
+namespace qvm {
+
+class TreeFindBar : public QLineEdit {
+  Q_OBJECT
+ public:
+  TreeFindBar(QTreeView* view, TreeModel* model, const TreeView& tree, const GameDatabase& db,
+              QWidget* parent);
+
+  // Shows the field with `text` and the focus in it.
+  void Open(const QString& text);
+  void Close();
+  // Goes to the next (or previous) match after the tree's current node.
+  bool FindNext(bool backward);
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void GoTo(NodeHandle node);
+  bool Search(bool next, bool backward);
+  void ShowFound(bool found);
+
+  QPointer<QTreeView> view_;
+  TreeModel* model_;
+  const TreeView& tree_;
+  const GameDatabase& db_;
+  TreeFinder finder_;  // built when first needed; the tree never changes afterwards
+};
+
+}  // namespace qvm

@@ -1,0 +1,88 @@
+#include "app/qt/TreeFindBar.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QTest>
+
+#include "app/qt/MainWindow.h"
+#include "tests/unit/TestFolder.h"
+#include "tree/SortedView.h"
+
+namespace qvm {
+namespace {
+
+class TreeFindBarTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    NewPool();
+    auto wrestler = [&](std::vector<const char*> names) {
+      Wrestler w{0, PoolString(names[0]), {}};
+      for (const char* n : names) w.aliases.push_back({0, PoolString(n)});
+      db.wrestlers.push_back(w);
+    };
+    wrestler({"Zo\xEB Kane"});
+    wrestler({"Andre", "ANDR\xC9 THE GIANT"});
+    wrestler({"Bob"});
+    db.titles.push_back({0, PoolString("Zoo Title")});
+    for (int k = 0; k < kKindCount; ++k) PrepareSortedView(db, static_cast<Kind>(k));
+  }
+  void TearDown() override { ReleasePool(); }
+  test::GameFolder game;
+  GameDatabase db;
+};
+
+TEST_F(TreeFindBarTest, TypingFindsAndEnterAndF3WalkTheMatchesAsClicksWould) {
+  MainWindow window(game.path(), db);
+  int treeNotifications = 0;
+  window.SetEventObserver([&](MessageKind kind, int id, int) {
+    if (kind == MessageKind::Notify && id == id::kItemsTree) ++treeNotifications;
+  });
+  window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  auto* view = static_cast<QTreeView*>(window.WidgetById(id::kItemsTree));
+  auto current = [&] { return std::string(window.Tree().Text(TreeModel::HandleOf(view->currentIndex()))); };
+  QRect treeRect = view->geometry();
+
+  // Typing while the tree has the focus opens the field with what was typed.
+  view->setFocus();
+  treeNotifications = 0;
+  QTest::keyClicks(view, "zo");
+  TreeFindBar& bar = window.FindBar();
+  ASSERT_TRUE(bar.isVisible());
+  EXPECT_TRUE(treeRect.contains(bar.geometry()));
+  EXPECT_EQ(bar.text(), "zo");
+  EXPECT_EQ(current(), "Zo\xEB Kane");
+  EXPECT_GT(treeNotifications, 0);  // the selection ran as for a click
+  EXPECT_TRUE(view->isExpanded(view->currentIndex().parent()));
+
+  QTest::keyClick(&bar, Qt::Key_Return);
+  EXPECT_EQ(current(), "Zoo Title");
+  QTest::keyClick(&bar, Qt::Key_F3);
+  EXPECT_EQ(current(), "Zo\xEB Kane");  // wrapped around
+  QTest::keyClick(&bar, Qt::Key_F3, Qt::ShiftModifier);
+  EXPECT_EQ(current(), "Zoo Title");
+
+  // Accents and case do not matter; category and group nodes never match.
+  bar.clear();
+  QTest::keyClicks(&bar, "andr");
+  QKeyEvent accent(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString::fromUtf8("\xC3\xA9"));
+  QApplication::sendEvent(&bar, &accent);  // typed with the accent
+  QTest::keyClicks(&bar, " the");
+  EXPECT_EQ(current(), "ANDR\xC9 THE GIANT");
+  bar.setText("Wrestlers");
+  EXPECT_FALSE(bar.FindNext(false));
+  EXPECT_EQ(current(), "ANDR\xC9 THE GIANT");
+
+  QTest::keyClick(&bar, Qt::Key_Escape);
+  EXPECT_FALSE(bar.isVisible());
+  EXPECT_EQ(view->geometry(), treeRect);
+
+  // Ctrl+F opens it again.
+  QTest::keyClick(&window, Qt::Key_F, Qt::ControlModifier);
+  EXPECT_TRUE(bar.isVisible());
+}
+
+}  // namespace
+}  // namespace qvm

@@ -1,13 +1,18 @@
-// qvm-image-wizard [GAME_FOLDER]: opens the wizard on the game folder (default: the current one).
+// qvm-image-wizard [GAME_FOLDER | --choose-folder]: opens the wizard on the game folder (default:
+// the current one). --choose-folder, used by the desktop entry, takes the folder remembered from
+// the last run or asks for one.
 #include <unistd.h>
 
 #include <QApplication>
+#include <QDir>
+#include <QFileDialog>
 #include <QFile>
 #include <QFont>
 #include <QIcon>
 #include <cstdio>
 #include <filesystem>
 
+#include "app/Launcher.h"
 #include "app/Startup.h"
 #include "app/qt/MainWindow.h"
 #include "app/qt/QtMessageBox.h"
@@ -24,9 +29,28 @@ int main(int argc, char** argv) {
 
   QStringList args = QApplication::arguments();
   args.removeFirst();
-  if (args.size() > 1) {
-    std::fprintf(stderr, "usage: qvm-image-wizard [GAME_FOLDER]\n");
-    return 2;
+  if (args.size() > 1 || (!args.isEmpty() && args.first() == "--help")) {
+    std::fprintf(args.size() > 1 ? stderr : stdout,
+                 "usage: qvm-image-wizard [GAME_FOLDER | --choose-folder]\n");
+    return args.size() > 1 ? 2 : 0;
+  }
+  if (!args.isEmpty() && args.first() == "--version") {
+    std::printf("qvm-image-wizard %s\n", qvm::BuildNumber().c_str());
+    return 0;
+  }
+  const bool chooseFolder = !args.isEmpty() && args.first() == "--choose-folder";
+  const std::filesystem::path settings = qvm::LastFolderSettingsPath();
+  if (chooseFolder) {
+    args.clear();
+    if (auto remembered = qvm::RememberedGameFolder(settings)) {
+      args << QFile::decodeName(remembered->c_str());
+    } else {
+      QString chosen = QFileDialog::getExistingDirectory(
+          nullptr, QObject::tr("Choose the main folder of QVM 7 SE (the one holding qvm.vrs)"),
+          QDir::homePath());
+      if (chosen.isEmpty()) return 0;  // the user changed their mind
+      args << chosen;
+    }
   }
   // The game folder becomes the working folder, as if the wizard had been started there.
   if (!args.isEmpty() && ::chdir(QFile::encodeName(args.first()).constData()) != 0) {
@@ -34,6 +58,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   const std::filesystem::path folder = std::filesystem::current_path();
+  if (chooseFolder && qvm::IsGameFolder(folder)) qvm::RememberGameFolder(settings, folder);
   return qvm::RunWizard(folder, messages,
                         [&](qvm::GameDatabase& db) { qvm::RunMainWindow(folder, db); });
 }

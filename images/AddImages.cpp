@@ -1,0 +1,77 @@
+// Attaching pictures from the open-file dialog, from a drop and from the StrayList.
+#include "images/AttachPictures.h"
+#include "images/ImageOperations.h"
+#include "index/IndexFile.h"
+
+namespace qvm {
+namespace {
+
+// The key of the record being edited, exactly as IndexLineText shows it; empty (after the
+// message) when nothing is selected.
+std::string KeyOrMessage(Wizard& w) {
+  std::string key = w.c.indexLineText->Text();
+  if (key.empty()) w.c.messages->Show(kSelectEntityFirstMessage);
+  return key;
+}
+
+// New names take their sorted place in the ImagesList; problems are told in one message.
+void Show(Wizard& w, const AttachReport& report) {
+  for (const std::string& name : report.added) w.c.imagesList->AddString(name);
+  if (report.problems.empty()) return;
+  std::string text;
+  for (const std::string& line : report.problems) {
+    if (!text.empty()) text += "\n\n";
+    text += line;
+  }
+  w.c.messages->Show(text);
+}
+
+void AttachFiles(Wizard& w, const std::string& key, const std::vector<PictureFile>& files) {
+  Show(w, AttachPictureFiles(w.gameFolder, w.db.imageIndex, key, files));
+}
+
+}  // namespace
+
+OpenFileRequest ImageFileRequest(const std::filesystem::path& gameFolder) {
+  OpenFileRequest request;
+  request.title = "QVM 7 Visualizer";
+  request.startFolder = MediaFolder(gameFolder);
+  request.filters = {{"Jpegs", "*.JP*"}, {"Bitmaps", "*.BMP"}};
+  request.multiSelect = true;
+  request.mustExist = true;
+  return request;
+}
+
+void AddImages(Wizard& w, std::string_view fileName) {
+  std::string key = KeyOrMessage(w);
+  if (key.empty()) return;
+  if (!fileName.empty()) {
+    Show(w, AttachMediaNames(w.db.imageIndex, key, {std::string(fileName)}));
+    return;
+  }
+  auto choice = w.c.fileDialog->ChooseImageFiles(ImageFileRequest(w.gameFolder));
+  if (!choice) return;
+  AttachFiles(w, key, PictureFilesOf(*choice));
+}
+
+void AttachChosenFiles(Wizard& w, const FileChoice& choice) {
+  std::string key = KeyOrMessage(w);
+  if (!key.empty()) AttachFiles(w, key, PictureFilesOf(choice));
+}
+
+void AttachDroppedFiles(Wizard& w, const std::vector<std::filesystem::path>& files) {
+  std::string key = KeyOrMessage(w);
+  if (!key.empty()) AttachFiles(w, key, PictureFilesOf(files));
+}
+
+void AddStrayImage(Wizard& w) {
+  ListBox& stray = *w.c.strayList;
+  int current = stray.Current();
+  // Without an item there is no name; an empty name would open the dialog instead.
+  if (current < 0) return;
+  std::string name = stray.ItemText(current);
+  AddImages(w, name);
+  stray.DeleteString(current);  // also when nothing was attached; a refresh brings it back
+}
+
+}  // namespace qvm

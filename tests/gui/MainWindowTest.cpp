@@ -223,7 +223,14 @@ TEST_F(MainWindowTest, UserActionsReachTheDispatchAsNotifications) {
   // A double-click on an item not selected yet: first its selection change, then the double-click.
   auto* stray = static_cast<ListWidget*>(window.WidgetById(id::kStrayList));
   QPoint third = stray->visualItemRect(stray->item(2)).center();
+  std::vector<std::string> shown;  // nothing selected yet: attaching asks for an entity first
+  QtMessageBox::SetScript([&](std::string_view text, const MessageStyle&) {
+    shown.emplace_back(text);
+    return MessageAnswer::Ok;
+  });
   QTest::mouseDClick(stray->viewport(), Qt::LeftButton, {}, third);
+  EXPECT_EQ(shown, std::vector<std::string>{
+                       "Please select an entity (wrestler, tag team, stable etc) first."});
   EXPECT_EQ(events,
             (std::vector<Event>{{MessageKind::Command, id::kStrayList, code::kSelChange},
                                 {MessageKind::Command, id::kStrayList, code::kDoubleClick}}));

@@ -38,27 +38,6 @@ TEST(NumberTextTest, DecimalWithoutLeadingOrTrailingZeros) {
   for (const Case& c : cases) EXPECT_EQ(NumberText(c.value), c.text) << c.value;
 }
 
-TEST(PreviewRoundingTest, TiesGoToTheEvenNeighbour) {
-  EXPECT_EQ(Round2(1.125), 1.12);
-  EXPECT_EQ(Round2(0.005), 0.0);  // 0.5 hundredths
-  EXPECT_EQ(Round0(2.5), 2.0);
-  EXPECT_EQ(Round0(3.5), 4.0);
-  EXPECT_EQ(Floor2(static_cast<double>(0.8f)), 0.8);
-  EXPECT_EQ(Floor2(-0.001), -0.01);
-}
-
-TEST(RecommendedRatioTest, ByRecordKind) {
-  EXPECT_EQ(RecommendedRatio(kWrestlerRecord, 5), 0.800000011920928955078125);
-  EXPECT_EQ(RecommendedRatio(kTeamRecord, 5), 1.60000002384185791015625);
-  EXPECT_EQ(RecommendedRatio(kStableRecord, 0), 0.0);
-  EXPECT_EQ(RecommendedRatio(kStableRecord, 1), 0.8);  // n x 80 / 100, not the float 0.8
-  EXPECT_EQ(RecommendedRatio(kStableRecord, 2), 1.6);
-  EXPECT_EQ(RecommendedRatio(kStableRecord, 1000), 800.0);
-  for (int kind : {0, 4, 5, 9}) {  // none yet, manager, title, unknown
-    EXPECT_EQ(RecommendedRatio(kind, 3), 0.0) << kind;
-  }
-}
-
 constexpr const char* kEnd = "\r\n";
 std::string Sizes(const char* w, const char* h, const char* ratio) {
   return std::string("Image Width: \t") + w + kEnd + "Image Height: \t" + h + kEnd +

@@ -160,23 +160,5 @@ TEST_F(PreviewTest, UnsafeMissingOrUnreadablePicturesGiveZeroSizes) {
   }
 }
 
-TEST_F(PreviewTest, ResetEmptiesTheSelectionViewAndClearsTheArea) {
-  window.membersList.AddString("Al");
-  window.imagesList.AddString("al.jpg");
-  for (MemoryControl* c : {&window.indexLineText, &window.imageInfoText, &window.showText,
-                           &window.matchText}) {
-    c->SetText("something");
-  }
-  ResetSelectionView(w);
-  EXPECT_EQ(window.membersList.Count(), 0);
-  EXPECT_EQ(window.imagesList.Count(), 0);
-  for (MemoryControl* c : {&window.indexLineText, &window.imageInfoText, &window.showText,
-                           &window.matchText}) {
-    EXPECT_EQ(c->Text(), "");
-  }
-  EXPECT_EQ(Calls("GfxCLS").size(), 1u);
-  EXPECT_THAT(Calls("ImageParam"), IsEmpty());
-}
-
 }  // namespace
 }  // namespace qvm

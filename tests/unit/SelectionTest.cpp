@@ -21,9 +21,9 @@ using ::testing::IsEmpty;
 
 std::vector<int> Selected(const MemoryListBox& list) { return list.SelItems(1000); }
 
-// A small game: Zed (aliases Zed and Al), Ann, Bo, Cy (aliases Cy and Cyrus), Nobody (no
-// names at all), Max (three names that differ only in case); teams "Ann and Bo", "The Pair" (Ann, Bo), "Xa And Yo" (Xa, Yo); the stable
-// Clan of Ann, Bo and Cy; the manager Mo; the title Belt.
+// A small game: Zed (aliases Zed and Al), Ann, Bo, Cy (aliases Cy and Cyrus), Max (three
+// names that differ only in case); teams "Ann and Bo", "The Pair" (Ann, Bo), "Xa And Yo" (Xa,
+// Yo); the stable Clan of Ann, Bo and Cy; the manager Mo; the title Belt.
 class SelectionTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -32,7 +32,6 @@ class SelectionTest : public ::testing::Test {
     AddWrestler("Ann", {"Ann"});
     AddWrestler("Bo", {"Bo"});
     AddWrestler("Cy", {"Cy", "Cyrus"});
-    AddWrestler("Nobody", {});
     AddWrestler("Max", {"Max", "MAX", "max"});
     AddTeam("Ann and Bo", "Ann", "Bo");
     AddTeam("The Pair", "Ann", "Bo");
@@ -306,14 +305,6 @@ TEST_F(SelectionTest, NodeWithoutRecordSaysSoAndKeepsTheState) {
   }
 }
 
-TEST_F(SelectionTest, WrestlerWithoutNamesSaysError) {
-  Select({"Wrestlers", "N", "Nobody"});
-  EXPECT_THAT(messages.texts, ElementsAre("Error"));
-  EXPECT_EQ(window.membersList.Count(), 0);
-  EXPECT_EQ(window.indexLineText.Text(), "Nobody");
-  EXPECT_EQ(window.recordText.Text(), "Nobody (Wrestler)");
-}
-
 // The preview that a selection starts advises for the record just selected, also when
 // another kind was selected before.
 TEST_F(SelectionTest, FirstPreviewAdvisesForTheNewRecordsKind) {
@@ -420,22 +411,6 @@ TEST_F(KeysTest, LookupTrimsSpacesAndIgnoresCaseWhileTheKeyLineKeepsTheText) {
     EXPECT_EQ(window.imagesList.Current(), c.found ? 0 : -1) << c.key;
   }
   EXPECT_THAT(messages.texts, IsEmpty());
-}
-
-TEST_F(KeysTest, EntryWithAHundredImagesListsAll) {
-  int e = db.imageIndex.AppendEntry("Full");
-  for (int i = 0; i < 100; ++i) db.imageIndex.AddImage(e, "p" + std::to_string(i) + ".jpg");
-  ShowImagesForKey(w, "full");
-  EXPECT_EQ(window.imagesList.Count(), 100);
-  EXPECT_EQ(window.imagesList.SelCount(), 1);
-}
-
-TEST(TeamKeyTest, MembersOnlyWithoutExactAnd) {
-  EXPECT_EQ(TeamKey("The Pair", "Ann", "Bo"), "The Pair (Ann/Bo)");
-  EXPECT_EQ(TeamKey("Ann and Bo", "Ann", "Bo"), "Ann and Bo");
-  EXPECT_EQ(TeamKey("Ann AND Bo", "Ann", "Bo"), "Ann AND Bo (Ann/Bo)");
-  EXPECT_EQ(TeamKey("Sand andirons", "A", "B"), "Sand andirons (A/B)");
-  EXPECT_EQ(TeamKey("", "A", "B"), " (A/B)");
 }
 
 }  // namespace

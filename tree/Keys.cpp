@@ -1,5 +1,7 @@
 #include "tree/Keys.h"
 
+#include "images/Preview.h"
+
 namespace qvm {
 
 std::vector<Text> GetImages(const ImageIndex& index, std::string_view key, bool* found) {
@@ -17,8 +19,52 @@ std::vector<Text> GetImages(const ImageIndex& index, std::string_view key, bool*
 
 namespace qvm {
 
-void ShowImagesForKey(Wizard&, std::string_view) {}
-void PickMemberName(Wizard&) {}
-void PickStableMembers(Wizard&) {}
+void ShowImagesForKey(Wizard& w, std::string_view key) {
+  w.c.indexLineText->SetText(key);  // untrimmed: adding and removing use it as it is
+  ListBox& images = *w.c.imagesList;
+  images.ResetContent();
+  for (Text name : GetImages(w.db.imageIndex, key)) images.AddString(name);
+  if (images.Count() > 0) images.SetCurrent(0);
+  ShowPreview(w, false);
+}
+
+void PickMemberName(Wizard& w) { ShowImagesForKey(w, w.c.membersList->ItemText(-1)); }
+
+void PickStableMembers(Wizard& w) {
+  const ListBox& members = *w.c.membersList;
+  std::string key = w.currentName + " (";
+  for (int position : members.SelItems(kStableKeyMembers)) {
+    key += members.ItemText(position);
+    key += '/';
+  }
+  while (!key.empty() && key.back() == '/') key.pop_back();
+  key += ')';
+  ShowImagesForKey(w, key);
+  w.c.addImagesButton->SetEnabled(true);
+}
+
+void MembersSelectionChanged(Wizard& w) {
+  if (w.currentRecordKind == kStableRecord) {
+    PickStableMembers(w);
+  } else if (w.currentRecordKind == kWrestlerRecord) {
+    PickMemberName(w);
+  }
+}
+
+bool TeamKeyAddsMembers(std::string_view name) {
+  return name.find(" and ") == std::string_view::npos;
+}
+
+std::string TeamKey(std::string_view name, std::string_view member1, std::string_view member2) {
+  std::string key(name);
+  if (TeamKeyAddsMembers(name)) {
+    key += " (";
+    key += member1;
+    key += '/';
+    key += member2;
+    key += ')';
+  }
+  return key;
+}
 
 }  // namespace qvm

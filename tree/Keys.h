@@ -1,6 +1,7 @@
 // How the selection's index key is looked up.
 #pragma once
 
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -25,5 +26,15 @@ void ShowImagesForKey(Wizard& w, std::string_view key);
 void PickMemberName(Wizard& w);
 // The stable key from the selected MembersList entries; enables the add button.
 void PickStableMembers(Wizard& w);
+// The user changed the MembersList selection: a wrestler's other name or a stable's members
+// give a new key; with a tag team, manager or title it does nothing.
+void MembersSelectionChanged(Wizard& w);
+
+// At most this many selected members make a stable's key.
+inline constexpr int kStableKeyMembers = 100;
+// The key of a tag team: its name, followed by its members unless the name already holds
+// them (" and ", exact case).
+std::string TeamKey(std::string_view name, std::string_view member1, std::string_view member2);
+bool TeamKeyAddsMembers(std::string_view name);
 
 }  // namespace qvm

@@ -1,7 +1,164 @@
 #include "tree/Selection.h"
 
-namespace qvm {
+#include <string>
+#include <vector>
 
-void SelectNode(Wizard&) {}
+#include "app/Panels.h"
+#include "images/Preview.h"
+#include "tree/CategoryTree.h"
+#include "tree/Keys.h"
+
+namespace qvm {
+namespace {
+
+// The first record, in table order, that the node shows. A handle of 0 shows nothing.
+template <class Record>
+const Record* FindRecord(const std::vector<Record>& table, NodeHandle node) {
+  if (node == 0) return nullptr;
+  for (const Record& record : table) {
+    if (record.node == node) return &record;
+  }
+  return nullptr;
+}
+
+// Every handler starts alike: the MembersList emptied, then the record looked up.
+template <class Record>
+const Record* StartHandler(Wizard& w, const std::vector<Record>& table, NodeHandle node) {
+  w.c.membersList->ResetContent();
+  const Record* record = FindRecord(table, node);
+  if (!record) w.c.messages->Show(kNodeNotFoundMessage);
+  return record;
+}
+
+// A wrestler, manager or title: its names as members, the first (in list order) selected and
+// its images listed, then the record's name as the key line.
+void ShowNamedRecord(Wizard& w, Text name, const std::vector<Alias>* aliases, int kind) {
+  w.c.imagesList->ResetContent();
+  w.currentName = std::string(name);
+  ListBox& members = *w.c.membersList;
+  if (!aliases || aliases->size() == 1) {
+    members.AddString(name);
+  } else {
+    for (const Alias& alias : *aliases) members.AddString(alias.text);
+  }
+  if (members.SetCurrent(0) == -1) w.c.messages->Show(kSelectErrorMessage);
+  // The kind is set before the first picture is previewed, so that its advice is for this
+  // record and not for the one selected before.
+  w.currentRecordKind = kind;
+  PickMemberName(w);
+  w.c.indexLineText->SetText(name);
+}
+
+bool SelectWrestlerFound(Wizard& w, NodeHandle node) {
+  const Wrestler* wrestler = StartHandler(w, w.db.wrestlers, node);
+  if (!wrestler) return false;
+  ShowNamedRecord(w, wrestler->name, &wrestler->aliases, kWrestlerRecord);
+  return true;
+}
+
+}  // namespace
+
+void SelectWrestler(Wizard& w, NodeHandle node) { SelectWrestlerFound(w, node); }
+
+void SelectManager(Wizard& w, NodeHandle node) {
+  if (const Manager* manager = StartHandler(w, w.db.managers, node)) {
+    ShowNamedRecord(w, manager->name, nullptr, kManagerRecord);
+  }
+}
+
+void SelectTitle(Wizard& w, NodeHandle node) {
+  if (const Title* title = StartHandler(w, w.db.titles, node)) {
+    ShowNamedRecord(w, title->name, nullptr, kTitleRecord);
+  }
+}
+
+void SelectTeam(Wizard& w, NodeHandle node) {
+  const Team* team = StartHandler(w, w.db.teams, node);
+  if (!team) return;
+  if (TeamKeyAddsMembers(team->name)) {
+    w.c.membersList->AddString(team->member1);
+    w.c.membersList->AddString(team->member2);
+  }
+  w.currentRecordKind = kTeamRecord;
+  ShowImagesForKey(w, TeamKey(team->name, team->member1, team->member2));
+}
+
+void SelectStable(Wizard& w, NodeHandle node) {
+  const Stable* stable = StartHandler(w, w.db.stables, node);
+  if (!stable) return;
+  w.currentName = std::string(stable->name);
+  for (int number : stable->members) {
+    if (number < 1 || static_cast<std::size_t>(number) > w.db.wrestlers.size()) continue;
+    for (const Alias& alias : w.db.wrestlers[static_cast<std::size_t>(number) - 1].aliases) {
+      w.c.membersList->AddString(alias.text);
+    }
+  }
+  w.c.indexLineText->SetText(stable->name);
+  w.currentRecordKind = kStableRecord;
+}
+
+void SelectAlias(Wizard& w, std::string_view aliasText, NodeHandle wrestlerNode) {
+  // Without its wrestler there is nothing to pick: everything stays as "Node not found!" left it.
+  if (!SelectWrestlerFound(w, wrestlerNode)) return;
+  ListBox& members = *w.c.membersList;
+  const int index = members.FindExact(1, aliasText);
+  if (index != -1) members.SetCurrent(index);
+  PickMemberName(w);
+}
+
+void SelectNode(Wizard& w) {
+  const TreeView& tree = *w.c.itemsTree;
+  const NodeHandle sel = tree.Selection();
+  if (sel == w.lastTreeItem) return;
+  SelectMembersPanel(w);
+  w.lastTreeItem = sel;
+
+  std::string label = NodeText(tree, sel);
+  const NodeHandle parent = sel ? tree.Parent(sel) : 0;
+  // A root slot that stayed 0 (its insertion failed) matches no node.
+  auto isRoot = [&w](NodeHandle node, Kind kind) {
+    return node != 0 && node == w.db.categoryRoots[static_cast<int>(kind)];
+  };
+  Control& button = *w.c.addImagesButton;
+
+  if (isRoot(parent, Kind::Wrestlers) || isRoot(parent, Kind::TagTeams) ||
+      isRoot(parent, Kind::Stables) || isRoot(parent, Kind::Managers)) {
+    label += " (Group)";
+    button.SetEnabled(false);
+    ResetSelectionView(w);
+  } else if (isRoot(parent, Kind::Titles)) {
+    label += " (Title)";
+    button.SetEnabled(true);
+    SelectTitle(w, sel);
+  } else {
+    const NodeHandle grandparent = parent ? tree.Parent(parent) : 0;
+    if (isRoot(grandparent, Kind::Wrestlers)) {
+      label += " (Wrestler)";
+      SelectWrestler(w, sel);
+      button.SetEnabled(true);
+    } else if (isRoot(grandparent, Kind::TagTeams)) {
+      label += " (Tag Team)";
+      SelectTeam(w, sel);
+      button.SetEnabled(true);
+    } else if (isRoot(grandparent, Kind::Stables)) {
+      label += " (Stable)";
+      SelectStable(w, sel);
+      button.SetEnabled(false);
+    } else if (isRoot(grandparent, Kind::Managers)) {
+      label += " (Manager)";
+      SelectManager(w, sel);
+      button.SetEnabled(true);
+    } else if (isRoot(grandparent ? tree.Parent(grandparent) : 0, Kind::Wrestlers)) {
+      SelectAlias(w, label, parent);
+      label += " (Alias)";
+      button.SetEnabled(true);
+    } else {
+      label += " (Category)";
+      button.SetEnabled(false);
+      ResetSelectionView(w);
+    }
+  }
+  w.c.recordText->SetText(label);
+}
 
 }  // namespace qvm

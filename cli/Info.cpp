@@ -1,0 +1,79 @@
+// info FILE [--as KIND]: the size and aspect-ratio report the preview writes for media/FILE.
+#include <charconv>
+#include <ostream>
+#include <string>
+
+#include "app/Wizard.h"
+#include "cli/Cli.h"
+#include "images/ImageSize.h"
+#include "images/MediaFile.h"
+#include "images/PreviewReport.h"
+
+namespace qvm::cli {
+namespace {
+
+int Run(Context& ctx);
+const Register kRegister({"info", "FILE [--as KIND]",
+                          "the preview's report for media/FILE; KIND: wrestler, team, "
+                          "stable:N (N members selected), manager, title",
+                          Run});
+
+// A stable's list holds at most 50 members of 20 names each.
+constexpr int kMaxSelectedMembers = 1000;
+
+struct Selection {
+  int kind = kNoRecord;
+  int selectedMembers = 0;
+};
+
+std::optional<Selection> ParseKind(std::string_view kind) {
+  if (kind == "wrestler") return Selection{kWrestlerRecord};
+  if (kind == "team") return Selection{kTeamRecord};
+  if (kind == "manager") return Selection{kManagerRecord};
+  if (kind == "title") return Selection{kTitleRecord};
+  constexpr std::string_view kStable = "stable:";
+  if (kind.substr(0, kStable.size()) != kStable) return std::nullopt;
+  std::string_view number = kind.substr(kStable.size());
+  int n = -1;
+  auto [end, ec] = std::from_chars(number.data(), number.data() + number.size(), n);
+  if (number.empty() || ec != std::errc() || end != number.data() + number.size() || n < 0 ||
+      n > kMaxSelectedMembers) {
+    return std::nullopt;
+  }
+  return Selection{kStableRecord, n};
+}
+
+int Run(Context& ctx) {
+  Selection selection;
+  if (ctx.args.size() == 3 && ctx.args[1] == "--as") {
+    auto parsed = ParseKind(ctx.args[2]);
+    if (!parsed) {
+      return UsageError(ctx, "KIND is wrestler, team, stable:N (N from 0 to 1000), manager or "
+                             "title");
+    }
+    selection = *parsed;
+  } else if (ctx.args.size() != 1) {
+    return UsageError(ctx, "info takes FILE and optionally --as KIND");
+  }
+  auto name = ToCp1252(ctx.args[0], ctx);
+  if (!name) return kExitUsage;
+
+  // The same lookup as the preview: a name that leads nowhere safe in media gives sizes 0.
+  auto file = ResolveMediaFile(ctx.folder, *name);
+  ImageSize size = file ? ImageSizeOfFile(*file) : ImageSize{};
+  std::string report = PreviewReport(size.width, size.height,
+                                     RecommendedRatio(selection.kind, selection.selectedMembers));
+  std::string lines;
+  for (char c : report) {
+    if (c != '\r') lines += c;  // CR LF becomes a newline; the report holds no other CR
+  }
+  ctx.out << lines << '\n';
+  if (!file) {
+    ctx.err << "error: media holds no picture file named \"" << ctx.args[0] << "\"\n";
+    return kExitNotFound;
+  }
+  return kExitOk;
+}
+
+}  // namespace
+}  // namespace qvm::cli

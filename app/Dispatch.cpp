@@ -121,7 +121,7 @@ void SaveShowMatch(Wizard& w) {
   std::string show = TextOf(w.c.showText);
   std::string match = TextOf(w.c.matchText);
   if (entry == 0) {
-    if (w.c.messages) w.c.messages->Show(kNodeNotFoundMessage);
+    if (w.c.messages) w.c.messages->Show(kKeyNotFoundMessage);
     return;
   }
   w.db.imageIndex.SetKey(entry, show + "|" + match);

@@ -54,6 +54,6 @@ void SelectMembersPanel(Wizard& w);
 // to show + "|" + match.
 void SaveShowMatch(Wizard& w);
 
-inline constexpr std::string_view kNodeNotFoundMessage = "Node not found.";
+inline constexpr std::string_view kKeyNotFoundMessage = "Node not found.";
 
 }  // namespace qvm

@@ -43,14 +43,6 @@ void PickStableMembers(Wizard& w) {
   w.c.addImagesButton->SetEnabled(true);
 }
 
-void MembersSelectionChanged(Wizard& w) {
-  if (w.currentRecordKind == kStableRecord) {
-    PickStableMembers(w);
-  } else if (w.currentRecordKind == kWrestlerRecord) {
-    PickMemberName(w);
-  }
-}
-
 bool TeamKeyAddsMembers(std::string_view name) {
   return name.find(" and ") == std::string_view::npos;
 }

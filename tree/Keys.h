@@ -26,10 +26,6 @@ void ShowImagesForKey(Wizard& w, std::string_view key);
 void PickMemberName(Wizard& w);
 // The stable key from the selected MembersList entries; enables the add button.
 void PickStableMembers(Wizard& w);
-// The user changed the MembersList selection: a wrestler's other name or a stable's members
-// give a new key; with a tag team, manager or title it does nothing.
-void MembersSelectionChanged(Wizard& w);
-
 // At most this many selected members make a stable's key.
 inline constexpr int kStableKeyMembers = 100;
 // The key of a tag team: its name, followed by its members unless the name already holds

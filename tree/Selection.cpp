@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Panels.h"
+#include "app/Dispatch.h"
 #include "images/Preview.h"
 #include "tree/CategoryTree.h"
 #include "tree/Keys.h"

@@ -1,5 +1,7 @@
 #include "tree/Selection.h"
 
+#include "app/Dispatch.h"
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -243,7 +245,7 @@ TEST_F(SelectionTest, StableKeepsThePreviousImagesUntilMembersArePicked) {
 
   window.membersList.UserClick(1);
   window.membersList.UserClick(0, MemoryListBox::Modifier::Ctrl);
-  MembersSelectionChanged(w);
+  HandleEvent(w, MessageKind::Command, id::kMembersList, code::kSelChange);
   EXPECT_EQ(window.indexLineText.Text(), "Clan (Ann/Bo)");
   EXPECT_THAT(window.imagesList.Items(), ElementsAre("clan.jpg"));
   EXPECT_TRUE(window.addImagesButton.IsEnabled());
@@ -325,7 +327,7 @@ TEST_F(SelectionTest, FirstPreviewAdvisesForTheNewRecordsKind) {
 TEST_F(SelectionTest, MembersSelectionChangeActsOnlyForWrestlersAndStables) {
   Select({"Wrestlers", "Z", "Zed"});
   window.membersList.UserClick(1);
-  MembersSelectionChanged(w);
+  HandleEvent(w, MessageKind::Command, id::kMembersList, code::kSelChange);
   EXPECT_EQ(window.indexLineText.Text(), "Zed");
   EXPECT_THAT(window.imagesList.Items(), ElementsAre("zed1.jpg", "zed2.jpg"));
 
@@ -337,7 +339,7 @@ TEST_F(SelectionTest, MembersSelectionChangeActsOnlyForWrestlersAndStables) {
     const std::string key = window.indexLineText.Text();
     const auto images = window.imagesList.Items();
     window.membersList.UserClick(0);
-    MembersSelectionChanged(w);
+    HandleEvent(w, MessageKind::Command, id::kMembersList, code::kSelChange);
     EXPECT_EQ(window.indexLineText.Text(), key);
     EXPECT_EQ(window.imagesList.Items(), images);
   }

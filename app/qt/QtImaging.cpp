@@ -78,7 +78,7 @@ PictureHeader ReadJpeg(const std::filesystem::path& file, PictureHeader header) 
   header.size = QSize(frame.width, frame.height);
   // Qt's decoder must agree with the frame we found, or it is not the picture we judged.
   if (QtHeaderSize(file, header.format) != header.size) return {};
-  header.decodeCost = std::max(header.fileSize, pixels / 4);
+  header.decodeCost = std::max(header.fileSize, pixels);
   return header;
 }
 

@@ -62,7 +62,8 @@ inline constexpr qint64 kMaxJpegPixels = qint64{1} << 26;        // e.g. 8192 x 
 inline constexpr qint64 kMaxJpegDecoderBytes = qint64{100} << 20;  // progressive coefficients
 inline constexpr qint64 kMaxOtherPixels = qint64{15} << 20;       // full decode, 60 MB
 inline constexpr int kAllocationLimitMb = 64;
-// Decodes that go through more bytes than this run on the worker thread.
+// Decodes that go through more than this (bytes read or written; JPEG: pixels) run on the
+// worker thread.
 inline constexpr qint64 kSynchronousDecodeCost = qint64{8} << 20;
 
 // Reads the header of `file` and decides whether it may be decoded.

@@ -21,8 +21,14 @@ constexpr std::size_t kMaxHeadBytes = kFileHeaderSize + 124 + 16;
 class Source {
  public:
   virtual ~Source() = default;
+  // True when the caller no longer wants the result.
+  bool Cancelled() const { return cancelled_ && (*cancelled_)(); }
+  void SetCancel(const std::function<bool()>* cancelled) { cancelled_ = cancelled; }
   virtual std::uint64_t Size() const = 0;
   virtual std::size_t ReadAt(std::uint64_t offset, std::uint8_t* to, std::size_t count) = 0;
+
+ private:
+  const std::function<bool()>* cancelled_ = nullptr;
 };
 
 class MemorySource : public Source {
@@ -246,7 +252,7 @@ std::vector<int> NearestMap(int target, int source) {
   return map;
 }
 
-void DecodeUncompressed(Source& source, const Layout& layout, BmpPixels& out) {
+bool DecodeUncompressed(Source& source, const Layout& layout, BmpPixels& out) {
   const BmpInfo& info = layout.info;
   const int bits = info.bitCount;
   std::vector<int> columns = NearestMap(out.width, info.width);
@@ -259,6 +265,7 @@ void DecodeUncompressed(Source& source, const Layout& layout, BmpPixels& out) {
   std::vector<std::uint8_t> row(endByte - firstByte);
 
   for (int ty = 0; ty < out.height; ++ty) {
+    if (ty % 64 == 63 && source.Cancelled()) return false;
     std::uint32_t* dst = out.pixels.data() + static_cast<std::size_t>(ty) * out.width;
     if (ty > 0 && rows[ty] == rows[ty - 1]) {
       std::memcpy(dst, dst - out.width, out.width * sizeof(std::uint32_t));
@@ -299,6 +306,7 @@ void DecodeUncompressed(Source& source, const Layout& layout, BmpPixels& out) {
       dst[tx] = pixel;
     }
   }
+  return true;
 }
 
 // Sequential bytes of the RLE stream, read in blocks; ends at the end of the file.
@@ -308,6 +316,10 @@ class ByteStream {
       : source_(source), next_(offset), buffer_(65536) {}
   bool Get(std::uint8_t& byte) {
     if (pos_ == len_) {
+      if (source_.Cancelled()) {
+        cancelled_ = true;
+        return false;
+      }
       len_ = source_.ReadAt(next_, buffer_.data(), buffer_.size());
       next_ += len_;
       pos_ = 0;
@@ -316,17 +328,19 @@ class ByteStream {
     byte = buffer_[pos_++];
     return true;
   }
+  bool Cancelled() const { return cancelled_; }
 
  private:
   Source& source_;
   std::uint64_t next_;
   std::vector<std::uint8_t> buffer_;
   std::size_t pos_ = 0, len_ = 0;
+  bool cancelled_ = false;
 };
 
 // RLE must be walked from the start; only rows that are shown are expanded. Pixels the stream
 // skips (deltas, early ends of line or bitmap, a cut-off file) stay black.
-void DecodeRle(Source& source, const Layout& layout, BmpPixels& out) {
+bool DecodeRle(Source& source, const Layout& layout, BmpPixels& out) {
   const BmpInfo& info = layout.info;
   const bool four = info.compression == kRle4;
   std::vector<int> columns = NearestMap(out.width, info.width);
@@ -400,7 +414,9 @@ void DecodeRle(Source& source, const Layout& layout, BmpPixels& out) {
     }
     x = std::min(x, info.width);  // runs past the right edge are dropped
   }
+  if (in.Cancelled()) return false;
   if (y < info.height) leaveRow();
+  return true;
 }
 
 BmpStatus Decode(Source& source, int targetWidth, int targetHeight, BmpPixels& out) {
@@ -415,11 +431,9 @@ BmpStatus Decode(Source& source, int targetWidth, int targetHeight, BmpPixels& o
   out.width = targetWidth;
   out.height = targetHeight;
   out.pixels.assign(static_cast<std::size_t>(targetWidth) * targetHeight, kBlack);
-  if (layout.info.compression == kRle8 || layout.info.compression == kRle4)
-    DecodeRle(source, layout, out);
-  else
-    DecodeUncompressed(source, layout, out);
-  return BmpStatus::Ok;
+  bool rle = layout.info.compression == kRle8 || layout.info.compression == kRle4;
+  bool done = rle ? DecodeRle(source, layout, out) : DecodeUncompressed(source, layout, out);
+  return done ? BmpStatus::Ok : BmpStatus::Cancelled;
 }
 
 }  // namespace
@@ -455,10 +469,11 @@ BmpStatus DecodeBmpScaled(std::span<const std::uint8_t> bytes, int targetWidth, 
 }
 
 BmpStatus DecodeBmpScaled(const std::filesystem::path& file, int targetWidth, int targetHeight,
-                          BmpPixels& out) {
+                          BmpPixels& out, const std::function<bool()>& cancelled) {
   out = {};
   FileSource source;
   if (!source.Open(file)) return BmpStatus::Unreadable;
+  if (cancelled) source.SetCancel(&cancelled);
   BmpStatus status = Decode(source, targetWidth, targetHeight, out);
   if (status != BmpStatus::Ok) out = {};
   return status;

@@ -13,6 +13,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <span>
 #include <vector>
 
@@ -32,6 +33,7 @@ enum class BmpStatus {
   TooLarge,     // beyond the limits above
   BadTarget,    // the requested size is empty or too large
   Unreadable,   // the file cannot be opened
+  Cancelled,    // `cancelled` said so during the decode
 };
 
 struct BmpInfo {
@@ -62,7 +64,9 @@ BmpStatus ReadBmpInfo(const std::filesystem::path& file, BmpInfo& info);
 // status but Ok, `out` is empty.
 BmpStatus DecodeBmpScaled(std::span<const std::uint8_t> bytes, int targetWidth, int targetHeight,
                           BmpPixels& out);
+// `cancelled`, when given, is asked now and then (every 64 KB of RLE, every 64 rows) and ends
+// the decode early when it says true: the result is then no longer wanted.
 BmpStatus DecodeBmpScaled(const std::filesystem::path& file, int targetWidth, int targetHeight,
-                          BmpPixels& out);
+                          BmpPixels& out, const std::function<bool()>& cancelled = {});
 
 }  // namespace qvm

@@ -127,7 +127,8 @@ QImage DecodePicture(const std::filesystem::path& file, const PictureHeader& hea
     return {};
   if (header.kind == PictureHeader::Kind::Bmp) {
     BmpPixels pixels;
-    if (DecodeBmpScaled(file, size.width(), size.height(), pixels) != BmpStatus::Ok) return {};
+    if (DecodeBmpScaled(file, size.width(), size.height(), pixels, stale) != BmpStatus::Ok)
+      return {};
     QImage image(size, QImage::Format_RGB32);
     if (image.isNull()) return {};
     for (int y = 0; y < size.height(); ++y)

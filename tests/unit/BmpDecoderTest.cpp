@@ -257,6 +257,17 @@ TEST(BmpDecoder, FilesAreReadFromDiskTheSameAsFromMemory) {
     ASSERT_EQ(ReadBmpInfo(folder / "p.bmp", info), BmpStatus::Ok);
     EXPECT_EQ(info.fileSize, file.size());
   }
+  // A decode no longer wanted ends early, with nothing.
+  for (const BmpFormat& format : {BmpFormat{24, 0, false, 40}, BmpFormat{8, 1, false, 40}}) {
+    test::WriteBytes(folder / "tall.bmp", EncodeBmp(test::PatternPicture(400, 400, 8), format));
+    BmpPixels cut;
+    int asked = 0;
+    EXPECT_EQ(DecodeBmpScaled(folder / "tall.bmp", 400, 400, cut, [&] { return ++asked > 1; }),
+              BmpStatus::Cancelled);
+    EXPECT_TRUE(cut.pixels.empty());
+    EXPECT_EQ(DecodeBmpScaled(folder / "tall.bmp", 400, 400, cut, [] { return false; }),
+              BmpStatus::Ok);
+  }
   BmpPixels out;
   BmpInfo info;
   EXPECT_EQ(DecodeBmpScaled(folder / "missing.bmp", 5, 5, out), BmpStatus::Unreadable);

@@ -218,5 +218,31 @@ TEST_F(ImagingTest, OnlyTheNewestRequestDraws) {
   EXPECT_GT(qGreen(Canvas().pixel(100, 115)), 200);
 }
 
+
+// The content decides the format, not the name; a file changed on disk is read again.
+TEST_F(ImagingTest, HeadersFollowTheContentAndChangesOnDisk) {
+  QImage blue(30, 20, QImage::Format_RGB32);
+  blue.fill(Qt::blue);
+  fs::path bmpNamedJpg = folder / "really-a-bitmap.jpg";
+  fs::path jpgNamedBmp = folder / "really-a-jpeg.bmp";
+  ASSERT_TRUE(blue.save(QString::fromStdString(bmpNamedJpg.string()), "BMP"));
+  ASSERT_TRUE(blue.save(QString::fromStdString(jpgNamedBmp.string()), "JPG"));
+  EXPECT_EQ(ReadPictureHeader(bmpNamedJpg).kind, PictureHeader::Kind::Bmp);
+  EXPECT_EQ(ReadPictureHeader(jpgNamedBmp).kind, PictureHeader::Kind::Jpeg);
+  for (const fs::path& file : {bmpNamedJpg, jpgNamedBmp}) {
+    EXPECT_EQ(imaging.ImageParam(file, 1), 30) << file;
+    EXPECT_EQ(imaging.ImageParam(file, 2), 20) << file;
+  }
+  // Formats the game never uses are not handed to a decoder at all.
+  ASSERT_TRUE(blue.save(QString::fromStdString((folder / "icon.jpg").string()), "ICO"));
+  EXPECT_EQ(imaging.ImageParam(folder / "icon.jpg", 1), 0);
+
+  QImage wide(64, 16, QImage::Format_RGB32);
+  wide.fill(Qt::blue);
+  ASSERT_TRUE(wide.save(QString::fromStdString(bmpNamedJpg.string()), "BMP"));
+  EXPECT_EQ(imaging.ImageParam(bmpNamedJpg, 1), 64);
+  EXPECT_EQ(imaging.ImageParam(bmpNamedJpg, 2), 16);
+}
+
 }  // namespace
 }  // namespace qvm

@@ -1,11 +1,26 @@
 // Our imaging library: a drawing area in the window that the preview clears and draws into.
 // Sizes come from the picture's header alone; pictures are decoded at the size they are shown.
+//
+// Hostile files: BMP goes through our own reader (images/BmpDecoder.h); JPEG is judged by its
+// frame header (size and the memory its decoder would need) before Qt's decoder sees it; PNG
+// and GIF are read by Qt within an allocation limit; other formats are refused. A picture
+// that is refused, or whose header cannot be read, has the sizes 0 and draws nothing.
+//
+// Large pictures decode on a worker thread; only the newest request draws: every clear and
+// every draw starts a new generation, and a decode finished for an older one is dropped.
 #pragma once
 
 #include <QColor>
 #include <QImage>
+#include <QObject>
 #include <QPointer>
+#include <QThreadPool>
 #include <QWidget>
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
 
 #include "platform/Controls.h"
 
@@ -26,30 +41,99 @@ class PreviewArea : public QWidget {
   QImage canvas_;
 };
 
-class QtImagingLibrary : public ImagingLibrary {
+// What the header of a picture file says; `kind` None when it cannot or must not be shown.
+struct PictureHeader {
+  enum class Kind { None, Bmp, Jpeg, Other };
+  Kind kind = Kind::None;
+  QByteArray format;  // Qt's name of the format for Jpeg and Other
+  QSize size;         // empty for None
+  qint64 fileSize = 0;
+  // Bytes a decode must go through: what decides between drawing at once and on the worker.
+  // An uncompressed BMP costs `rowBytes` for each row shown instead.
+  qint64 decodeCost = 0;
+  qint64 rowBytes = 0;
+};
+
+// Limits on what is handed to a decoder, all judged from the header. The pixel and memory
+// limits keep a picture's decode within 64 MB of output and about 100 MB of decoder state;
+// Qt's allocation limit is set as well but its environment variable may lift it.
+inline constexpr int kMaxPictureSide = 32767;
+inline constexpr qint64 kMaxJpegPixels = qint64{1} << 26;        // e.g. 8192 x 8192
+inline constexpr qint64 kMaxJpegDecoderBytes = qint64{100} << 20;  // progressive coefficients
+inline constexpr qint64 kMaxOtherPixels = qint64{15} << 20;       // full decode, 60 MB
+inline constexpr int kAllocationLimitMb = 64;
+// Decodes that go through more than this (bytes read or written; JPEG: pixels) run on the
+// worker thread.
+inline constexpr qint64 kSynchronousDecodeCost = qint64{8} << 20;
+
+// Reads the header of `file` and decides whether it may be decoded.
+PictureHeader ReadPictureHeader(const std::filesystem::path& file);
+// Decodes `file` scaled to exactly `size` as Format_RGB32; a null image when it cannot.
+// `stale`, when given and true, abandons a decode early (its result is not wanted any more).
+// Safe on any thread.
+QImage DecodePicture(const std::filesystem::path& file, const PictureHeader& header,
+                     const QSize& size, const std::function<bool()>& stale = {});
+
+class QtImagingLibrary : public QObject, public ImagingLibrary {
+  Q_OBJECT
  public:
-  explicit QtImagingLibrary(QWidget* window) : window_(window) {}
+  explicit QtImagingLibrary(QWidget* window);
+  ~QtImagingLibrary() override;
 
   // The area at x, y of the window, width x height pixels. The flags select nothing here.
   void OpenGfx(int x, int y, int width, int height, int flags) override;
   // Shows the area; the value selects nothing here.
   void GfxWindow(int value) override;
   void BrushColor(std::uint32_t colorRef) override;
+  // Clears at once; a picture still being decoded for an earlier draw will not appear.
   void GfxCLS() override;
-  // Width (1) or height (2) from the file's header; 0 when it cannot be read as a picture.
+  // Width (1) or height (2) from the file's header; 0 when it cannot be read or is refused.
+  // The last few answers are kept by path, modification time and size.
   int ImageParam(const std::filesystem::path& file, int which) override;
   // Our drawing unit is the pixel.
   int GfxConvert(int axis, int pixels) override;
-  // Decodes the picture at width x height and draws it centred in the area. Returns 1 when it
-  // drew, 0 when the file could not be decoded or the size is empty.
+  // Draws the picture at width x height centred in the area: small pictures at once, large
+  // ones when their decode on the worker finishes (if nothing newer came first). Returns 1
+  // when it drew or started the decode, 0 when there is nothing to draw.
   int StretchImage(const std::filesystem::path& file, int width, int height) override;
 
   PreviewArea* Area() const { return area_; }
+  // The number of the newest clear or draw.
+  quint64 Generation() const { return generation_; }
+  // Decodes started and not yet delivered.
+  int Pending() const { return pending_; }
+  // Runs the event loop until every started decode has drawn or been dropped. False when
+  // `timeoutMs` passed first.
+  bool WaitIdle(int timeoutMs = 30000);
+
+ signals:
+  // A picture was drawn into the area for `generation` (at once or after its decode).
+  void pictureDrawn(quint64 generation);
+  // A decode on the worker has ended, drawn or dropped.
+  void decodeFinished(quint64 generation);
 
  private:
+  PictureHeader Header(const std::filesystem::path& file);
+  void NewGeneration();
+  void Draw(const QImage& image);
+
   QPointer<QWidget> window_;
   QPointer<PreviewArea> area_;
   QColor brush_ = Qt::black;
+  quint64 generation_ = 0;
+  // The newest generation as the worker sees it, to skip or abandon stale decodes.
+  std::shared_ptr<std::atomic<quint64>> newest_ = std::make_shared<std::atomic<quint64>>(0);
+  int pending_ = 0;
+
+  struct CachedHeader {
+    std::string path;
+    qint64 mtimeNs = 0;
+    qint64 fileSize = 0;
+    PictureHeader header;
+  };
+  std::vector<CachedHeader> headers_;  // most recent first
+
+  QThreadPool pool_;  // last member: its destruction waits for a running decode
 };
 
 }  // namespace qvm

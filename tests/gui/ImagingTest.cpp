@@ -3,6 +3,7 @@
 
 #include <QImage>
 #include <QWidget>
+#include <algorithm>
 #include <filesystem>
 #include <string>
 
@@ -144,6 +145,103 @@ TEST_F(ImagingTest, BadAndQuestionableBitmapsNeverCrash) {
       }
     }
   }
+}
+
+
+// Our BMP reader against Qt's on the good test pictures: the same colours.
+TEST_F(ImagingTest, GoodBitmapsLookAsQtShowsThem) {
+  if (!fs::exists(kBmpSuite)) GTEST_SKIP() << "no BMP test pictures at " << kBmpSuite;
+  int compared = 0;
+  for (const auto& entry : fs::directory_iterator(kBmpSuite / "g")) {
+    QImage theirs(QString::fromStdString(entry.path().string()));
+    if (theirs.isNull()) continue;
+    theirs = theirs.convertToFormat(QImage::Format_RGB32);
+    PictureHeader header = ReadPictureHeader(entry.path());
+    ASSERT_EQ(header.kind, PictureHeader::Kind::Bmp) << entry.path();
+    QImage ours = DecodePicture(entry.path(), header, theirs.size());
+    ASSERT_EQ(ours.size(), theirs.size()) << entry.path();
+    int worst = 0;
+    for (int y = 0; y < ours.height(); ++y)
+      for (int x = 0; x < ours.width(); ++x) {
+        QRgb a = ours.pixel(x, y), b = theirs.pixel(x, y);
+        worst = std::max({worst, std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
+                          std::abs(qBlue(a) - qBlue(b))});
+      }
+    // Qt shifts 5- and 6-bit channels up without filling the low bits (31 gives 248); we
+    // stretch them to the full range (31 gives 255).
+    bool narrow = entry.path().filename().string().starts_with("rgb16");
+    EXPECT_LE(worst, narrow ? 7 : 0) << entry.path();
+    ++compared;
+  }
+  EXPECT_GT(compared, 20);
+}
+
+// A large picture draws when its decode on the worker ends, unless a clear or another draw
+// came first: then it never appears.
+TEST_F(ImagingTest, OnlyTheNewestRequestDraws) {
+  QImage big(4000, 2600, QImage::Format_RGB32);
+  big.fill(Qt::green);
+  fs::path bigFile = folder / "big.jpg";
+  ASSERT_TRUE(big.save(QString::fromStdString(bigFile.string()), "JPG", 80));
+  std::vector<quint64> drawn;
+  QObject::connect(&imaging, &QtImagingLibrary::pictureDrawn,
+                   [&](quint64 generation) { drawn.push_back(generation); });
+  auto centre = [&] { return Canvas().pixel(100, 115) & 0xFFFFFF; };
+  const QRgb background = qRgb(20, 20, 80) & 0xFFFFFF;
+
+  // Cleared after the request: the decode finishes, but nothing is drawn.
+  EXPECT_EQ(imaging.StretchImage(bigFile, 200, 130), 1);
+  EXPECT_EQ(imaging.Pending(), 1);
+  imaging.GfxCLS();
+  ASSERT_TRUE(imaging.WaitIdle());
+  EXPECT_EQ(centre(), background);
+  EXPECT_TRUE(drawn.empty());
+
+  // A small picture drawn after the large one stays.
+  imaging.StretchImage(bigFile, 200, 130);
+  imaging.GfxCLS();
+  ASSERT_EQ(imaging.StretchImage(jpeg, 184, 230), 1);
+  ASSERT_EQ(drawn.size(), 1u);  // drawn at once
+  ASSERT_TRUE(imaging.WaitIdle());
+  EXPECT_GT(qRed(centre()), 240);
+  EXPECT_LT(qGreen(centre()), 20);
+  EXPECT_EQ(drawn, std::vector<quint64>{imaging.Generation()});
+
+  // Alone, the large picture draws when its decode is done.
+  imaging.GfxCLS();
+  imaging.StretchImage(bigFile, 200, 130);
+  quint64 generation = imaging.Generation();
+  ASSERT_TRUE(imaging.WaitIdle());
+  EXPECT_EQ(drawn.back(), generation);
+  EXPECT_EQ(Drawing().bounds, QRect(0, 50, 200, 130));
+  EXPECT_LT(qRed(Canvas().pixel(100, 115)), 40);
+  EXPECT_GT(qGreen(Canvas().pixel(100, 115)), 200);
+}
+
+
+// The content decides the format, not the name; a file changed on disk is read again.
+TEST_F(ImagingTest, HeadersFollowTheContentAndChangesOnDisk) {
+  QImage blue(30, 20, QImage::Format_RGB32);
+  blue.fill(Qt::blue);
+  fs::path bmpNamedJpg = folder / "really-a-bitmap.jpg";
+  fs::path jpgNamedBmp = folder / "really-a-jpeg.bmp";
+  ASSERT_TRUE(blue.save(QString::fromStdString(bmpNamedJpg.string()), "BMP"));
+  ASSERT_TRUE(blue.save(QString::fromStdString(jpgNamedBmp.string()), "JPG"));
+  EXPECT_EQ(ReadPictureHeader(bmpNamedJpg).kind, PictureHeader::Kind::Bmp);
+  EXPECT_EQ(ReadPictureHeader(jpgNamedBmp).kind, PictureHeader::Kind::Jpeg);
+  for (const fs::path& file : {bmpNamedJpg, jpgNamedBmp}) {
+    EXPECT_EQ(imaging.ImageParam(file, 1), 30) << file;
+    EXPECT_EQ(imaging.ImageParam(file, 2), 20) << file;
+  }
+  // Formats the game never uses are not handed to a decoder at all.
+  ASSERT_TRUE(blue.save(QString::fromStdString((folder / "icon.jpg").string()), "ICO"));
+  EXPECT_EQ(imaging.ImageParam(folder / "icon.jpg", 1), 0);
+
+  QImage wide(64, 16, QImage::Format_RGB32);
+  wide.fill(Qt::blue);
+  ASSERT_TRUE(wide.save(QString::fromStdString(bmpNamedJpg.string()), "BMP"));
+  EXPECT_EQ(imaging.ImageParam(bmpNamedJpg, 1), 64);
+  EXPECT_EQ(imaging.ImageParam(bmpNamedJpg, 2), 16);
 }
 
 }  // namespace

@@ -1,0 +1,169 @@
+// qvm-preview-bench [RUNS]: preview latency (selection to picture drawn) of the four large test
+// pictures, the longest time the event loop was blocked meanwhile, and Qt's own scaled decode
+// of the same file as the floor. Medians of RUNS runs (default 7). Runs offscreen.
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QImageReader>
+#include <QImageWriter>
+#include <QPainter>
+#include <QTimer>
+#include <QWidget>
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/qt/QtImaging.h"
+
+namespace fs = std::filesystem;
+using qvm::QtImagingLibrary;
+
+namespace {
+
+constexpr int kAreaW = 300, kAreaH = 375;  // the preview area of the window, about
+
+double Median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v.empty() ? 0 : v[v.size() / 2];
+}
+
+double Ms(const QElapsedTimer& t) { return static_cast<double>(t.nsecsElapsed()) / 1e6; }
+
+// Something like a photograph: gradients and detail, so that the encoders have work to do.
+QImage Photo(int width, int height) {
+  QImage image(width, height, QImage::Format_RGB32);
+  for (int y = 0; y < height; ++y) {
+    QRgb* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+    for (int x = 0; x < width; ++x)
+      line[x] = qRgb((x * 255 / width + (x * y) % 17) & 0xFF, y * 255 / height, (x ^ y) & 0xFF);
+  }
+  return image;
+}
+
+void Save(const QImage& image, const fs::path& file, const char* format, bool progressive) {
+  QImageWriter writer(QString::fromStdString(file.string()), format);
+  writer.setQuality(85);
+  writer.setProgressiveScanWrite(progressive);
+  if (!writer.write(image)) {
+    std::fprintf(stderr, "cannot write %s\n", file.c_str());
+    std::exit(1);
+  }
+}
+
+// The size the preview shows a width x height picture at, as the preview computes it.
+QSize Fit(int width, int height) {
+  if (height < width) {
+    int h = std::min(kAreaH, static_cast<int>(static_cast<double>(height) / width * kAreaW + 0.5));
+    return {static_cast<int>(static_cast<double>(width) * h / height + 0.5), h};
+  }
+  int w = std::min(kAreaW, static_cast<int>(static_cast<double>(width) / height * kAreaH + 0.5));
+  return {w, static_cast<int>(static_cast<double>(height) * w / width + 0.5)};
+}
+
+struct Figures {
+  double latency = 0, header = 0, blocked = 0, floor = 0;
+};
+
+Figures Measure(const fs::path& file, int runs) {
+  std::vector<double> latency, header, blocked, floor;
+  for (int r = 0; r < runs; ++r) {
+    // Qt's own scaled decode: the floor.
+    {
+      // Qt's own default limit, not the preview's, so that Qt reads the large BMP at all.
+      QImageReader::setAllocationLimit(0);
+      QElapsedTimer t;
+      t.start();
+      QImageReader reader(QString::fromStdString(file.string()));
+      QSize size = reader.size();
+      reader.setScaledSize(Fit(size.width(), size.height()));
+      QImage image = reader.read();
+      floor.push_back(Ms(t));
+      if (image.isNull()) std::fprintf(stderr, "Qt cannot read %s\n", file.c_str());
+    }
+    // The preview as the window runs it, with a fresh library (no cached header).
+    QWidget window;
+    QtImagingLibrary imaging(&window);
+    imaging.OpenGfx(0, 0, kAreaW, kAreaH, 2048);
+    // A timer that ticks whenever the event loop is free; the longest gap between ticks, or
+    // the longest stretch inside our calls, is how long the window stood still.
+    double longest = 0;
+    QElapsedTimer sinceTick;
+    QTimer ticker;
+    // Every millisecond: a busier ticker would take the second core from the decode.
+    ticker.setTimerType(Qt::PreciseTimer);
+    ticker.setInterval(1);
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+      longest = std::max(longest, Ms(sinceTick));
+      sinceTick.restart();
+    });
+    bool drawn = false;
+    QObject::connect(&imaging, &QtImagingLibrary::pictureDrawn, [&] { drawn = true; });
+
+    QElapsedTimer t;
+    t.start();
+    imaging.BrushColor(20 | (20 << 8) | (80 << 16));
+    imaging.GfxCLS();
+    int width = imaging.ImageParam(file, 1), height = imaging.ImageParam(file, 2);
+    header.push_back(Ms(t));
+    QSize shown = Fit(width, height);
+    imaging.StretchImage(file, imaging.GfxConvert(1, shown.width()),
+                         imaging.GfxConvert(2, shown.height()));
+    longest = Ms(t);  // the calls themselves run inside one event
+    sinceTick.start();
+    ticker.start();
+    QElapsedTimer guard;
+    guard.start();
+    while (!drawn && guard.elapsed() < 60000)
+      QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    latency.push_back(Ms(t));
+    ticker.stop();
+    blocked.push_back(std::max(longest, Ms(sinceTick)));
+    if (!drawn) std::fprintf(stderr, "%s was never drawn\n", file.c_str());
+  }
+  return {Median(latency), Median(header), *std::max_element(blocked.begin(), blocked.end()),
+          Median(floor)};
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 7;
+  fs::path folder = fs::temp_directory_path() / "qvm-preview-bench";
+  fs::create_directories(folder);
+
+  struct Picture {
+    const char* name;
+    const char* file;
+    int width, height;
+    const char* format;
+    bool progressive;
+  } pictures[] = {
+      {"6000 x 4000 baseline JPEG", "big.jpg", 6000, 4000, "jpeg", false},
+      {"6000 x 4000 progressive JPEG", "big-progressive.jpg", 6000, 4000, "jpeg", true},
+      {"1200 x 1500 JPEG", "portrait.jpg", 1200, 1500, "jpeg", false},
+      {"6000 x 4000 24-bit BMP", "big.bmp", 6000, 4000, "bmp", false},
+  };
+  std::printf("Writing the test pictures in %s ...\n", folder.c_str());
+  for (const Picture& p : pictures)
+    if (!fs::exists(folder / p.file))
+      Save(Photo(p.width, p.height), folder / p.file, p.format, p.progressive);
+
+  std::printf("\n| picture | drawn after (median) | Qt's scaled decode (floor) | ratio | "
+              "header sizes | longest event-loop block (max) |\n");
+  std::printf("|---|---|---|---|---|---|\n");
+  for (const Picture& p : pictures) {
+    Figures f = Measure(folder / p.file, runs);
+    std::printf("| %s | %.1f ms | %.1f ms | %.2f | %.2f ms | %.1f ms |\n", p.name, f.latency,
+                f.floor, f.floor > 0 ? f.latency / f.floor : 0, f.header, f.blocked);
+    std::fflush(stdout);
+  }
+  std::printf("\n%d runs each; goals: JPEG drawn within 1.2 x the floor, the BMP within 10 ms, "
+              "no block over 50 ms.\n", runs);
+  if (!qEnvironmentVariableIsSet("QVM_BENCH_KEEP")) fs::remove_all(folder);
+  return 0;
+}

@@ -1,0 +1,72 @@
+// A BMP reader for the preview that trusts nothing in the file: it reads the header, refuses
+// what it cannot show sensibly, and decodes straight to the size the picture is shown at,
+// touching only the rows and columns it needs. Missing or broken pixel data reads as black,
+// so the same file always gives the same pixels.
+//
+// Read: Windows headers of 40, 52, 56, 108 and 124 bytes, OS/2 headers of 12 and 16..64 bytes;
+// 1, 2, 4, 8, 16, 24 and 32 bits per pixel; uncompressed, RLE8, RLE4, bit fields (also with an
+// alpha mask); bottom-up and top-down rows. Alpha is ignored: the preview is opaque.
+// Refused: embedded JPEG/PNG, OS/2 Huffman and RLE24, CMYK, 64-bit pixels, compressed top-down
+// pictures, and pictures beyond the limits below.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <span>
+#include <vector>
+
+namespace qvm {
+
+// Limits checked from the header alone, before any pixel is read. A side of at most 32767
+// covers every picture the game shows; 2^28 pixels (16384 x 16384) keeps the row arithmetic
+// small and the RLE walk short. The decoded picture is at most 2^24 pixels (64 MB).
+inline constexpr int kBmpMaxSide = 32767;
+inline constexpr std::int64_t kBmpMaxPixels = std::int64_t{1} << 28;
+inline constexpr std::int64_t kBmpMaxTargetPixels = std::int64_t{1} << 24;
+
+enum class BmpStatus {
+  Ok,
+  NotBmp,       // no "BM", or the header is cut short or unknown
+  Unsupported,  // a valid header of a kind this reader does not decode
+  TooLarge,     // beyond the limits above
+  BadTarget,    // the requested size is empty or too large
+  Unreadable,   // the file cannot be opened
+  Cancelled,    // `cancelled` said so during the decode
+};
+
+struct BmpInfo {
+  int width = 0;
+  int height = 0;  // always positive; `topDown` tells the row order
+  bool topDown = false;
+  int bitCount = 0;
+  std::uint32_t compression = 0;  // 0 none, 1 RLE8, 2 RLE4, 3 bit fields
+  int headerSize = 0;
+  std::uint64_t fileSize = 0;
+};
+
+// Pixels as 0xFFRRGGBB, rows from top to bottom, width * height of them.
+struct BmpPixels {
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint32_t> pixels;
+};
+
+// True when the bytes begin like a BMP file ("BM"); says nothing about the rest.
+bool LooksLikeBmp(std::span<const std::uint8_t> firstBytes);
+
+// Reads and checks the header only.
+BmpStatus ReadBmpInfo(std::span<const std::uint8_t> bytes, BmpInfo& info);
+BmpStatus ReadBmpInfo(const std::filesystem::path& file, BmpInfo& info);
+
+// Decodes the picture scaled to exactly targetWidth x targetHeight (nearest pixel). On any
+// status but Ok, `out` is empty.
+BmpStatus DecodeBmpScaled(std::span<const std::uint8_t> bytes, int targetWidth, int targetHeight,
+                          BmpPixels& out);
+// `cancelled`, when given, is asked now and then (every 64 KB of RLE, every 64 rows) and ends
+// the decode early when it says true: the result is then no longer wanted.
+BmpStatus DecodeBmpScaled(const std::filesystem::path& file, int targetWidth, int targetHeight,
+                          BmpPixels& out, const std::function<bool()>& cancelled = {});
+
+}  // namespace qvm

@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QEventLoop>
+#include <QHeaderView>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
@@ -13,6 +14,7 @@
 #include <QTreeView>
 
 #include "app/Startup.h"
+#include "app/qt/ClippedTextTip.h"
 #include "app/qt/PictureTips.h"
 #include "app/qt/QtText.h"
 #include "app/qt/TreeFindBar.h"
@@ -191,6 +193,8 @@ MainWindow::MainWindow(const std::filesystem::path& gameFolder, GameDatabase& db
   });
   tips_->Watch(images);
   tips_->Watch(static_cast<ListWidget*>(WidgetById(id::kStrayList)));
+  for (int field : {id::kRecordText, id::kIndexLineText, id::kImageInfoText})
+    ShowFullTextWhenClipped(WidgetById(field));
 
   wizard_.c.addImagesButton->SetEnabled(false);
   HideControl(wizard_, id::kShowText);
@@ -219,6 +223,10 @@ void MainWindow::CreateControls() {
         view->setEditTriggers(QAbstractItemView::NoEditTriggers);
         view->setDragDropMode(QAbstractItemView::NoDragDrop);
         view->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+        // Long names are shown whole and scrolled to, not cut short with an ellipsis.
+        view->setTextElideMode(Qt::ElideNone);
+        view->header()->setStretchLastSection(false);
+        view->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
         ConnectTree(view);
         control = std::make_unique<QtTreeView>(view, treeModel_);
         widget = view;

@@ -4,10 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QHelpEvent>
 #include <QMimeData>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QToolTip>
 #include <QTreeView>
 #include <QUrl>
 #include <cstdlib>
@@ -210,6 +213,57 @@ TEST_F(DemoWindowTest, ClickingAWrestlerAnAliasATeamAndAStableShowsTheirRecords)
     EXPECT_NE(PreviewCentre(window), kBackground);
   }
   EXPECT_TRUE(loading.texts.empty());
+  ReleasePool();
+}
+
+// The tooltip a field shows when the mouse rests on it; empty when it shows none.
+QString TipOf(QWidget* field) {
+  QToolTip::hideText();
+  if (!QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 2000)) ADD_FAILURE() << "tip stays";
+  auto* multi = qobject_cast<QPlainTextEdit*>(field);
+  QWidget* target = multi ? multi->viewport() : field;
+  QPoint at = target->rect().center();
+  QHelpEvent event(QEvent::ToolTip, at, target->mapToGlobal(at));
+  QApplication::sendEvent(target, &event);
+  return QToolTip::isVisible() ? QToolTip::text() : QString();
+}
+
+TEST_F(DemoWindowTest, LongNamesAndKeysCanBeReadWhole) {
+  NewPool();
+  GameDatabase db;
+  test::RecordingMessageBox loading;
+  LoadGameDatabase(game, db, loading);
+  {
+    MainWindow window(game, db);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    QWidget* record = window.WidgetById(id::kRecordText);
+    QWidget* key = window.WidgetById(id::kIndexLineText);
+
+    ClickNode(window, {"Wrestlers", "A", "Ace Harmon"});
+    EXPECT_EQ(TipOf(record), "");  // it fits
+    EXPECT_EQ(TipOf(key), "");
+
+    // The tree shows the name whole (it scrolls sideways instead), the record text and the key
+    // give theirs as a tooltip.
+    ClickNode(window, {"Tag Teams", "H", "Hank Bristow and Otto Grimsby"});
+    auto* view = static_cast<QTreeView*>(window.WidgetById(id::kItemsTree));
+    QModelIndex team = view->currentIndex();
+    EXPECT_GE(view->visualRect(team).width(),
+              view->fontMetrics().horizontalAdvance("Hank Bristow and Otto Grimsby"));
+    EXPECT_TRUE(TipOf(record).contains("Hank Bristow and Otto Grimsby (Tag Team)"));
+
+    ClickNode(window, {"Stables", "C", "Crown Jewels"});
+    auto* members = List(window, id::kMembersList);
+    QTest::mouseClick(members->viewport(), Qt::LeftButton, {}, ItemCenter(members, "Cassidy Storm"));
+    for (const char* name : {"Iris Calloway", "Tess Marlowe", "Zo\xEB Marchetti"})
+      QTest::mouseClick(members->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                        ItemCenter(members, name));
+    EXPECT_TRUE(TipOf(key).contains(QString::fromUtf8(
+        "Crown Jewels (Cassidy Storm/Iris Calloway/Tess Marlowe/Zo\u00EB Marchetti)")))
+        << TipOf(key).toStdString();
+    QToolTip::hideText();
+  }
   ReleasePool();
 }
 

@@ -34,9 +34,9 @@ class ClippedTextTip : public QObject {
       tabs = static_cast<int>(multi->tabStopDistance());
     }
     QFontMetrics metrics(field_->font());
-    QRect needed = metrics.boundingRect(QRect(0, 0, 1 << 20, 1 << 20),
-                                        Qt::AlignLeft | Qt::AlignTop | Qt::TextExpandTabs, text,
-                                        tabs);
+    QRect needed =
+        metrics.boundingRect(QRect(0, 0, 1 << 20, 1 << 20),
+                             Qt::AlignLeft | Qt::AlignTop | Qt::TextExpandTabs, text, tabs);
     auto* help = static_cast<QHelpEvent*>(event);
     if (!text.isEmpty() && (needed.width() > room.width() || needed.height() > room.height()))
       QToolTip::showText(help->globalPos(),
@@ -58,7 +58,8 @@ void ShowFullTextWhenClipped(QWidget* field) {
   auto* tip = new ClippedTextTip(field);
   field->installEventFilter(tip);
   // A text edit asks for its tips on its viewport.
-  if (auto* multi = qobject_cast<QPlainTextEdit*>(field)) multi->viewport()->installEventFilter(tip);
+  if (auto* multi = qobject_cast<QPlainTextEdit*>(field))
+    multi->viewport()->installEventFilter(tip);
 }
 
 }  // namespace qvm

@@ -49,9 +49,7 @@ PictureTips::~PictureTips() {
   pool_.waitForDone();
 }
 
-void PictureTips::Watch(QListWidget* list) {
-  list->viewport()->installEventFilter(this);
-}
+void PictureTips::Watch(QListWidget* list) { list->viewport()->installEventFilter(this); }
 
 bool PictureTips::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() != QEvent::ToolTip) return QObject::eventFilter(watched, event);

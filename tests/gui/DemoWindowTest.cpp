@@ -97,7 +97,8 @@ QRgb PreviewCentre(MainWindow& window) {
 
 const QRgb kBackground = qRgb(20, 20, 80);
 
-std::string Report(const char* width, const char* height, const char* ratio, const std::string& rest) {
+std::string Report(const char* width, const char* height, const char* ratio,
+                   const std::string& rest) {
   return std::string("Image Width: \t") + width + "\r\nImage Height: \t" + height +
          "\r\nAspect Ratio: \t" + ratio + rest;
 }
@@ -127,12 +128,15 @@ void Drop(MainWindow& window, const QList<QUrl>& urls) {
   QApplication::processEvents();                 // the files are attached after the drop
 }
 
-QUrl FileUrl(const fs::path& path) { return QUrl::fromLocalFile(QString::fromStdString(path.string())); }
+QUrl FileUrl(const fs::path& path) {
+  return QUrl::fromLocalFile(QString::fromStdString(path.string()));
+}
 
 class DemoWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::string command = std::string("'") + QVM_DEMO_GAME + "' '" + game.string() + "' 2>/dev/null";
+    std::string command =
+        std::string("'") + QVM_DEMO_GAME + "' '" + game.string() + "' 2>/dev/null";
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
   }
   void TearDown() override {
@@ -186,7 +190,8 @@ TEST_F(DemoWindowTest, ClickingAWrestlerAnAliasATeamAndAStableShowsTheirRecords)
               (std::vector<std::string>{"Blaze Corrigan", "Brick Dalloway"}));
     EXPECT_EQ(w.c.indexLineText->Text(), "The Firebricks (Blaze Corrigan/Brick Dalloway)");
     EXPECT_EQ(Items(*w.c.imagesList), std::vector<std::string>{"firebricks.jpg"});
-    EXPECT_EQ(w.c.imageInfoText->Text(), Report("480", "300", "1.6", "\r\nAspect ratio is perfectly  ok."));
+    EXPECT_EQ(w.c.imageInfoText->Text(),
+              Report("480", "300", "1.6", "\r\nAspect ratio is perfectly  ok."));
 
     // A stable: every name of every member, none picked; the team's pictures stay until
     // members are picked, and only then can pictures be added.
@@ -209,7 +214,8 @@ TEST_F(DemoWindowTest, ClickingAWrestlerAnAliasATeamAndAStableShowsTheirRecords)
     EXPECT_EQ(w.c.indexLineText->Text(), "The Syndicate (Derek Hollow/Silas Crane/Vic Santoro)");
     EXPECT_EQ(Items(*w.c.imagesList), std::vector<std::string>{"syndicate.jpg"});
     // 600 x 250 is 2.4, what three members want.
-    EXPECT_EQ(w.c.imageInfoText->Text(), Report("600", "250", "2.4", "\r\nAspect ratio is perfectly  ok."));
+    EXPECT_EQ(w.c.imageInfoText->Text(),
+              Report("600", "250", "2.4", "\r\nAspect ratio is perfectly  ok."));
     EXPECT_NE(PreviewCentre(window), kBackground);
   }
   EXPECT_TRUE(loading.texts.empty());
@@ -255,7 +261,8 @@ TEST_F(DemoWindowTest, LongNamesAndKeysCanBeReadWhole) {
 
     ClickNode(window, {"Stables", "C", "Crown Jewels"});
     auto* members = List(window, id::kMembersList);
-    QTest::mouseClick(members->viewport(), Qt::LeftButton, {}, ItemCenter(members, "Cassidy Storm"));
+    QTest::mouseClick(members->viewport(), Qt::LeftButton, {},
+                      ItemCenter(members, "Cassidy Storm"));
     for (const char* name : {"Iris Calloway", "Tess Marlowe", "Zo\xEB Marchetti"})
       QTest::mouseClick(members->viewport(), Qt::LeftButton, Qt::ControlModifier,
                         ItemCenter(members, name));
@@ -282,8 +289,10 @@ void WithRunningWindow(const std::function<void(MainWindow&)>& act) {
 
 TEST_F(DemoWindowTest, AttachByDialogDoubleClickAndDropRemoveByDeleteAndCloseWritesIndex) {
   const std::string before = test::ReadBytes(game / "media" / "index.dat");
-  test::WriteBytes(folder / "outside" / "Ring Photo.JPG", test::ReadBytes(game / "media" / "nova.jpg"));
-  test::WriteBytes(folder / "outside" / "Belt.bmp", test::ReadBytes(game / "media" / "the_ace.bmp"));
+  test::WriteBytes(folder / "outside" / "Ring Photo.JPG",
+                   test::ReadBytes(game / "media" / "nova.jpg"));
+  test::WriteBytes(folder / "outside" / "Belt.bmp",
+                   test::ReadBytes(game / "media" / "the_ace.bmp"));
 
   std::vector<std::string> shown;
   QtMessageBox::SetScript([&](std::string_view text, const MessageStyle& style) {
@@ -302,7 +311,8 @@ TEST_F(DemoWindowTest, AttachByDialogDoubleClickAndDropRemoveByDeleteAndCloseWri
     EXPECT_TRUE(Items(*w.c.imagesList).empty());
 
     ListWidget* stray = List(window, id::kStrayList);
-    QTest::mouseDClick(stray->viewport(), Qt::LeftButton, {}, ItemCenter(stray, "Cassidy_Storm.jpg"));
+    QTest::mouseDClick(stray->viewport(), Qt::LeftButton, {},
+                       ItemCenter(stray, "Cassidy_Storm.jpg"));
     static_cast<QPushButton*>(window.WidgetById(id::kAddImagesButton))->click();
     Drop(window, {FileUrl(folder / "outside" / "Ring Photo.JPG")});
     EXPECT_EQ(Items(*w.c.imagesList),

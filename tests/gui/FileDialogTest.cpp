@@ -54,7 +54,8 @@ TEST(QtFileDialogTest, OffersThePicturesOfMediaAndAnswersTheirFolderAndNames) {
   for (const char* name :
        {"Hero.JPG", "photo.jpeg", "Logo.Bmp", "notes.jpg.txt", "readme.txt", "pic.png"})
     game.Write(std::string("Media/") + name, "x");
-  const QString media = QDir(QString::fromStdString((game.path() / "Media").string())).canonicalPath();
+  const QString media =
+      QDir(QString::fromStdString((game.path() / "Media").string())).canonicalPath();
 
   std::optional<FileChoice> choice = RunDialog(game.path(), [&](QFileDialog* dialog) {
     EXPECT_EQ(dialog->windowTitle(), "QVM 7 Visualizer");

@@ -1,7 +1,5 @@
 // Picture tips of the lists: decoded on the worker, cached, shown only while the mouse is still
 // on the name, and never holding up the window.
-#include "app/qt/PictureTips.h"
-
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -16,6 +14,7 @@
 #include <thread>
 
 #include "app/qt/MainWindow.h"
+#include "app/qt/PictureTips.h"
 #include "app/qt/QtControls.h"
 #include "images/MediaFile.h"
 #include "tests/unit/TestFolder.h"
@@ -186,7 +185,8 @@ TEST(PictureTipsWindowTest, TheWindowsPictureListsHaveTips) {
     QHelpEvent event(QEvent::ToolTip, at, stray->viewport()->mapToGlobal(at));
     QApplication::sendEvent(stray->viewport(), &event);
     ASSERT_TRUE(window.Tips().WaitIdle());
-    EXPECT_TRUE(QToolTip::isVisible() && QToolTip::text().contains(QString::fromUtf8("60 \u00d7 80")));
+    EXPECT_TRUE(QToolTip::isVisible() &&
+                QToolTip::text().contains(QString::fromUtf8("60 \u00d7 80")));
     QToolTip::hideText();
   }
   ReleasePool();

@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QEventLoop>
+#include <QHeaderView>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
@@ -9,12 +10,17 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShortcut>
+#include <QTimer>
 #include <QTreeView>
 
 #include "app/Startup.h"
+#include "app/qt/ClippedTextTip.h"
+#include "app/qt/PictureTips.h"
 #include "app/qt/QtText.h"
 #include "app/qt/TreeFindBar.h"
 #include "images/ImageOperations.h"
+#include "images/MediaFile.h"
+#include "images/StrayImages.h"
 #include "tree/CategoryTree.h"
 
 // The icons live in the static GUI library; nothing else would pull them into the program.
@@ -77,25 +83,36 @@ QFont WindowFont() {
   return font;
 }
 
-// Removing an image starts on the release of the Delete key in the images list, before the
-// list handles the key itself; holding the key down does not repeat it.
-class DeleteKeyHandler : public QObject {
+// The images list's key releases go to the core before the list handles the key itself.
+// Only Delete is passed as its key code (46): Qt's codes of other keys could collide with it
+// ("." is 46 as well), and the core acts on no other key.
+class ImagesListKeyHandler : public QObject {
  public:
-  DeleteKeyHandler(QObject* parent, std::function<void()> onDelete)
-      : QObject(parent), onDelete_(std::move(onDelete)) {}
+  ImagesListKeyHandler(QObject* parent, Wizard& wizard) : QObject(parent), wizard_(wizard) {}
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
     if (event->type() == QEvent::KeyRelease) {
       auto* key = static_cast<QKeyEvent*>(event);
-      if (key->key() == Qt::Key_Delete && !key->isAutoRepeat()) onDelete_();
+      OnImagesListKeyUp(wizard_, key->key() == Qt::Key_Delete ? kDeleteKey : 0,
+                        key->isAutoRepeat());
     }
     return QObject::eventFilter(watched, event);
   }
 
  private:
-  std::function<void()> onDelete_;
+  Wizard& wizard_;
 };
+
+// A drop is taken as the open-file dialog's answer would be: only while the dialog could be
+// opened (the Add button is enabled), and only files of the dialog's two types.
+bool IsDroppablePictures(const Wizard& w, const std::vector<std::filesystem::path>& files) {
+  if (!w.c.addImagesButton->IsEnabled()) return false;
+  // The patterns look at ASCII letters only, so the file system's own name serves.
+  for (const std::filesystem::path& file : files)
+    if (PicturePattern(file.filename().native()) == 0) return false;
+  return true;
+}
 
 // Read-only text shows on the window's own colour, as the rest of the window's texts.
 void UseWindowBackground(QWidget* widget) {
@@ -160,8 +177,24 @@ MainWindow::MainWindow(const std::filesystem::path& gameFolder, GameDatabase& db
   auto* find = new QShortcut(QKeySequence::Find, this);
   connect(find, &QShortcut::activated, this, [this] { findBar_->Open(QString()); });
 
-  imagesKeyHandler_ = new DeleteKeyHandler(this, [this] { RemoveCurrentImage(wizard_); });
+  imagesKeyHandler_ = new ImagesListKeyHandler(this, wizard_);
   WidgetById(id::kImagesList)->installEventFilter(imagesKeyHandler_);
+
+  // Pictures dropped from a file manager onto the images list.
+  auto* images = static_cast<ListWidget*>(WidgetById(id::kImagesList));
+  images->AcceptFileDrops([this](const auto& files) { return IsDroppablePictures(wizard_, files); });
+  connect(images, &ListWidget::filesDropped, this, [this](const auto& files) {
+    // After the drop has ended: a message must not keep the dragging program waiting.
+    QTimer::singleShot(0, this, [this, files] { AttachDroppedFiles(wizard_, files); });
+  });
+
+  tips_ = new PictureTips(this, [folder = gameFolder](const std::string& name) {
+    return ResolveMediaFile(folder, name);
+  });
+  tips_->Watch(images);
+  tips_->Watch(static_cast<ListWidget*>(WidgetById(id::kStrayList)));
+  for (int field : {id::kRecordText, id::kIndexLineText, id::kImageInfoText})
+    ShowFullTextWhenClipped(WidgetById(field));
 
   wizard_.c.addImagesButton->SetEnabled(false);
   HideControl(wizard_, id::kShowText);
@@ -190,6 +223,10 @@ void MainWindow::CreateControls() {
         view->setEditTriggers(QAbstractItemView::NoEditTriggers);
         view->setDragDropMode(QAbstractItemView::NoDragDrop);
         view->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+        // Long names are shown whole and scrolled to, not cut short with an ellipsis.
+        view->setTextElideMode(Qt::ElideNone);
+        view->header()->setStretchLastSection(false);
+        view->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
         ConnectTree(view);
         control = std::make_unique<QtTreeView>(view, treeModel_);
         widget = view;

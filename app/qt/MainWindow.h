@@ -38,6 +38,7 @@ class MainWindow : public QWidget, public ControlHost {
   QtImagingLibrary& Imaging() { return imaging_; }
   TreeModel& Tree() { return *treeModel_; }
   class TreeFindBar& FindBar() { return *findBar_; }
+  class PictureTips& Tips() { return *tips_; }
 
   // Tests see every notification the window hands to the dispatch, before it runs.
   using EventObserver = std::function<void(MessageKind kind, int controlId, int code)>;
@@ -66,6 +67,7 @@ class MainWindow : public QWidget, public ControlHost {
   QtImagingLibrary imaging_;
   QObject* imagesKeyHandler_ = nullptr;
   class TreeFindBar* findBar_ = nullptr;
+  class PictureTips* tips_ = nullptr;
   Wizard wizard_;
   EventObserver observer_;
 };

@@ -1,6 +1,10 @@
 #include "app/qt/QtControls.h"
 
 #include <QAbstractButton>
+#include <QDropEvent>
+#include <QFile>
+#include <QMimeData>
+#include <QUrl>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -110,6 +114,47 @@ void ListWidget::keyPressEvent(QKeyEvent* event) {
   Tracked([&] { QListWidget::keyPressEvent(event); });
 }
 
+void ListWidget::AcceptFileDrops(FileDropFilter accepts) {
+  acceptsFiles_ = std::move(accepts);
+  setAcceptDrops(static_cast<bool>(acceptsFiles_));
+  viewport()->setAcceptDrops(static_cast<bool>(acceptsFiles_));
+}
+
+std::vector<std::filesystem::path> ListWidget::DroppableFiles(const QDropEvent* event) const {
+  std::vector<std::filesystem::path> files;
+  const QMimeData* mime = event->mimeData();
+  if (!acceptsFiles_ || !mime || !mime->hasUrls()) return files;
+  for (const QUrl& url : mime->urls()) {
+    if (!url.isLocalFile()) return {};
+    files.emplace_back(QFile::encodeName(url.toLocalFile()).toStdString());
+  }
+  if (files.empty() || !acceptsFiles_(files)) return {};
+  return files;
+}
+
+void ListWidget::dragEnterEvent(QDragEnterEvent* event) {
+  if (!acceptsFiles_) return QListWidget::dragEnterEvent(event);
+  if (DroppableFiles(event).empty()) return event->ignore();
+  event->setDropAction(Qt::CopyAction);
+  event->accept();
+}
+
+void ListWidget::dragMoveEvent(QDragMoveEvent* event) {
+  if (!acceptsFiles_) return QListWidget::dragMoveEvent(event);
+  if (DroppableFiles(event).empty()) return event->ignore();
+  event->setDropAction(Qt::CopyAction);
+  event->accept();
+}
+
+void ListWidget::dropEvent(QDropEvent* event) {
+  if (!acceptsFiles_) return QListWidget::dropEvent(event);
+  std::vector<std::filesystem::path> files = DroppableFiles(event);
+  if (files.empty()) return event->ignore();
+  event->setDropAction(Qt::CopyAction);
+  event->accept();
+  emit filesDropped(files);
+}
+
 void ListWidget::mouseDoubleClickEvent(QMouseEvent* event) {
   bool onItem = event->button() == Qt::LeftButton && itemAt(event->position().toPoint());
   Tracked([&] { QListWidget::mouseDoubleClickEvent(event); });
@@ -134,7 +179,7 @@ int QtListBox::SetCurrent(int index) {
     list_->selectionModel()->clearCurrentIndex();
     return -1;
   }
-  list_->setCurrentRow(index, QItemSelectionModel::ClearAndSelect);
+  list_->setCurrentRow(index, QItemSelectionModel::Select);
   list_->scrollToItem(list_->item(index));
   return index;
 }

@@ -6,6 +6,8 @@
 #include <QListWidget>
 #include <QPointer>
 #include <QString>
+#include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -52,11 +54,20 @@ class ListWidget : public QListWidget {
  public:
   explicit ListWidget(QWidget* parent = nullptr);
 
+  // Files dragged onto the list from elsewhere: a drag of local files only is taken when
+  // `accepts` agrees for its files, and a drop of it reports them through filesDropped.
+  using FileDropFilter = std::function<bool(const std::vector<std::filesystem::path>& files)>;
+  void AcceptFileDrops(FileDropFilter accepts);
+
  signals:
   void userSelectionChanged();
   void userDoubleClicked();
+  void filesDropped(const std::vector<std::filesystem::path>& files);
 
  protected:
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dragMoveEvent(QDragMoveEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
@@ -72,7 +83,10 @@ class ListWidget : public QListWidget {
   State Snapshot() const;
   template <class Handler>
   void Tracked(Handler&& handler);
+  // The dragged files, when the drag may be dropped here; empty otherwise.
+  std::vector<std::filesystem::path> DroppableFiles(const QDropEvent* event) const;
   bool tracking_ = false;
+  FileDropFilter acceptsFiles_;
 };
 
 // A sorted list box with extended selection over a ListWidget. Items keep their CP1252 bytes.

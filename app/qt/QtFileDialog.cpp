@@ -28,7 +28,9 @@ std::optional<FileChoice> QtFileDialog::ChooseImageFiles(const OpenFileRequest& 
   dialog.setOption(QFileDialog::DontUseNativeDialog, true);
   dialog.setOption(QFileDialog::ReadOnly, true);
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
-  dialog.setFileMode(request.multiSelect ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
+  dialog.setFileMode(!request.mustExist   ? QFileDialog::AnyFile
+                     : request.multiSelect ? QFileDialog::ExistingFiles
+                                           : QFileDialog::ExistingFile);
   QStringList filters;
   for (const auto& [description, pattern] : request.filters)
     filters << ToQString(description) + QStringLiteral(" (") + ToQString(pattern) +

@@ -1,0 +1,180 @@
+#include "app/qt/PictureTips.h"
+
+#include <sys/stat.h>
+
+#include <QBuffer>
+#include <QCoreApplication>
+#include <QCursor>
+#include <QElapsedTimer>
+#include <QFutureWatcher>
+#include <QHelpEvent>
+#include <QToolTip>
+#include <QtConcurrent/QtConcurrentRun>
+
+#include "app/qt/QtImaging.h"
+#include "app/qt/QtText.h"
+
+namespace qvm {
+namespace {
+
+constexpr qsizetype kCacheKilobytes = 16 * 1024;
+
+QByteArray NameOf(const QListWidgetItem* item) {
+  return item ? item->data(Qt::UserRole).toByteArray() : QByteArray();
+}
+
+}  // namespace
+
+QImage PictureTips::DecodeThumbnail(const std::filesystem::path& file, int side,
+                                    QSize* pictureSize) {
+  const PictureHeader header = ReadPictureHeader(file);
+  *pictureSize = header.kind == PictureHeader::Kind::None ? QSize() : header.size;
+  if (pictureSize->isEmpty()) return {};
+  QSize size = *pictureSize;
+  if (size.width() > side || size.height() > side) {
+    size = size.scaled(side, side, Qt::KeepAspectRatio);
+    size = size.expandedTo(QSize(1, 1));
+  }
+  return DecodePicture(file, header, size);
+}
+
+PictureTips::PictureTips(QObject* parent, Resolver resolver)
+    : QObject(parent), resolver_(std::move(resolver)), decoder_(&PictureTips::DecodeThumbnail) {
+  cache_.setMaxCost(kCacheKilobytes);
+  pool_.setMaxThreadCount(1);
+}
+
+PictureTips::~PictureTips() {
+  newest_->store(++generation_);  // requests still waiting are skipped
+  pool_.waitForDone();
+}
+
+void PictureTips::Watch(QListWidget* list) { list->viewport()->installEventFilter(this); }
+
+bool PictureTips::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() != QEvent::ToolTip) return QObject::eventFilter(watched, event);
+  // Only the viewports of watched lists come here; tips are asked of the viewport.
+  auto* list = qobject_cast<QListWidget*>(watched->parent());
+  if (!list) return QObject::eventFilter(watched, event);
+  auto* help = static_cast<QHelpEvent*>(event);
+  OnToolTip(list, help->pos(), help->globalPos());
+  return true;
+}
+
+void PictureTips::OnToolTip(QListWidget* list, const QPoint& pos, const QPoint& globalPos) {
+  QByteArray name = NameOf(list->itemAt(pos));
+  if (name.isEmpty()) {
+    hover_ = {};
+    QToolTip::hideText();
+    return;
+  }
+  hover_ = {list, name, globalPos, false};
+  // What the cache holds shows at once; the worker then checks that the file is unchanged.
+  if (const Thumb* thumb = cache_.object(name)) Show(*thumb);
+  Request(name);
+}
+
+void PictureTips::Request(const QByteArray& name) {
+  newest_->store(++generation_);
+  const std::uint64_t generation = generation_;
+  std::optional<Stamp> known;
+  if (const Thumb* thumb = cache_.object(name)) known = thumb->stamp;
+  ++pending_;
+  auto work = [resolver = resolver_, decoder = decoder_, newest = newest_, generation, known,
+               name = name.toStdString()]() {
+    Outcome out;
+    if (newest->load() != generation) {
+      out.skipped = true;
+      return out;
+    }
+    Thumb& thumb = out.thumb;
+    std::optional<std::filesystem::path> file = resolver(name);
+    struct stat st;
+    if (file && ::stat(file->c_str(), &st) == 0) {
+      thumb.found = true;
+      thumb.stamp = {file->string(),
+                     static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec,
+                     static_cast<std::int64_t>(st.st_size)};
+    }
+    if (known && *known == thumb.stamp) {
+      out.unchanged = true;
+      return out;
+    }
+    if (thumb.found) {
+      QImage image = decoder(*file, kThumbnailSide, &thumb.pictureSize);
+      out.decoded = true;
+      if (!image.isNull()) {
+        QBuffer buffer(&thumb.png);
+        buffer.open(QIODevice::WriteOnly);
+        image.save(&buffer, "PNG");
+      }
+    }
+    return out;
+  };
+  auto* watcher = new QFutureWatcher<Outcome>(this);
+  connect(watcher, &QFutureWatcher<Outcome>::finished, this, [this, watcher, name] {
+    --pending_;
+    Outcome outcome = watcher->future().result();
+    watcher->deleteLater();
+    Finished(name, outcome);
+  });
+  watcher->setFuture(QtConcurrent::run(&pool_, std::move(work)));
+}
+
+void PictureTips::Finished(const QByteArray& name, const Outcome& outcome) {
+  if (outcome.skipped) return;
+  if (outcome.decoded) ++decodes_;
+  if (!outcome.unchanged)
+    cache_.insert(name, new Thumb(outcome.thumb), outcome.thumb.png.size() / 1024 + 1);
+  const Thumb* thumb = cache_.object(name);
+  if (!thumb || !StillHovering(name)) return;
+  if (outcome.unchanged && hover_.shown) return;
+  Show(*thumb);
+}
+
+bool PictureTips::StillHovering(const QByteArray& name) const {
+  QListWidget* list = hover_.list;
+  if (!list || hover_.name != name || !list->isVisible()) return false;
+  QPoint at = list->viewport()->mapFromGlobal(QCursor::pos());
+  return list->viewport()->rect().contains(at) && NameOf(list->itemAt(at)) == name;
+}
+
+void PictureTips::Show(const Thumb& thumb) {
+  QListWidget* list = hover_.list;
+  if (!list) return;
+  QListWidgetItem* item = nullptr;
+  for (int row = 0; row < list->count() && !item; ++row)
+    if (NameOf(list->item(row)) == hover_.name) item = list->item(row);
+  if (!item) return;
+  QString html = QStringLiteral("<qt><div align=\"center\">");
+  if (!thumb.png.isEmpty())
+    html += QStringLiteral("<img src=\"data:image/png;base64,") +
+            QString::fromLatin1(thumb.png.toBase64()) + QStringLiteral("\"><br>");
+  html += ToQString(std::string_view(hover_.name.constData(), hover_.name.size())).toHtmlEscaped();
+  html += QStringLiteral("<br>");
+  if (!thumb.found)
+    html += QStringLiteral("There is no such file in the media folder.");
+  else if (thumb.pictureSize.isEmpty() || thumb.png.isEmpty())
+    html += QStringLiteral("This file cannot be shown as a picture.");
+  else
+    html += QStringLiteral("%1 \u00d7 %2 pixels")
+                .arg(thumb.pictureSize.width())
+                .arg(thumb.pictureSize.height());
+  html += QStringLiteral("</div></qt>");
+  QToolTip::showText(hover_.globalPos, html, list->viewport(), list->visualItemRect(item));
+  hover_.shown = true;
+  emit tipShown(hover_.name);
+}
+
+bool PictureTips::WaitIdle(int timeoutMs) {
+  QElapsedTimer timer;
+  timer.start();
+  while (pending_ > 0) {
+    if (timer.elapsed() > timeoutMs) return false;
+    pool_.waitForDone(5);
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+  }
+  return true;
+}
+
+}  // namespace qvm

@@ -262,11 +262,17 @@ class Checker {
           Add(std::move(f));
           continue;
         }
-        // Most names have a file of their own spelling; only names with a case variant in
-        // media need the resolver's scan of the folder.
+        // A name with no variant in media needs no lookup; a name with one variant is looked
+        // up by that variant's own spelling, which the resolver finds without scanning the
+        // folder (a Windows copy often spells every file in capitals). Only real conflicts
+        // need its scan.
         auto variants = mediaByCase_.find(UpperCp1252(name));
         std::optional<fs::path> file;
-        if (variants != mediaByCase_.end()) file = ResolveMediaFile(folder_, name);
+        if (variants != mediaByCase_.end()) {
+          file = ResolveMediaFile(folder_, variants->second.size() == 1
+                                               ? std::string_view(variants->second.front())
+                                               : name);
+        }
         if (file) {
           indexedFiles_.insert(file->filename().native());
           continue;

@@ -167,4 +167,24 @@ run check
 added=$(diff <(printf '%s\n' "$check_text") <(printf '%s\n' "$out") | grep '^>' || true)
 [ "$added" = '> capacity: media\index.dat holds 4002 entries; the table holds 4000, so the wizard adds no entry (all are kept)' ] ||
   fail "check of a full table adds: $added"
+# --- pictures the preview would show nothing for, judged from their headers ------------------
+# (name | bytes | why) on the clean demo game; the good pictures beside them stay unreported.
+demo_media=$(dirname "$jpeg")
+expected=""
+while IFS='|' read -r name bytes why; do
+  printf '%b' "$bytes" > "$demo_media/$name"
+  expected+="bad-picture: \"$name\" $why"$'\n'
+done <<'TABLE'
+trunc.jpg|\xff\xd8\xff\xc0\x00\x11\x08\x00|has a JPEG header that cannot be read (cut short, a size of 0, or a frame no decoder should be handed)
+huge.jpg|\xff\xd8\xff\xc0\x00\x11\x08\xfa\xfa\xfa\xfa\x03\x01\x22\x00\x02\x11\x01\x03\x11\x01\xff\xda\x00\x0c\x03\x01\x00\x02\x11\x03\x11\x00\x3f\x00|declares 64250 x 64250 pixels, more than the preview decodes
+notes.jpg.txt|hello|is neither a JPEG nor a BMP picture
+one.jpeg|\xff|is neither a JPEG nor a BMP picture
+cut.bmp|BMxxxxxxxxxx|has a BMP header that is cut short or unknown
+embedded.bmp|BM\x3a\x00\x00\x00\x00\x00\x00\x00\x36\x00\x00\x00\x28\x00\x00\x00\x01\x00\x00\x00\x01\x00\x00\x00\x01\x00\x18\x00\x04\x00\x00\x00\x04\x00\x00\x00\x13\x0b\x00\x00\x13\x0b\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\xff\xd8\xff\xd9|is a kind of BMP the preview does not decode
+TABLE
+set +e; out=$("$cli" -C "$work/demo" check); rc=$?; set -e
+[ "$rc" = 1 ] || fail "check of broken pictures exits $rc"
+[ "$(sort <<<"$out")" = "$(sort <<<"${expected%$'\n'}")" ] || fail "check of broken pictures says:
+$out"
+
 echo "cli_missing_check: ok"

@@ -1,28 +1,395 @@
-// check: what loading the game had to leave out or could not find, one finding per line.
+// check: a health report of the game folder and its index, one finding per line beginning with
+// its kind, so that grep can pick them.
+#include <algorithm>
+#include <cstdint>
+#include <fstream>
+#include <optional>
 #include <ostream>
+#include <string>
+#include <system_error>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
 
 #include "cli/Cli.h"
+#include "cli/IndexLookup.h"
+#include "cli/Json.h"
+#include "gamedb/GameReaders.h"
+#include "images/BmpDecoder.h"
+#include "images/JpegHeader.h"
+#include "images/MediaFile.h"
+#include "images/StrayImages.h"
+#include "platform/Cp1252.h"
+#include "platform/GamePath.h"
+#include "tree/Keys.h"
 
 namespace qvm::cli {
 namespace {
+namespace fs = std::filesystem;
 
 int Run(Context& ctx);
-const Register kRegister({"check", "",
-                          "report what loading the game left out or could not find; exit 1 when "
-                          "there is anything",
-                          Run});
+const Register kRegister({"check", "[--json]",
+                          "a health report of the game folder and its index, one \"kind: "
+                          "detail\" line per finding; exit 1 when there is any",
+                          Run, true});
+
+// Kind words of the index and picture findings (the loading findings bring their own).
+constexpr std::string_view kIndexUnreadable = "index";
+constexpr std::string_view kEmptyName = "empty-name";
+constexpr std::string_view kShadowedKey = "shadowed-key";
+constexpr std::string_view kUnsafeName = "unsafe-name";
+constexpr std::string_view kMissingPicture = "missing-picture";
+constexpr std::string_view kCaseConflict = "case-conflict";
+constexpr std::string_view kBadPicture = "bad-picture";
+constexpr std::string_view kUnknownKey = "unknown-key";
+
+// What the window's preview decodes at most: beyond it a picture shows nothing.
+constexpr int kMaxPictureSide = 32767;
+constexpr std::int64_t kMaxJpegPixels = std::int64_t{1} << 26;
+constexpr std::uint64_t kMaxJpegDecoderBytes = std::uint64_t{100} << 20;
+
+struct Finding {
+  Finding(std::string_view kind_, std::string text_, int entry_ = 0,
+          std::optional<std::string> key_ = std::nullopt)
+      : kind(kind_), text(std::move(text_)), entry(entry_), key(std::move(key_)) {}
+  std::string kind;
+  std::string text;  // CP1252, one line
+  int entry = 0;     // the index entry it concerns, 1-based; 0 for none
+  std::optional<std::string> key;
+  std::vector<std::string> names;     // picture names (as listed or as on disk)
+  std::optional<std::string> uses;    // case-conflict: the file index names lead to
+};
+
+std::string EntryText(int number, std::string_view key) {
+  return "entry " + std::to_string(number) + " " + Quoted(key);
+}
+
+std::string ListOfQuoted(const std::vector<std::string>& names) {
+  std::string text;
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    if (i > 0) text += i + 1 == names.size() ? " and " : ", ";
+    text += Quoted(names[i]);
+  }
+  return text;
+}
+
+// The names in media (CP1252) by their upper-cased spelling: every entry, whatever its type,
+// since the name lookup sees them all.
+std::unordered_map<std::string, std::vector<std::string>> MediaNamesByCase(
+    const fs::path& gameFolder) {
+  std::unordered_map<std::string, std::vector<std::string>> byCase;
+  std::error_code ec;
+  for (fs::directory_iterator it(MediaFolder(gameFolder), ec), end; !ec && it != end;
+       it.increment(ec)) {
+    if (auto name = Cp1252FromUtf8(it->path().filename().native())) {
+      byCase[UpperCp1252(*name)].push_back(std::move(*name));
+    }
+  }
+  return byCase;
+}
+
+// The keys the game's entities look up, upper-cased and trimmed as GetImages trims them; the
+// keys of a stable with some of its members are recognised by the stable's name before " (".
+class ProducedKeys {
+ public:
+  explicit ProducedKeys(const GameDatabase& db) {
+    for (const Wrestler& w : db.wrestlers) {
+      Add(w.name);
+      for (const Alias& alias : w.aliases) Add(alias.text);
+    }
+    for (const Team& t : db.teams) Add(TeamKey(t.name, t.member1, t.member2));
+    for (const Stable& s : db.stables) {
+      Add(s.name);  // the key line shows the bare name until members are picked
+      std::string_view name = s.name;
+      name.remove_prefix(std::min(name.size(), name.find_first_not_of(' ')));
+      stables_.insert(UpperCp1252(name));
+    }
+    for (const Manager& m : db.managers) Add(m.name);
+    for (const Title& t : db.titles) Add(t.name);
+  }
+
+  bool Produces(std::string_view key) const {
+    // The show/match panel's keys ("show|match") belong to no entity of the tree.
+    if (key.find('|') != std::string_view::npos) return true;
+    std::string upper = UpperCp1252(key);
+    if (keys_.count(upper)) return true;
+    bool stable = false;
+    ForEachStablePrefix(upper, [&](std::string_view prefix) {
+      stable = stable || stables_.count(std::string(prefix)) != 0;
+    });
+    return stable;
+  }
+
+ private:
+  void Add(std::string_view key) { keys_.insert(UpperCp1252(TrimSpaces(key))); }
+  std::unordered_set<std::string> keys_;
+  std::unordered_set<std::string> stables_;
+};
+
+// Why the preview would show nothing for `file`, judged from its header alone; nothing when
+// it looks sound.
+std::optional<std::string> PictureProblem(const fs::path& file) {
+  std::error_code ec;
+  const std::uintmax_t size = fs::file_size(file, ec);
+  if (ec) return "cannot be read";
+  if (size == 0) return "is empty (0 bytes)";
+  unsigned char magic[2] = {};
+  {
+    std::ifstream in(file, std::ios::binary);
+    if (!in.read(reinterpret_cast<char*>(magic), 2)) {
+      return in.gcount() < 2 && in.eof() ? "is neither a JPEG nor a BMP picture"
+                                         : "cannot be read";
+    }
+  }
+  auto tooLarge = [](std::int64_t w, std::int64_t h) {
+    return "declares " + std::to_string(w) + " x " + std::to_string(h) +
+           " pixels, more than the preview decodes";
+  };
+  if (magic[0] == 0xFF && magic[1] == 0xD8) {
+    JpegFrame frame;
+    if (!ReadJpegFrame(file, frame)) {
+      return "has a JPEG header that cannot be read (cut short, a size of 0, or a frame no "
+             "decoder should be handed)";
+    }
+    const std::int64_t pixels = std::int64_t{frame.width} * frame.height;
+    if (frame.width > kMaxPictureSide || frame.height > kMaxPictureSide ||
+        pixels > kMaxJpegPixels || JpegDecodeMemory(frame) > kMaxJpegDecoderBytes) {
+      return tooLarge(frame.width, frame.height);
+    }
+    return std::nullopt;
+  }
+  if (magic[0] == 'B' && magic[1] == 'M') {
+    BmpInfo info;
+    switch (ReadBmpInfo(file, info)) {
+      case BmpStatus::Ok:
+        return std::nullopt;
+      case BmpStatus::Unsupported:
+        return "is a kind of BMP the preview does not decode";
+      case BmpStatus::TooLarge:
+        return tooLarge(info.width, info.height);
+      case BmpStatus::Unreadable:
+        return "cannot be read";
+      default:
+        return "has a BMP header that is cut short or unknown";
+    }
+  }
+  return "is neither a JPEG nor a BMP picture";
+}
+
+class Checker {
+ public:
+  Checker(const fs::path& folder, const GameDatabase& db)
+      : folder_(folder), db_(db), index_(db.imageIndex), lookup_(index_) {}
+
+  std::vector<Finding> Run() {
+    for (const LoadFinding& f : db_.findings) Add({f.kind, OneLine(f.detail)});
+    if (!db_.indexState.loaded) {
+      Add({kIndexUnreadable, "media\\index.dat cannot be read"});
+    }
+    CheckCapacities();
+    CheckEmptyNames();
+    CheckShadowedKeys();
+    CheckNamesInMedia();
+    CheckCaseConflicts();
+    CheckPictures();
+    CheckUnknownKeys();  // last: the least urgent, and long on a game with old picture packs
+    return std::move(findings_);
+  }
+
+ private:
+  void Add(Finding f) { findings_.push_back(std::move(f)); }
+  Finding About(std::string_view kind, int entry, std::string text) {
+    return {kind, EntryText(entry, index_.Entry(entry).key) + text, entry,
+            std::string(index_.Entry(entry).key)};
+  }
+
+  void CheckCapacities() {
+    if (index_.EntryCount() > kIndexEntryCapacity) {
+      Add({kFindingCapacity,
+           "media\\index.dat holds " + std::to_string(index_.EntryCount()) +
+               " entries; the table holds " + std::to_string(kIndexEntryCapacity) +
+               ", so the wizard adds no entry (all are kept)"});
+    }
+    for (int e = 1; e <= index_.EntryCount(); ++e) {
+      const std::size_t count = index_.Entry(e).images.size();
+      if (count <= static_cast<std::size_t>(kImagesPerEntryCapacity)) continue;
+      Add(About(kFindingCapacity, e,
+                " lists " + std::to_string(count) + " picture names; an entry holds " +
+                    std::to_string(kImagesPerEntryCapacity) +
+                    ", so the wizard adds none to it (all are kept)"));
+    }
+  }
+
+  void CheckEmptyNames() {
+    for (int e = 1; e <= index_.EntryCount(); ++e) {
+      const IndexEntry& entry = index_.Entry(e);
+      if (entry.key.empty()) {
+        Add({kEmptyName, "entry " + std::to_string(e) + " has an empty key", e,
+             std::string()});
+      }
+      // Reading drops repeated names, so an entry holds at most one empty name.
+      if (std::find(entry.images.begin(), entry.images.end(), Text()) == entry.images.end()) {
+        continue;
+      }
+      Add(About(kEmptyName, e,
+                entry.images.size() == 1
+                    ? " lists no picture (its picture line is empty)"
+                    : " lists an empty picture name (\"||\", or \"|\" at the start or end)"));
+    }
+  }
+
+  void CheckShadowedKeys() {
+    for (int e = 1; e <= index_.EntryCount(); ++e) {
+      const int first = lookup_.ShadowedBy(e);
+      if (first == 0) continue;
+      const bool same = index_.Entry(first).key == index_.Entry(e).key;
+      Add(About(kShadowedKey, e,
+                " is never found: " + EntryText(first, index_.Entry(first).key) +
+                    (same ? " comes first with the same key" : " comes first and differs only "
+                                                               "in letter case")));
+    }
+  }
+
+  void CheckNamesInMedia() {
+    for (int e = 1; e <= index_.EntryCount(); ++e) {
+      for (Text name : index_.Entry(e).images) {
+        if (name.empty()) continue;
+        if (!IsPlainFileName(name)) {
+          Finding f = About(kUnsafeName, e,
+                            ": " + Quoted(name) +
+                                " is no plain file name; the wizard never opens it");
+          f.names = {std::string(name)};
+          Add(std::move(f));
+          continue;
+        }
+        // A name with no variant in media needs no lookup; a name with one variant is looked
+        // up by that variant's own spelling, which the resolver finds without scanning the
+        // folder (a Windows copy often spells every file in capitals). Only real conflicts
+        // need its scan.
+        auto variants = mediaByCase_.find(UpperCp1252(name));
+        std::optional<fs::path> file;
+        if (variants != mediaByCase_.end()) {
+          file = ResolveMediaFile(folder_, variants->second.size() == 1
+                                               ? std::string_view(variants->second.front())
+                                               : name);
+        }
+        if (file) {
+          indexedFiles_.insert(file->filename().native());
+          continue;
+        }
+        Finding f = About(kMissingPicture, e,
+                          ": " + Quoted(name) +
+                              (variants == mediaByCase_.end()
+                                   ? " has no file in media"
+                                   : " is no regular file in media, or a link that leads out "
+                                     "of the game folder"));
+        f.names = {std::string(name)};
+        Add(std::move(f));
+      }
+    }
+  }
+
+  void CheckCaseConflicts() {
+    std::unordered_map<std::string, std::vector<std::string>> byCase;
+    std::vector<std::string> order;  // first spellings, in listing order
+    for (const std::string& name : pictures_) {
+      auto& group = byCase[UpperCp1252(name)];
+      if (group.empty()) order.push_back(UpperCp1252(name));
+      group.push_back(name);
+    }
+    for (const std::string& upper : order) {
+      const std::vector<std::string>& group = byCase[upper];
+      if (group.size() < 2) continue;
+      // Index names are lower case: the resolver shows which file they lead to.
+      const std::string lower = LowerCp1252(group.front());
+      std::optional<std::string> uses;
+      if (auto file = ResolveMediaFile(folder_, lower)) {
+        uses = Cp1252FromUtf8(file->filename().native());
+      }
+      Finding f{kCaseConflict,
+                "media holds " + ListOfQuoted(group) +
+                    ", names that differ only in letter case; the index name " + Quoted(lower) +
+                    (uses ? " leads to " + Quoted(*uses) : " leads to none of them")};
+      f.names = group;
+      f.uses = uses;
+      Add(std::move(f));
+    }
+  }
+
+  void CheckPictures() {
+    std::unordered_set<std::string> seen;
+    auto check = [&](const std::string& onDisk) {
+      if (!seen.insert(onDisk).second) return;
+      if (auto problem = PictureProblem(MediaFolder(folder_) / onDisk)) {
+        std::string name = Cp1252FromUtf8(onDisk).value_or(onDisk);
+        Finding f{kBadPicture, Quoted(name) + " " + *problem};
+        f.names = {name};
+        Add(std::move(f));
+      }
+    };
+    for (const std::string& name : pictures_) check(Utf8FromCp1252(name));
+    // Files the index names that the picture patterns do not list ("x.png").
+    std::vector<std::string> others(indexedFiles_.begin(), indexedFiles_.end());
+    std::sort(others.begin(), others.end());
+    for (const std::string& onDisk : others) check(onDisk);
+  }
+
+  void CheckUnknownKeys() {
+    const ProducedKeys produced(db_);
+    for (int e = 1; e <= index_.EntryCount(); ++e) {
+      Text key = index_.Entry(e).key;
+      // Empty and shadowed keys are reported above already.
+      if (key.empty() || lookup_.ShadowedBy(e) != 0 || produced.Produces(key)) continue;
+      Add(About(kUnknownKey, e, ": no wrestler, tag team, stable, manager or title of the game "
+                                "has this key"));
+    }
+  }
+
+  const fs::path& folder_;
+  const GameDatabase& db_;
+  const ImageIndex& index_;
+  const IndexLookup lookup_;
+  const std::unordered_map<std::string, std::vector<std::string>> mediaByCase_ =
+      MediaNamesByCase(folder_);
+  const std::vector<std::string> pictures_ = ListMediaPictures(folder_);
+  std::unordered_set<std::string> indexedFiles_;  // on-disk names the index leads to
+  std::vector<Finding> findings_;
+};
+
+void WriteJson(std::ostream& out, const std::vector<Finding>& findings) {
+  JsonWriter json(out);
+  json.BeginArray();
+  for (const Finding& f : findings) {
+    json.BeginObject();
+    json.Member("kind", f.kind);
+    json.Cp1252Member("text", f.text);
+    if (f.entry != 0) {
+      json.Member("entry", f.entry);
+      json.Cp1252Member("key", f.key.value_or(std::string()));
+    }
+    if (!f.names.empty()) {
+      json.Key("names");
+      json.BeginArray();
+      for (const std::string& name : f.names) json.Cp1252String(name);
+      json.EndArray();
+    }
+    if (f.uses) json.Cp1252Member("uses", *f.uses);
+    json.EndObject();
+  }
+  json.EndArray();
+}
 
 int Run(Context& ctx) {
-  if (!ctx.args.empty()) return UsageError(ctx, "check takes no arguments");
+  if (!ctx.args.empty()) return UsageError(ctx, "check takes no arguments but --json");
   StderrMessageBox messages(ctx.err);
   auto game = LoadGame(ctx, messages);
-  for (const LoadFinding& finding : game->db.findings) {
-    ctx.out << finding.kind << ": ";
-    PrintLine(ctx.out, finding.detail);
+  const std::vector<Finding> findings = Checker(ctx.folder, game->db).Run();
+  if (ctx.json) {
+    WriteJson(ctx.out, findings);
+  } else {
+    for (const Finding& f : findings) PrintLine(ctx.out, f.kind + ": " + f.text);
   }
-  bool indexRead = game->db.indexState.loaded;
-  if (!indexRead) ctx.out << "index: media\\index.dat cannot be read\n";
-  return game->db.findings.empty() && indexRead ? kExitOk : kExitNotFound;
+  return findings.empty() ? kExitOk : kExitNotFound;
 }
 
 }  // namespace

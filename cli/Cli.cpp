@@ -35,6 +35,25 @@ void PrintLine(std::ostream& out, std::string_view cp1252) {
   out << Utf8FromCp1252(cp1252) << '\n';
 }
 
+std::string OneLine(std::string_view cp1252) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  out.reserve(cp1252.size());
+  for (char ch : cp1252) {
+    const auto c = static_cast<unsigned char>(ch);
+    if (c < 0x20 || c == 0x7F) {
+      out += "\\x";
+      out += kHex[c >> 4];
+      out += kHex[c & 15];
+    } else {
+      out += ch;
+    }
+  }
+  return out;
+}
+
+std::string Quoted(std::string_view cp1252) { return '"' + OneLine(cp1252) + '"'; }
+
 int UsageError(Context& ctx, std::string_view problem) {
   if (!problem.empty()) ctx.err << "error: " << problem << '\n';
   ctx.err << "usage: qvm-image-wizard-cli [-C GAME_FOLDER] " << ctx.command->name;

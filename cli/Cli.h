@@ -21,10 +21,14 @@ inline constexpr int kExitUsage = 2;     // usage or environment error
 struct Context;
 
 struct Command {
+  Command(const char* name_, const char* usage_, const char* summary_, int (*run_)(Context&),
+          bool json_ = false)
+      : name(name_), usage(usage_), summary(summary_), run(run_), json(json_) {}
   const char* name;
   const char* usage;    // arguments, e.g. "KEY"
   const char* summary;  // one line for --help
   int (*run)(Context&);
+  bool json;  // takes --json
 };
 
 struct Context {
@@ -33,6 +37,7 @@ struct Context {
   std::ostream& out;
   std::ostream& err;
   const Command* command = nullptr;
+  bool json = false;  // --json: print one JSON document instead of lines
 };
 
 // Commands register themselves with a static `Register` object in their own file.
@@ -55,6 +60,11 @@ class StderrMessageBox : public MessageBox {
 std::optional<std::string> ToCp1252(const std::string& utf8, Context& ctx);
 // Prints a CP1252 text as UTF-8.
 void PrintLine(std::ostream& out, std::string_view cp1252);
+// The text with its control characters (TAB and line ends included) written as \xHH, so that
+// a name from a file never breaks a line-per-item output.
+std::string OneLine(std::string_view cp1252);
+// "\"" + OneLine(text) + "\"".
+std::string Quoted(std::string_view cp1252);
 // Prints the problem and the command's usage to stderr; returns kExitUsage.
 int UsageError(Context& ctx, std::string_view problem);
 

@@ -1,12 +1,14 @@
 // images KEY: the pictures the wizard lists for KEY, in entry order.
 #include "cli/Cli.h"
+#include "cli/Json.h"
 #include "tree/Keys.h"
 
 namespace qvm::cli {
 namespace {
 
 int Run(Context& ctx);
-const Register kRegister({"images", "KEY", "the images of the index entry for KEY, in entry order", Run});
+const Register kRegister({"images", "KEY [--json]",
+                          "the images of the index entry for KEY, in entry order", Run, true});
 
 int Run(Context& ctx) {
   if (ctx.args.size() != 1) return UsageError(ctx, "images takes one KEY");
@@ -16,7 +18,21 @@ int Run(Context& ctx) {
   ImageIndex index;
   if (!LoadImageIndex(ctx.folder, index, messages).loaded) return kExitUsage;
   bool found = false;
-  for (Text name : GetImages(index, *key, &found)) PrintLine(ctx.out, name);
+  std::vector<Text> images = GetImages(index, *key, &found);
+  if (ctx.json) {
+    JsonWriter json(ctx.out);
+    json.BeginObject();
+    json.Cp1252Member("key", *key);
+    json.Key("found");
+    json.Bool(found);
+    json.Key("images");
+    json.BeginArray();
+    for (Text name : images) json.Cp1252String(name);
+    json.EndArray();
+    json.EndObject();
+  } else {
+    for (Text name : images) PrintLine(ctx.out, name);
+  }
   return found ? kExitOk : kExitNotFound;
 }
 

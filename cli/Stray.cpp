@@ -1,5 +1,6 @@
 // stray: the pictures in media that no index entry names, in the stray list's order.
 #include "cli/Cli.h"
+#include "cli/Json.h"
 #include "images/StrayImages.h"
 
 namespace qvm::cli {
@@ -10,11 +11,20 @@ int Run(Context& ctx) {
   StderrMessageBox messages(ctx.err);
   ImageIndex index;
   if (!LoadImageIndex(ctx.folder, index, messages).loaded) return kExitUsage;
-  for (const std::string& name : SortedStrayNames(ctx.folder, index)) PrintLine(ctx.out, name);
+  std::vector<std::string> names = SortedStrayNames(ctx.folder, index);
+  if (ctx.json) {
+    JsonWriter json(ctx.out);
+    json.BeginArray();
+    for (const std::string& name : names) json.Cp1252String(name);
+    json.EndArray();
+  } else {
+    for (const std::string& name : names) PrintLine(ctx.out, name);
+  }
   return kExitOk;
 }
 
-const Register kRegister({"stray", "", "the pictures in media that no index entry names", Run});
+const Register kRegister({"stray", "[--json]", "the pictures in media that no index entry names",
+                          Run, true});
 
 }  // namespace
 }  // namespace qvm::cli

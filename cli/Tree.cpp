@@ -2,6 +2,7 @@
 #include <string>
 
 #include "cli/Cli.h"
+#include "cli/Json.h"
 #include "platform/MemoryControls.h"
 #include "tree/CategoryTree.h"
 
@@ -9,8 +10,8 @@ namespace qvm::cli {
 namespace {
 
 int Run(Context& ctx);
-const Register kRegister({"tree", "", "the category tree, two spaces of indentation per level",
-                          Run});
+const Register kRegister({"tree", "[--json]",
+                          "the category tree, two spaces of indentation per level", Run, true});
 
 void PrintBelow(Context& ctx, const MemoryTree& tree, NodeHandle parent, std::size_t depth) {
   for (NodeHandle node = tree.FirstChild(parent); node != 0; node = tree.NextSibling(node)) {
@@ -21,13 +22,31 @@ void PrintBelow(Context& ctx, const MemoryTree& tree, NodeHandle parent, std::si
   }
 }
 
+// [{"text": ..., "children": [...]}, ...]: every node with its children, leaves included.
+void WriteBelow(JsonWriter& json, const MemoryTree& tree, NodeHandle parent) {
+  json.BeginArray();
+  for (NodeHandle node = tree.FirstChild(parent); node != 0; node = tree.NextSibling(node)) {
+    json.BeginObject();
+    json.Cp1252Member("text", tree.FullText(node));
+    json.Key("children");
+    WriteBelow(json, tree, node);
+    json.EndObject();
+  }
+  json.EndArray();
+}
+
 int Run(Context& ctx) {
   if (!ctx.args.empty()) return UsageError(ctx, "tree takes no arguments");
   StderrMessageBox messages(ctx.err);
   auto game = LoadGame(ctx, messages);
   MemoryTree tree;
   BuildCategoryTree(game->db, tree);
-  PrintBelow(ctx, tree, 0, 0);
+  if (ctx.json) {
+    JsonWriter json(ctx.out);
+    WriteBelow(json, tree, 0);
+  } else {
+    PrintBelow(ctx, tree, 0, 0);
+  }
   return kExitOk;
 }
 

@@ -9,7 +9,7 @@
 namespace {
 
 void PrintHelp(std::ostream& out) {
-  out << "usage: qvm-image-wizard-cli [-C GAME_FOLDER] COMMAND [ARGS]\n\n"
+  out << "usage: qvm-image-wizard-cli [-C GAME_FOLDER] [--json] COMMAND [ARGS]\n\n"
          "The command-line companion of the QVM 7 Visualizer Image Wizard. GAME_FOLDER is the\n"
          "game's main folder (the one holding qvm.vrs); default: the current folder.\n\n"
          "Commands:\n";
@@ -19,6 +19,8 @@ void PrintHelp(std::ostream& out) {
     for (size_t i = head.size(); i < 28; ++i) out << ' ';
     out << ' ' << c.summary << '\n';
   }
+  out << "\n--json (before the command or among its arguments) prints one JSON document instead\n"
+         "of lines, for tree, images, stray, missing and check.\n";
   out << "\nExit status: 0 success, 1 not found or problems found, 2 usage or environment "
          "error.\n";
 }
@@ -28,6 +30,7 @@ void PrintHelp(std::ostream& out) {
 int main(int argc, char** argv) {
   using namespace qvm::cli;
   std::filesystem::path folder = std::filesystem::current_path();
+  bool json = false;
   int i = 1;
   for (; i < argc; ++i) {
     std::string arg = argv[i];
@@ -48,6 +51,10 @@ int main(int argc, char** argv) {
       folder = argv[++i];
       continue;
     }
+    if (arg == "--json") {
+      json = true;
+      continue;
+    }
     break;
   }
   if (i >= argc) {
@@ -64,7 +71,20 @@ int main(int argc, char** argv) {
     PrintHelp(std::cerr);
     return kExitUsage;
   }
-  Context ctx{folder, {argv + i, argv + argc}, std::cout, std::cerr, command};
+  Context ctx{folder, {}, std::cout, std::cerr, command, json};
+  for (; i < argc; ++i) {
+    // Only the commands that print JSON take --json among their arguments; for the others
+    // it stays an argument (a file may have any name).
+    if (command->json && std::strcmp(argv[i], "--json") == 0) {
+      ctx.json = true;
+    } else {
+      ctx.args.emplace_back(argv[i]);
+    }
+  }
+  if (ctx.json && !command->json) {
+    std::cerr << "error: " << command->name << " has no JSON output\n";
+    return kExitUsage;
+  }
   for (const auto& a : ctx.args) {
     if (a == "--help") {
       std::cout << "usage: qvm-image-wizard-cli [-C GAME_FOLDER] " << command->name << ' '

@@ -13,7 +13,8 @@ out=$("$cli" -C "$game" check) || fail "check on the demo game exits $?: $out"
 [ -z "$out" ] || fail "check on the demo game says: $out"
 
 # A wrestler count beyond the capacity, a missing title file, an extra circuit that does not
-# exist (with an accented name, printed as UTF-8).
+# exist (with an accented name, printed as UTF-8). Without its title file, the key of an NCW
+# title belongs to nothing any more.
 { printf '5000\r\n'; tail -c +5 "$game/DATA/WRESTLRS.DAT"; } > "$work/w" && mv "$work/w" "$game/DATA/WRESTLRS.DAT"
 rm "$game/ncw/CARD.TTL"
 printf 'Extra\r\nCaf\xe9\r\n4\r\n' >> "$game/card.lgs"
@@ -27,7 +28,8 @@ missing-file: Café\teams.idx
 missing-file: Café\stables.dat
 missing-file: Café\stables.idx
 missing-file: NCW\card.ttl
-missing-file: Café\card.ttl'
+missing-file: Café\card.ttl
+unknown-key: entry 16 "NCW Heavyweight Championship": no wrestler, tag team, stable, manager or title of the game has this key'
 [ "$out" = "$expected" ] || fail "check says: $out"
 
 set +e; "$cli" -C "$game" check extra 2>/dev/null; rc=$?; set -e

@@ -1,0 +1,147 @@
+// missing [--kind KIND]: the entities that have no picture yet, in the tree's order.
+#include <optional>
+#include <ostream>
+#include <string>
+#include <unordered_map>
+
+#include "cli/Cli.h"
+#include "cli/IndexLookup.h"
+#include "cli/Json.h"
+#include "platform/MemoryControls.h"
+#include "tree/CategoryTree.h"
+#include "tree/Keys.h"
+
+namespace qvm::cli {
+namespace {
+
+int Run(Context& ctx);
+const Register kRegister({"missing", "[--kind KIND] [--json]",
+                          "the entities without a picture, in tree order, one \"KIND<TAB>NAME\" "
+                          "line each; KIND: wrestler, team, stable, manager, title; exit 1 when "
+                          "there is any",
+                          Run, true});
+
+constexpr std::string_view kKindWords[kKindCount] = {"wrestler", "team", "stable", "manager",
+                                                     "title"};
+
+std::optional<Kind> ParseKind(std::string_view word) {
+  for (int k = 0; k < kKindCount; ++k) {
+    if (word == kKindWords[k]) return static_cast<Kind>(k);
+  }
+  return std::nullopt;
+}
+
+struct Entity {
+  Kind kind;
+  std::size_t index;  // into the kind's table
+};
+
+template <class Record>
+void MapNodes(const std::vector<Record>& table, Kind kind,
+              std::unordered_map<NodeHandle, Entity>& byNode) {
+  for (std::size_t i = 0; i < table.size(); ++i) {
+    if (table[i].node != 0) byNode.emplace(table[i].node, Entity{kind, i});
+  }
+}
+
+void CollectBelow(const MemoryTree& tree, NodeHandle parent,
+                  const std::unordered_map<NodeHandle, Entity>& byNode, std::vector<Entity>& out) {
+  for (NodeHandle node = tree.FirstChild(parent); node != 0; node = tree.NextSibling(node)) {
+    if (auto it = byNode.find(node); it != byNode.end()) out.push_back(it->second);
+    CollectBelow(tree, node, byNode, out);  // alias nodes are in no record's `node`
+  }
+}
+
+// The entities in the order the window's tree shows them, read from the tree as built.
+std::vector<Entity> EntitiesInTreeOrder(GameDatabase& db) {
+  MemoryTree tree;
+  BuildCategoryTree(db, tree);
+  std::unordered_map<NodeHandle, Entity> byNode;
+  MapNodes(db.wrestlers, Kind::Wrestlers, byNode);
+  MapNodes(db.teams, Kind::TagTeams, byNode);
+  MapNodes(db.stables, Kind::Stables, byNode);
+  MapNodes(db.managers, Kind::Managers, byNode);
+  MapNodes(db.titles, Kind::Titles, byNode);
+  std::vector<Entity> order;
+  order.reserve(byNode.size());
+  CollectBelow(tree, 0, byNode, order);
+  return order;
+}
+
+struct Described {
+  Text name;
+  std::optional<std::string> key;  // none for a stable: its key names the members chosen
+  bool covered = false;
+};
+
+Described Describe(const GameDatabase& db, const IndexLookup& lookup, Entity e) {
+  switch (e.kind) {
+    case Kind::Wrestlers: {
+      const Wrestler& w = db.wrestlers[e.index];
+      bool covered = lookup.HasPictures(w.name);
+      for (const Alias& alias : w.aliases) covered = covered || lookup.HasPictures(alias.text);
+      return {w.name, std::string(w.name), covered};
+    }
+    case Kind::TagTeams: {
+      const Team& t = db.teams[e.index];
+      std::string key = TeamKey(t.name, t.member1, t.member2);
+      bool covered = lookup.HasPictures(key);
+      return {t.name, std::move(key), covered};
+    }
+    case Kind::Stables: {
+      const Stable& s = db.stables[e.index];
+      return {s.name, std::nullopt, lookup.StableHasPictures(s.name)};
+    }
+    case Kind::Managers: {
+      const Manager& m = db.managers[e.index];
+      return {m.name, std::string(m.name), lookup.HasPictures(m.name)};
+    }
+    case Kind::Titles:
+      break;
+  }
+  const Title& t = db.titles[e.index];
+  return {t.name, std::string(t.name), lookup.HasPictures(t.name)};
+}
+
+int Run(Context& ctx) {
+  std::optional<Kind> only;
+  if (ctx.args.size() == 2 && ctx.args[0] == "--kind") {
+    only = ParseKind(ctx.args[1]);
+    if (!only) return UsageError(ctx, "KIND is wrestler, team, stable, manager or title");
+  } else if (!ctx.args.empty()) {
+    return UsageError(ctx, "missing takes only --kind KIND");
+  }
+  StderrMessageBox messages(ctx.err);
+  auto game = LoadGame(ctx, messages);
+  // Without the index every entity would read as missing, which is not true.
+  if (!game->db.indexState.loaded) return kExitUsage;
+  const IndexLookup lookup(game->db.imageIndex);
+
+  std::optional<JsonWriter> json;
+  if (ctx.json) {
+    json.emplace(ctx.out);
+    json->BeginArray();
+  }
+  bool any = false;
+  for (Entity e : EntitiesInTreeOrder(game->db)) {
+    if (only && e.kind != *only) continue;
+    Described d = Describe(game->db, lookup, e);
+    if (d.covered) continue;
+    any = true;
+    std::string_view word = kKindWords[static_cast<int>(e.kind)];
+    if (json) {
+      json->BeginObject();
+      json->Member("kind", word);
+      json->Cp1252Member("name", d.name);
+      if (d.key) json->Cp1252Member("key", *d.key);
+      json->EndObject();
+    } else {
+      PrintLine(ctx.out, std::string(word) + '\t' + OneLine(d.name));
+    }
+  }
+  if (json) json->EndArray();
+  return any ? kExitNotFound : kExitOk;
+}
+
+}  // namespace
+}  // namespace qvm::cli

@@ -70,9 +70,21 @@ std::vector<std::string> ListMediaPictures(const fs::path& gameFolder) {
     if (pattern == 0 || !ListableFile(*it, realGameFolder)) continue;
     groups[pattern - 1].push_back(std::move(*name));
   }
+  // Case variants of one name stand together, the one the preview opens for an index name
+  // first (its exact, lower-case spelling, else the first in byte order): the index name then
+  // blanks the very file the wizard shows for it.
+  auto order = [](const std::string& a, const std::string& b) {
+    std::string fa, fb;
+    FoldInto(a, fa);
+    FoldInto(b, fb);
+    if (fa != fb) return fa < fb;
+    bool upperA = fa != a, upperB = fb != b;
+    if (upperA != upperB) return !upperA;
+    return a < b;
+  };
   std::vector<std::string> listed;
   for (auto& group : groups) {
-    std::sort(group.begin(), group.end());
+    std::sort(group.begin(), group.end(), order);
     std::move(group.begin(), group.end(), std::back_inserter(listed));
   }
   return listed;

@@ -40,8 +40,11 @@ TEST_F(StrayImagesTest, WhatTheStrayListShows) {
       {"the star matches dots", {"notes.jpg.txt", "x.jpeg", "Y.Jp", "p.png", "bmp", "z.BMP.txt"},
        "", {"notes.jpg.txt", "x.jpeg", "Y.Jp"}},
       {"a file matching both patterns is listed once", {"two.jpg.bmp"}, "", {"two.jpg.bmp"}},
-      {"case variants: one name blanks one file", {"HERO.JPG", "hero.jpg", "Hero.jpg"},
-       "K\r\nhero.jpg\r\n", {"Hero.jpg", "hero.jpg"}},
+      // One name blanks one file: the one the preview opens for it.
+      {"case variants: the exact spelling is the file in use", {"HERO.JPG", "hero.jpg", "Hero.jpg"},
+       "K\r\nhero.jpg\r\n", {"HERO.JPG", "Hero.jpg"}},
+      {"case variants: else the first in byte order", {"Title.jpg", "TITLE.JPG"},
+       "K\r\ntitle.jpg\r\n", {"Title.jpg"}},
       {"names Windows-1252 cannot hold are left out", {"\xCE\xA9.jpg", "ok.jpg"}, "", {"ok.jpg"}},
       {"sorted as the list sorts", {"b.jpg", "_x.bmp", "A.jpg", "10.jpg", "\xC3\x84rger.jpg"}, "",
        {"_x.bmp", "10.jpg", "A.jpg", "\xC4rger.jpg", "b.jpg"}},

@@ -5,9 +5,13 @@
 #include <unistd.h>
 
 #include <memory>
+#include <optional>
+#include <string>
 #include <system_error>
+#include <vector>
 
 #include "gamedb/LoadGameDatabase.h"
+#include "images/StrayImages.h"
 #include "index/Journal.h"
 #include "platform/FileIo.h"
 #include "platform/FileLock.h"
@@ -65,7 +69,11 @@ int RunWizard(const fs::path& folder, MessageBox& messages,
   }
   RemoveSaveLeftovers(folder);
   auto db = std::make_unique<GameDatabase>();
-  LoadGameDatabase(folder, *db, messages);
+  // The first StrayList is worked out on the thread that reads the index, while the game
+  // files load.
+  std::optional<std::vector<std::string>> strayNames;
+  LoadGameDatabase(folder, *db, messages,
+                   [&](const ImageIndex& index) { strayNames = SortedStrayNames(folder, index); });
 
   // Changes of a run that never reached its save are replayed onto the stored index.
   fs::path journalPath = JournalPath(folder);
@@ -74,6 +82,7 @@ int RunWizard(const fs::path& folder, MessageBox& messages,
     restored = ReplayJournal(*pending, db->imageIndex);
     if (restored > 0) messages.Show(RestoredChangesMessage(restored));
   }
+  if (restored == 0) db->strayNamesAtStart = std::move(strayNames);
   Journal journal;
   bool journalOk = journal.Open(journalPath);
   int changes = 0;

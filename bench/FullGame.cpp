@@ -16,6 +16,7 @@ namespace {
 
 constexpr int kWrestlers = 3000, kAliases = 20, kTeams = 1000, kStables = 1000, kMembers = 50;
 constexpr int kManagers = 3000, kTitles = 3000, kCircuits = 50, kEntries = 4000, kPerEntry = 100;
+constexpr int kLargePictures = 4;  // counted in the pictures of media
 
 void Write(const fs::path& path, const std::string& bytes) {
   fs::create_directories(path.parent_path());
@@ -62,7 +63,7 @@ void WritePictures(const fs::path& media, int count) {
   fs::path tinyJpg = media / "tiny-jpg.tmp", tinyBmp = media / "tiny-bmp.tmp";
   tiny.save(QString::fromStdString(tinyJpg.string()), "JPG");
   tiny.save(QString::fromStdString(tinyBmp.string()), "BMP");
-  for (int i = 0; i < count; ++i) {
+  for (int i = 0; i < count - kLargePictures; ++i) {
     char name[32];
     bool bmp = i % 10 == 9;
     std::snprintf(name, sizeof name, "Pic%05d.%s", i, bmp ? "bmp" : "jpg");
@@ -70,13 +71,15 @@ void WritePictures(const fs::path& media, int count) {
   }
   fs::remove(tinyJpg);
   fs::remove(tinyBmp);
+  // Something like a photograph: gradients and fine detail, so that the decoders have as much
+  // work as with a real one.
   auto picture = [](int w, int h) {
     QImage img(w, h, QImage::Format_RGB32);
-    QPainter p(&img);
-    for (int y = 0; y < h; y += h / 16)
-      p.fillRect(0, y, w, h / 16, QColor::fromHsv((y * 360 / h) % 360, 160, 200));
-    p.setPen(QPen(Qt::white, w / 100));
-    p.drawEllipse(w / 4, h / 4, w / 2, h / 2);
+    for (int y = 0; y < h; ++y) {
+      QRgb* line = reinterpret_cast<QRgb*>(img.scanLine(y));
+      for (int x = 0; x < w; ++x)
+        line[x] = qRgb((x * 255 / w + (x * y) % 17) & 0xFF, y * 255 / h, (x ^ y) & 0xFF);
+    }
     return img;
   };
   QImage big = picture(6000, 4000);
@@ -119,7 +122,7 @@ int main(int argc, char** argv) {
                    Stats(k));
   WritePair(root / "DATA" / "MANAGERS.DAT", recs);
 
-  // 500 teams in the main file, 10 new and 10 repeated ones per circuit: 1000 in all.
+  // 500 teams in the main file, 10 new and 10 repeated ones (dropped) per circuit: 1000 in all.
   auto team = [](int t) {
     std::string a = WrestlerName(t), b = WrestlerName(t + 1);
     std::string name = t % 3 == 0 ? "" : "Team " + std::string(kFirst[t % 26]) + " " + std::to_string(t);
@@ -130,7 +133,7 @@ int main(int argc, char** argv) {
   WritePair(root / "DATA" / "TEAMS.DAT", recs);
 
   // 500 stables of 40 members in the main file; every circuit adds 10 new ones of 50 members
-  // and repeats 10 known ones with members to merge.
+  // and repeats 10 known ones with 10 new members to merge: 1000 stables of 50 members.
   auto stable = [](int s, int count, int firstMember) {
     std::string r = "Stable " + std::string(kFirst[s % 26]) + " " + std::to_string(s) + "\r\n" +
                     std::to_string(count) + "\r\n";
@@ -154,12 +157,16 @@ int main(int argc, char** argv) {
 
     recs.clear();
     for (int t = 0; t < 10; ++t) recs.push_back(team(500 + (c - 1) * 10 + t + 1));
-    for (int t = 0; t < 10; ++t) recs.push_back(team(c * 10 + t));
+    for (int t = 0; t < 10; ++t) recs.push_back(team((c - 1) * 10 + t + 1));
     WritePair(dir / "teams.dat", recs);
 
     recs.clear();
     for (int s = 0; s < 10; ++s) recs.push_back(stable(500 + (c - 1) * 10 + s + 1, kMembers, c * 7 + s));
-    for (int s = 0; s < 10; ++s) recs.push_back(stable(c * 10 + s, 10, c * 3 + s));
+    // Stable i of the main file gets its members 41 to 50 here, so every merge fills it.
+    for (int s = 0; s < 10; ++s) {
+      int i = (c - 1) * 10 + s + 1;
+      recs.push_back(stable(i, 10, i + 40 * 13));
+    }
     WritePair(dir / "stables.dat", recs);
 
     std::string ttl = std::to_string(kTitles / kCircuits) + "\r\n";

@@ -1,6 +1,9 @@
-// qvm-preview-bench [RUNS]: preview latency (selection to picture drawn) of the four large test
-// pictures, the longest time the event loop was blocked meanwhile, and Qt's own scaled decode
-// of the same file as the floor. Medians of RUNS runs (default 7). Runs offscreen.
+// qvm-preview-bench [RUNS] [--pictures FOLDER] [--tsv]: preview latency (selection to picture
+// drawn) of the four large test pictures, the longest time the event loop was blocked
+// meanwhile, and Qt's own scaled decode of the same file as the floor. Medians of RUNS runs
+// (default 7). Runs offscreen. With --pictures the pictures are those that qvm-full-game
+// writes into FOLDER (its media folder); otherwise they are written into a temporary folder.
+// --tsv prints the rows for scripts/run-bench (see Harness.h) instead of a table.
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QImage>
@@ -17,6 +20,7 @@
 #include <vector>
 
 #include "app/qt/QtImaging.h"
+#include "bench/Harness.h"
 
 namespace fs = std::filesystem;
 using qvm::QtImagingLibrary;
@@ -132,8 +136,21 @@ Figures Measure(const fs::path& file, int runs) {
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
-  const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 7;
-  fs::path folder = fs::temp_directory_path() / "qvm-preview-bench";
+  int runs = 7;
+  bool tsv = false;
+  fs::path given;
+  for (int i = 1; i < argc; ++i) {
+    std::string arg = argv[i];
+    if (arg == "--tsv") {
+      tsv = true;
+    } else if (arg == "--pictures" && i + 1 < argc) {
+      given = argv[++i];
+    } else {
+      runs = std::max(1, std::atoi(argv[i]));
+    }
+  }
+  const bool temporary = given.empty();
+  fs::path folder = temporary ? fs::temp_directory_path() / "qvm-preview-bench" : given;
   fs::create_directories(folder);
 
   struct Picture {
@@ -143,15 +160,39 @@ int main(int argc, char** argv) {
     const char* format;
     bool progressive;
   } pictures[] = {
-      {"6000 x 4000 baseline JPEG", "big.jpg", 6000, 4000, "jpeg", false},
+      {"6000 x 4000 baseline JPEG", "big-baseline.jpg", 6000, 4000, "jpeg", false},
       {"6000 x 4000 progressive JPEG", "big-progressive.jpg", 6000, 4000, "jpeg", true},
-      {"1200 x 1500 JPEG", "portrait.jpg", 1200, 1500, "jpeg", false},
-      {"6000 x 4000 24-bit BMP", "big.bmp", 6000, 4000, "bmp", false},
+      {"1200 x 1500 JPEG", "portrait-1200x1500.jpg", 1200, 1500, "jpeg", false},
+      {"6000 x 4000 24-bit BMP", "big-24bit.bmp", 6000, 4000, "bmp", false},
   };
-  std::printf("Writing the test pictures in %s ...\n", folder.c_str());
+  if (temporary) std::fprintf(stderr, "Writing the test pictures in %s ...\n", folder.c_str());
   for (const Picture& p : pictures)
     if (!fs::exists(folder / p.file))
       Save(Photo(p.width, p.height), folder / p.file, p.format, p.progressive);
+
+  if (tsv) {
+    qvm::bench::Table table;
+    double longest = 0;
+    for (const Picture& p : pictures) {
+      Figures f = Measure(folder / p.file, runs);
+      longest = std::max(longest, f.blocked);
+      qvm::bench::Row row{std::string("preview of the ") + p.name, f.latency, "ms",
+                          "Qt's scaled decode", f.floor, "", std::nullopt};
+      if (std::string(p.file) == "big-baseline.jpg") {
+        row.goal = "<= 1.2x Qt's scaled decode";
+        row.met = f.latency <= 1.2 * f.floor;
+      } else if (std::string(p.file) == "big-24bit.bmp") {
+        row.goal = "<= 10 ms";
+        row.met = f.latency <= 10;
+      }
+      table.Add(row);
+    }
+    table.Add({"longest event-loop block during a preview", longest, "ms", "", 0, "<= 50 ms",
+               longest <= 50});
+    std::fputs(table.Tsv().c_str(), stdout);
+    if (temporary && !qEnvironmentVariableIsSet("QVM_BENCH_KEEP")) fs::remove_all(folder);
+    return 0;
+  }
 
   std::printf("\n| picture | drawn after (median) | Qt's scaled decode (floor) | ratio | "
               "header sizes | longest event-loop block (max) |\n");
@@ -164,6 +205,6 @@ int main(int argc, char** argv) {
   }
   std::printf("\n%d runs each; goals: JPEG drawn within 1.2 x the floor, the BMP within 10 ms, "
               "no block over 50 ms.\n", runs);
-  if (!qEnvironmentVariableIsSet("QVM_BENCH_KEEP")) fs::remove_all(folder);
+  if (temporary && !qEnvironmentVariableIsSet("QVM_BENCH_KEEP")) fs::remove_all(folder);
   return 0;
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -84,6 +85,9 @@ struct GameDatabase {
   std::array<NodeHandle, kKindCount> categoryRoots{};
   std::array<SortedView, kKindCount> sortedViews;
   std::vector<LoadFinding> findings;
+  // The StrayList's first contents when start-up worked them out ahead, while the game files
+  // loaded; the first ScanStrayImages takes them.
+  std::optional<std::vector<std::string>> strayNamesAtStart;
 };
 
 }  // namespace qvm

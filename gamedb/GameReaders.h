@@ -6,6 +6,7 @@
 // reader has to leave out is recorded in `db.findings` for the CLI's `check`.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -75,8 +76,25 @@ std::vector<std::string_view> ReadCircuitList(std::string_view cardLgs, GameData
 
 // Wrestlers from "data\wrestlrs.dat": name and alias 1 (its own copy of the name).
 void ReadWrestlers(const RecordFiles& files, GameDatabase& db);
+// Hashes of every wrestler's aliases, kept from one circuit to the next: a circuit's name is
+// compared with an alias's text only when their hashes agree (50 circuits of 3000 names meet
+// up to 20 aliases each). A row that no longer fits its wrestler's aliases is made again.
+class AliasHashes {
+ public:
+  // The hashes of wrestler k's aliases (0-based), one per alias.
+  const std::uint32_t* Row(const GameDatabase& db, std::size_t k);
+  void Append(std::size_t k, std::uint32_t hash);
+  static std::uint32_t Of(std::string_view text);
+
+ private:
+  std::vector<std::uint32_t> hashes_;  // kAliasCapacity per wrestler
+  std::vector<std::uint8_t> counts_;   // aliases hashed per wrestler
+};
+
 // One circuit's "circxdb.dat": 18-line records, line 1 of record k a name of wrestler k.
-void ReadCircuitAliases(std::string_view circxdb, std::string_view path, GameDatabase& db);
+// `hashes`, when given, speeds up the comparison with the known aliases.
+void ReadCircuitAliases(std::string_view circxdb, std::string_view path, GameDatabase& db,
+                        AliasHashes* hashes = nullptr);
 
 // Tag teams: the main pair first, then each circuit's pair; a circuit team whose name is
 // already known (byte for byte) is dropped.

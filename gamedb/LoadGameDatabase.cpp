@@ -1,7 +1,11 @@
 #include "gamedb/LoadGameDatabase.h"
 
+#include <future>
 #include <optional>
 #include <string>
+#include <system_error>
+#include <utility>
+#include <vector>
 
 #include "gamedb/GameReaders.h"
 #include "platform/FileIo.h"
@@ -52,6 +56,65 @@ struct PairBytes {
   }
 };
 
+// Messages of the thread that reads the index, shown once loading is done.
+class DeferredMessages : public MessageBox {
+ public:
+  MessageAnswer Show(std::string_view text, const MessageStyle& style = {}) override {
+    shown_.emplace_back(std::string(text), style);
+    return style.yesNo ? MessageAnswer::No : MessageAnswer::Ok;
+  }
+  void ShowNow(MessageBox& messages) const {
+    for (const auto& [text, style] : shown_) messages.Show(text, style);
+  }
+
+ private:
+  std::vector<std::pair<std::string, MessageStyle>> shown_;
+};
+
+// media/index.dat, read and parsed on a second thread into texts of its own, which join the
+// pool when the work is taken.
+class IndexReader {
+ public:
+  IndexReader(const std::filesystem::path& gameFolder, const IndexReadWork& onIndexRead)
+      : gameFolder_(gameFolder), onIndexRead_(onIndexRead) {
+    try {
+      job_ = std::async(std::launch::async, [this] { Read(); });
+    } catch (const std::system_error&) {
+      // No second thread: the index is read when it is taken.
+    }
+  }
+  ~IndexReader() {
+    if (job_.valid()) job_.wait();
+  }
+
+  void TakeInto(GameDatabase& db, MessageBox& messages) {
+    if (job_.valid()) {
+      job_.get();
+    } else {
+      Read();
+    }
+    texts_.AddToCurrentPool();
+    db.imageIndex = std::move(index_);
+    db.indexState = state_;
+    deferred_.ShowNow(messages);
+  }
+
+ private:
+  void Read() {
+    ThreadTexts::Use use(texts_);
+    state_ = LoadImageIndex(gameFolder_, index_, deferred_);
+    if (onIndexRead_) onIndexRead_(index_);
+  }
+
+  const std::filesystem::path& gameFolder_;
+  const IndexReadWork& onIndexRead_;
+  ThreadTexts texts_;
+  ImageIndex index_;
+  IndexFileState state_;
+  DeferredMessages deferred_;
+  std::future<void> job_;
+};
+
 std::string CircuitFile(std::string_view circuit, std::string_view name) {
   return std::string(circuit) + "\\" + std::string(name);
 }
@@ -59,15 +122,18 @@ std::string CircuitFile(std::string_view circuit, std::string_view name) {
 }  // namespace
 
 // Each kind is complete before its sorted view is prepared; the circuit readers attach names
-// to wrestlers by number, so the wrestlers come first; the index comes last.
+// to wrestlers by number, so the wrestlers come first; the index, read alongside, is taken
+// last.
 void LoadGameDatabase(const std::filesystem::path& gameFolder, GameDatabase& db,
-                      MessageBox& messages) {
+                      MessageBox& messages, const IndexReadWork& onIndexRead) {
   db.wrestlers.clear();
   db.teams.clear();
   db.stables.clear();
   db.managers.clear();
   db.titles.clear();
   db.findings.clear();
+  // The index is read alongside: nothing of it depends on the game files.
+  IndexReader index(gameFolder, onIndexRead);
   GameFiles files(gameFolder, db);
 
   // The circuit names point into this buffer, which lives until loading ends. Without
@@ -77,9 +143,10 @@ void LoadGameDatabase(const std::filesystem::path& gameFolder, GameDatabase& db,
   if (cardLgs) circuits = ReadCircuitList(*cardLgs, db);
 
   ReadWrestlers(PairBytes(files, "data", "wrestlrs").View(), db);
+  AliasHashes aliasHashes;
   for (std::string_view circuit : circuits) {
     std::string path = CircuitFile(circuit, "circxdb.dat");
-    if (auto bytes = files.Read(path)) ReadCircuitAliases(*bytes, path, db);
+    if (auto bytes = files.Read(path)) ReadCircuitAliases(*bytes, path, db, &aliasHashes);
   }
   PrepareSortedView(db, Kind::Wrestlers);
 
@@ -104,7 +171,7 @@ void LoadGameDatabase(const std::filesystem::path& gameFolder, GameDatabase& db,
   }
   PrepareSortedView(db, Kind::Titles);
 
-  db.indexState = LoadImageIndex(gameFolder, db.imageIndex, messages);
+  index.TakeInto(db, messages);
 }
 
 }  // namespace qvm

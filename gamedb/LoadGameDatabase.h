@@ -1,16 +1,23 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 
 #include "gamedb/GameDatabase.h"
 #include "platform/Controls.h"
 
 namespace qvm {
 
+// Work on the image index as read, done on the thread that reads it before loading hands the
+// index over (start-up works out the first StrayList so).
+using IndexReadWork = std::function<void(const ImageIndex& index)>;
+
 // Reads the game's database from `gameFolder` in the fixed order (circuits, wrestlers and their
 // circuit aliases, tag teams, stables, managers, titles, each followed by its sorted view) and
-// then media/index.dat. Game files never report errors; only the index does, through `messages`.
+// media/index.dat. Game files never report errors; only the index does, through `messages`,
+// once the game files are read. The index is read on a second thread while the game files
+// load (on this thread alone when no thread can be started); `onIndexRead` runs there too.
 void LoadGameDatabase(const std::filesystem::path& gameFolder, GameDatabase& db,
-                      MessageBox& messages);
+                      MessageBox& messages, const IndexReadWork& onIndexRead = {});
 
 }  // namespace qvm

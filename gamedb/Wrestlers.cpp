@@ -1,8 +1,10 @@
 // Wrestlers and the further names under which the circuits know them.
 #include <algorithm>
+#include <cstdint>
 #include <string>
 
 #include "gamedb/GameReaders.h"
+#include "platform/QuickHash.h"
 
 namespace qvm {
 namespace {
@@ -29,7 +31,32 @@ void ReadWrestlers(const RecordFiles& files, GameDatabase& db) {
   records.ReportOffsets(db);
 }
 
-void ReadCircuitAliases(std::string_view circxdb, std::string_view path, GameDatabase& db) {
+const std::uint32_t* AliasHashes::Row(const GameDatabase& db, std::size_t k) {
+  if (counts_.size() < db.wrestlers.size()) {
+    counts_.resize(db.wrestlers.size(), 0);
+    hashes_.resize(db.wrestlers.size() * kAliasCapacity, 0);
+  }
+  const std::vector<Alias>& aliases = db.wrestlers[k].aliases;
+  std::uint32_t* row = &hashes_[k * kAliasCapacity];
+  if (counts_[k] != aliases.size()) {
+    std::size_t n = std::min<std::size_t>(aliases.size(), kAliasCapacity);
+    for (std::size_t j = 0; j < n; ++j) row[j] = Of(aliases[j].text);
+    counts_[k] = static_cast<std::uint8_t>(n);
+  }
+  return row;
+}
+
+void AliasHashes::Append(std::size_t k, std::uint32_t hash) {
+  if (k >= counts_.size() || counts_[k] >= kAliasCapacity) return;
+  hashes_[k * kAliasCapacity + counts_[k]++] = hash;
+}
+
+std::uint32_t AliasHashes::Of(std::string_view text) {
+  return static_cast<std::uint32_t>(QuickHash(text));
+}
+
+void ReadCircuitAliases(std::string_view circxdb, std::string_view path, GameDatabase& db,
+                        AliasHashes* hashes) {
   GameTextReader reader(circxdb);
   std::int32_t count = reader.ReadNumber();
   if (count < 0) {
@@ -52,11 +79,21 @@ void ReadCircuitAliases(std::string_view circxdb, std::string_view path, GameDat
     }
     std::string_view name = reader.ReadLine();
     Wrestler& wrestler = db.wrestlers[static_cast<std::size_t>(k)];
-    bool known = std::any_of(wrestler.aliases.begin(), wrestler.aliases.end(),
-                             [&](const Alias& alias) { return alias.text == name; });
+    bool known = false;
+    std::uint32_t hash = 0;
+    if (hashes) {
+      const std::uint32_t* row = hashes->Row(db, static_cast<std::size_t>(k));
+      hash = AliasHashes::Of(name);
+      for (std::size_t j = 0; j < wrestler.aliases.size() && !known; ++j)
+        known = row[j] == hash && wrestler.aliases[j].text == name;
+    } else {
+      known = std::any_of(wrestler.aliases.begin(), wrestler.aliases.end(),
+                          [&](const Alias& alias) { return alias.text == name; });
+    }
     if (!known) {
       if (static_cast<int>(wrestler.aliases.size()) < kAliasCapacity) {
         wrestler.aliases.push_back(Alias{0, PoolString(name)});
+        if (hashes) hashes->Append(static_cast<std::size_t>(k), hash);
       } else if (ignored++ == 0) {
         firstIgnored = Quoted(name) + " of wrestler " + std::to_string(k + 1) + " " +
                        Quoted(wrestler.name);

@@ -1,14 +1,18 @@
 #include "images/StrayImages.h"
 
+#include <dirent.h>
+
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
+#include <optional>
 #include <system_error>
-#include <unordered_map>
 
 #include "images/ImageOperations.h"
 #include "index/IndexFile.h"
 #include "platform/Cp1252.h"
 #include "platform/ListOrder.h"
+#include "platform/QuickHash.h"
 
 namespace qvm {
 namespace fs = std::filesystem;
@@ -44,6 +48,15 @@ bool ListableFile(const fs::directory_entry& entry, const fs::path& realGameFold
   return !rel.empty() && *rel.begin() != "..";
 }
 
+// The first eight bytes of a name as one number, the first byte highest, a shorter name padded
+// with zero bytes: when two keys differ they order their names as a byte comparison does.
+std::uint64_t ByteOrderKey(std::string_view name) {
+  std::uint64_t key = 0;
+  for (std::size_t i = 0; i < 8; ++i)
+    key = (key << 8) | (i < name.size() ? static_cast<unsigned char>(name[i]) : 0u);
+  return key;
+}
+
 }  // namespace
 
 int PicturePattern(std::string_view name) {
@@ -57,66 +70,196 @@ int PicturePattern(std::string_view name) {
 
 std::vector<std::string> ListMediaPictures(const fs::path& gameFolder) {
   std::vector<std::string> groups[2];
-  std::error_code ec;
-  fs::path realGameFolder = fs::canonical(gameFolder, ec);
-  if (ec) realGameFolder.clear();
-  for (fs::directory_iterator it(MediaFolder(gameFolder), ec), end; !ec && it != end;
-       it.increment(ec)) {
-    std::string onDisk = it->path().filename().native();
+  const fs::path media = MediaFolder(gameFolder);
+  // The folder is read with readdir: the entry's type comes with its name, so a plain file
+  // costs no call of its own (a full media folder holds 20,000).
+  DIR* dir = ::opendir(media.c_str());
+  if (!dir) return {};
+  std::optional<fs::path> realGameFolder;  // found when the first link needs it
+  while (const dirent* entry = ::readdir(dir)) {
+    std::string_view onDisk = entry->d_name;
     if (onDisk.empty() || onDisk.front() == '.') continue;
-    auto name = Cp1252FromUtf8(onDisk);
-    if (!name) continue;
-    int pattern = PicturePattern(*name);
-    if (pattern == 0 || !ListableFile(*it, realGameFolder)) continue;
-    groups[pattern - 1].push_back(std::move(*name));
+    // The patterns are ASCII, and every byte of a UTF-8 sequence for another character is
+    // above 0x7F: the UTF-8 name matches exactly when its CP1252 spelling does.
+    int pattern = PicturePattern(onDisk);
+    if (pattern == 0) continue;
+    bool regular = entry->d_type == DT_REG;
+    if (!regular && entry->d_type != DT_LNK && entry->d_type != DT_UNKNOWN) continue;
+    if (!regular) {
+      if (!realGameFolder) {
+        std::error_code ec;
+        realGameFolder = fs::canonical(gameFolder, ec);
+        if (ec) realGameFolder->clear();
+      }
+      if (!ListableFile(fs::directory_entry(media / onDisk), *realGameFolder)) continue;
+    }
+    // An ASCII name is spelled alike in both.
+    if (std::all_of(onDisk.begin(), onDisk.end(),
+                    [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+      groups[pattern - 1].emplace_back(onDisk);
+    } else if (auto name = Cp1252FromUtf8(onDisk)) {
+      groups[pattern - 1].push_back(std::move(*name));
+    }
   }
-  // Case variants of one name stand together, the one the preview opens for an index name
-  // first (its exact, lower-case spelling, else the first in byte order): the index name then
-  // blanks the very file the wizard shows for it.
-  auto order = [](const std::string& a, const std::string& b) {
-    std::string fa, fb;
-    FoldInto(a, fa);
-    FoldInto(b, fb);
-    if (fa != fb) return fa < fb;
-    bool upperA = fa != a, upperB = fb != b;
-    if (upperA != upperB) return !upperA;
-    return a < b;
-  };
+  ::closedir(dir);
   std::vector<std::string> listed;
+  listed.reserve(groups[0].size() + groups[1].size());
   for (auto& group : groups) {
-    std::sort(group.begin(), group.end(), order);
-    std::move(group.begin(), group.end(), std::back_inserter(listed));
+    // Byte order of the a-z folded names (by their first eight bytes as one number where
+    // they differ), case variants of one name together, the one the preview opens for an
+    // index name first (its exact, lower-case spelling, else the first in byte order): the
+    // index name then blanks the very file the wizard shows for it.
+    std::vector<std::string> folded(group.size());
+    std::vector<std::pair<std::uint64_t, std::uint32_t>> order;
+    order.reserve(group.size());
+    for (std::size_t i = 0; i < group.size(); ++i) {
+      FoldInto(group[i], folded[i]);
+      order.emplace_back(ByteOrderKey(folded[i]), static_cast<std::uint32_t>(i));
+    }
+    std::sort(order.begin(), order.end(), [&](const auto& x, const auto& y) {
+      if (x.first != y.first) return x.first < y.first;
+      const std::string &fa = folded[x.second], &fb = folded[y.second];
+      if (fa != fb) return fa < fb;
+      bool upperA = fa != group[x.second], upperB = fb != group[y.second];
+      if (upperA != upperB) return !upperA;
+      return group[x.second] < group[y.second];
+    });
+    for (const auto& [key, i] : order) listed.push_back(std::move(group[i]));
   }
   return listed;
 }
 
-std::vector<std::string> StrayNames(const std::vector<std::string>& listed,
-                                    const ImageIndex& index) {
-  // Per folded name, the listed positions in table order and how many are blanked: an index
-  // name always blanks the first of them not blanked yet, as the nested scan does.
-  struct Positions {
-    std::vector<std::uint32_t> at;
-    std::size_t blanked = 0;
-  };
-  std::unordered_map<std::string, Positions> byName;
-  byName.reserve(listed.size());
-  std::string key;
-  for (std::size_t i = 0; i < listed.size(); ++i) {
-    if (listed[i].empty()) continue;  // an empty text counts as blank from the start
-    FoldInto(listed[i], key);
-    byName[key].at.push_back(static_cast<std::uint32_t>(i));
+namespace {
+
+// Eight bytes of a name at once, A-Z folded to a-z: bytes under 0x80 that are at least 'A'
+// and not above 'Z' get 0x20 added.
+std::uint64_t FoldAzWord(std::uint64_t w) {
+  constexpr std::uint64_t kOnes = 0x0101010101010101ull, kHigh = 0x8080808080808080ull;
+  const std::uint64_t low7 = w & ~kHigh;
+  const std::uint64_t atLeastA = low7 + (0x80 - 'A') * kOnes;
+  const std::uint64_t aboveZ = low7 + (0x80 - 'Z' - 1) * kOnes;
+  return w | ((atLeastA & ~aboveZ & ~w & kHigh) >> 2);
+}
+
+inline std::uint64_t FoldedWord(std::string_view name, std::size_t i) {
+  return FoldAzWord(WordAt(name, i));
+}
+
+// A hash of the folded name: names equal in the stray scan's sense hash alike.
+std::uint64_t HashFoldAz(std::string_view name) {
+  return QuickHashWords(name.size(), [name](std::size_t i) { return FoldedWord(name, i); });
+}
+
+// `folded` is already folded.
+bool EqualsFolded(std::string_view name, std::string_view folded) {
+  if (name.size() != folded.size()) return false;
+  for (std::size_t i = 0; i < name.size(); i += 8) {
+    if (FoldedWord(name, i) != WordAt(folded, i)) return false;
   }
-  std::vector<bool> blank(listed.size(), false);
-  for (const IndexEntry& entry : index.Entries()) {
-    for (Text image : entry.images) {
-      if (image.empty()) continue;  // would only meet positions that are blank already
-      FoldInto(image, key);
-      auto found = byName.find(key);
-      if (found == byName.end()) continue;
-      Positions& p = found->second;
-      if (p.blanked < p.at.size()) blank[p.at[p.blanked++]] = true;
+  return true;
+}
+
+// The listed names by folded name, for the stray scan's many look-ups (400,000 with a full
+// index): one flat slot per distinct name with the folded names side by side, so a look-up
+// is a probe or two, which a batch of look-ups fetches ahead of use.
+class FoldedNames {
+ public:
+  static constexpr std::uint32_t kNone = UINT32_MAX;
+
+  explicit FoldedNames(const std::vector<std::string>& listed) : chain_(listed.size(), kNone) {
+    std::size_t size = 16;
+    while (size < listed.size() + listed.size() / 2) size *= 2;
+    slots_.resize(size);
+    mask_ = size - 1;
+    std::size_t bytes = 0;
+    for (const std::string& name : listed) bytes += name.size();
+    folded_.reserve(bytes);
+    std::vector<std::uint32_t> last(size, kNone);  // per slot, its last position so far
+    for (std::size_t i = 0; i < listed.size(); ++i) {
+      const std::string& name = listed[i];
+      if (name.empty()) continue;  // an empty text counts as blank from the start
+      const std::uint64_t hash = HashFoldAz(name);
+      const std::size_t at = Find(name, hash);
+      const auto position = static_cast<std::uint32_t>(i);
+      Slot& slot = slots_[at];
+      if (slot.tag == 0) {
+        slot = Slot{Tag(hash), position, static_cast<std::uint32_t>(folded_.size()),
+                    static_cast<std::uint32_t>(name.size())};
+        for (std::size_t j = 0; j < name.size(); j += 8) {
+          std::uint64_t w = FoldedWord(name, j);
+          folded_.append(reinterpret_cast<const char*>(&w),
+                         std::min<std::size_t>(8, name.size() - j));
+        }
+      } else {
+        chain_[last[at]] = position;
+      }
+      last[at] = position;
     }
   }
+
+  // Each name blanks the first listed position of its folded name not blanked yet.
+  void Blank(const std::vector<Text>& names, std::vector<bool>& blank) {
+    constexpr std::size_t kBatch = 16;
+    std::uint64_t hashes[kBatch];
+    for (std::size_t from = 0; from < names.size(); from += kBatch) {
+      const std::size_t n = std::min(kBatch, names.size() - from);
+      for (std::size_t k = 0; k < n; ++k) {
+        hashes[k] = HashFoldAz(names[from + k]);
+        __builtin_prefetch(&slots_[hashes[k] & mask_]);
+      }
+      for (std::size_t k = 0; k < n; ++k) {
+        const Slot& slot = slots_[hashes[k] & mask_];
+        if (slot.tag != 0) __builtin_prefetch(folded_.data() + slot.foldedAt);
+      }
+      for (std::size_t k = 0; k < n; ++k) {
+        Text name = names[from + k];
+        if (name.empty()) continue;  // would only meet positions that are blank already
+        Slot& slot = slots_[Find(name, hashes[k])];
+        if (slot.tag == 0 || slot.next == kNone) continue;
+        blank[slot.next] = true;
+        slot.next = chain_[slot.next];
+      }
+    }
+  }
+
+ private:
+  struct Slot {
+    std::uint32_t tag = 0;       // 0: empty
+    std::uint32_t next = kNone;  // first listed position of the name not blanked yet
+    std::uint32_t foldedAt = 0;
+    std::uint32_t length = 0;
+  };
+  static std::uint32_t Tag(std::uint64_t hash) {
+    return static_cast<std::uint32_t>(hash >> 32) | 1u;
+  }
+
+  // The slot of `name`, or the empty slot where it would go (the table is never full).
+  std::size_t Find(std::string_view name, std::uint64_t hash) const {
+    const std::uint32_t tag = Tag(hash);
+    for (std::size_t i = hash & mask_;; i = (i + 1) & mask_) {
+      const Slot& slot = slots_[i];
+      if (slot.tag == 0) return i;
+      if (slot.tag == tag &&
+          EqualsFolded(name, std::string_view(folded_).substr(slot.foldedAt, slot.length)))
+        return i;
+    }
+  }
+
+  std::vector<Slot> slots_;
+  std::size_t mask_ = 0;
+  std::string folded_;
+  std::vector<std::uint32_t> chain_;  // next listed position with the same folded name
+};
+
+}  // namespace
+
+std::vector<std::string> StrayNames(const std::vector<std::string>& listed,
+                                    const ImageIndex& index) {
+  // The same result as the nested scan (every image name of every entry, in order, blanks the
+  // first listed name equal to it and not blanked yet), in time proportional to the names.
+  FoldedNames byName(listed);
+  std::vector<bool> blank(listed.size(), false);
+  for (const IndexEntry& entry : index.Entries()) byName.Blank(entry.images, blank);
   std::vector<std::string> stray;
   for (std::size_t i = 0; i < listed.size(); ++i) {
     if (!blank[i] && !listed[i].empty()) stray.push_back(listed[i]);
@@ -124,8 +267,9 @@ std::vector<std::string> StrayNames(const std::vector<std::string>& listed,
   return stray;
 }
 
-std::vector<std::string> SortedStrayNames(const fs::path& gameFolder, const ImageIndex& index) {
-  std::vector<std::string> stray = StrayNames(ListMediaPictures(gameFolder), index);
+std::vector<std::string> SortedStrayNames(const std::vector<std::string>& listed,
+                                          const ImageIndex& index) {
+  std::vector<std::string> stray = StrayNames(listed, index);
   // Stable: texts that compare equal keep table order, as the sorted list inserts them.
   std::stable_sort(stray.begin(), stray.end(), [](const std::string& a, const std::string& b) {
     return CompareListOrder(a, b) < 0;
@@ -133,12 +277,22 @@ std::vector<std::string> SortedStrayNames(const fs::path& gameFolder, const Imag
   return stray;
 }
 
+std::vector<std::string> SortedStrayNames(const fs::path& gameFolder, const ImageIndex& index) {
+  return SortedStrayNames(ListMediaPictures(gameFolder), index);
+}
+
 void ScanStrayImages(Wizard& w) {
   ListBox& list = *w.c.strayList;
   list.ResetContent();
+  std::vector<std::string> names;
+  if (w.db.strayNamesAtStart) {
+    names = std::move(*w.db.strayNamesAtStart);
+    w.db.strayNamesAtStart.reset();
+  } else {
+    names = SortedStrayNames(w.gameFolder, w.db.imageIndex);
+  }
   // Already in list order, so every text lands at the end.
-  for (const std::string& name : SortedStrayNames(w.gameFolder, w.db.imageIndex))
-    list.AddString(name);
+  for (const std::string& name : names) list.AddString(name);
 }
 
 }  // namespace qvm

@@ -32,5 +32,8 @@ std::vector<std::string> StrayNames(const std::vector<std::string>& listed,
 // Listing and matching in one step, in the order the StrayList shows them.
 std::vector<std::string> SortedStrayNames(const std::filesystem::path& gameFolder,
                                           const ImageIndex& index);
+// The same for names already listed.
+std::vector<std::string> SortedStrayNames(const std::vector<std::string>& listed,
+                                          const ImageIndex& index);
 
 }  // namespace qvm

@@ -1,6 +1,7 @@
 #include "platform/FileIo.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -36,10 +37,16 @@ std::optional<std::string> ReadWholeFile(const fs::path& path, std::string* erro
     if (error) *error = ErrnoText(errno);
     return std::nullopt;
   }
-  std::string data;
-  char buffer[1 << 16];
+  // Read straight into a string of the file's size; a file that changes meanwhile is read
+  // until its end all the same.
+  struct stat st {};
+  size_t expected =
+      ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) ? static_cast<size_t>(st.st_size) : 0;
+  std::string data(expected + 1, '\0');
+  size_t done = 0;
   for (;;) {
-    ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (done == data.size()) data.resize(data.size() * 2 + (1 << 16));
+    ssize_t n = ::read(fd, data.data() + done, data.size() - done);
     if (n < 0) {
       if (errno == EINTR) continue;
       if (error) *error = ErrnoText(errno);
@@ -47,9 +54,10 @@ std::optional<std::string> ReadWholeFile(const fs::path& path, std::string* erro
       return std::nullopt;
     }
     if (n == 0) break;
-    data.append(buffer, static_cast<size_t>(n));
+    done += static_cast<size_t>(n);
   }
   ::close(fd);
+  data.resize(done);
   return data;
 }
 

@@ -7,17 +7,24 @@
 #include <vector>
 
 namespace qvm {
-namespace {
 
-struct Pool {
+struct PoolArena {
   std::pmr::monotonic_buffer_resource arena{64 * 1024};
   std::size_t used = 0;
+  std::vector<std::unique_ptr<PoolArena>> adopted;  // texts made on other threads
 };
+
+namespace {
+
+using Pool = PoolArena;
 
 struct PoolState {
   std::unique_ptr<Pool> current;
   std::vector<std::unique_ptr<Pool>> saved;
 };
+
+// The arena of a ThreadTexts in use on this thread, if any.
+thread_local PoolArena* t_threadArena = nullptr;
 
 PoolState& State() {
   static PoolState state;
@@ -60,14 +67,18 @@ void ReleasePool() {
 
 void* PoolAlloc(int typeCode, std::int32_t upperBound, std::int32_t elementSize) {
   std::int64_t size = ElementSize(typeCode, elementSize);
-  PoolState& s = State();
-  if (!s.current) s.current = std::make_unique<Pool>();
+  Pool* pool = t_threadArena;
+  if (!pool) {
+    PoolState& s = State();
+    if (!s.current) s.current = std::make_unique<Pool>();
+    pool = s.current.get();
+  }
   if (size <= 0 || upperBound < 0) return nullptr;
   std::int64_t bytes = (static_cast<std::int64_t>(upperBound) + 1) * size;
   try {
-    void* p = s.current->arena.allocate(static_cast<std::size_t>(bytes), size == 1 ? 1 : 8);
+    void* p = pool->arena.allocate(static_cast<std::size_t>(bytes), size == 1 ? 1 : 8);
     std::memset(p, 0, static_cast<std::size_t>(bytes));
-    s.current->used += static_cast<std::size_t>(bytes);
+    pool->used += static_cast<std::size_t>(bytes);
     return p;
   } catch (const std::bad_alloc&) {
     return nullptr;
@@ -85,6 +96,23 @@ Text PoolString(std::string_view text) {
 std::size_t PoolBytesUsed() {
   PoolState& s = State();
   return s.current ? s.current->used : 0;
+}
+
+ThreadTexts::ThreadTexts() : arena_(std::make_unique<PoolArena>()) {}
+ThreadTexts::~ThreadTexts() = default;
+
+ThreadTexts::Use::Use(ThreadTexts& texts) : previous_(t_threadArena) {
+  t_threadArena = texts.arena_.get();
+}
+
+ThreadTexts::Use::~Use() { t_threadArena = previous_; }
+
+void ThreadTexts::AddToCurrentPool() {
+  if (!arena_) return;
+  PoolState& s = State();
+  if (!s.current) s.current = std::make_unique<Pool>();
+  s.current->used += arena_->used;
+  s.current->adopted.push_back(std::move(arena_));
 }
 
 }  // namespace qvm

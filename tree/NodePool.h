@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string_view>
 
 namespace qvm {
@@ -25,5 +26,39 @@ void* PoolAlloc(int typeCode, std::int32_t upperBound, std::int32_t elementSize)
 Text PoolString(std::string_view text);
 // Bytes handed out by the current pool so far (for the benchmark's memory figures).
 std::size_t PoolBytesUsed();
+
+struct PoolArena;
+
+// Texts that a second thread makes for the current pool (loading reads the index on one while
+// the game files load):
+//   ThreadTexts texts;                                // anywhere
+//   { ThreadTexts::Use use(texts); ... PoolString }   // on the second thread
+//   texts.AddToCurrentPool();                         // on the pool's own thread, afterwards
+// While a Use is alive on a thread, PoolString and PoolAlloc there copy into the texts' own
+// arena; AddToCurrentPool makes that arena part of the current pool, released with it. Texts
+// never added are freed with the ThreadTexts.
+class ThreadTexts {
+ public:
+  ThreadTexts();
+  ~ThreadTexts();
+  ThreadTexts(const ThreadTexts&) = delete;
+  ThreadTexts& operator=(const ThreadTexts&) = delete;
+
+  class Use {
+   public:
+    explicit Use(ThreadTexts& texts);
+    ~Use();
+    Use(const Use&) = delete;
+    Use& operator=(const Use&) = delete;
+
+   private:
+    PoolArena* previous_;
+  };
+
+  void AddToCurrentPool();
+
+ private:
+  std::unique_ptr<PoolArena> arena_;
+};
 
 }  // namespace qvm

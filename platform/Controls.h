@@ -3,6 +3,7 @@
 // The program's own calls never send notifications; only the user's actions do.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -90,6 +91,11 @@ class TreeView : public Control {
   virtual NodeHandle FirstChild(NodeHandle node) const = 0;
   // The selected node; 0 when none.
   virtual NodeHandle Selection() const = 0;
+  // A hint before many insertions: about `nodes` more nodes with `textBytes` bytes of text.
+  virtual void ReserveItems(std::size_t nodes, std::size_t textBytes) {
+    (void)nodes;
+    (void)textBytes;
+  }
 };
 
 // Message boxes: no owner, the program title as caption.

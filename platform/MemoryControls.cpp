@@ -209,6 +209,11 @@ NodeHandle MemoryTree::InsertItem(NodeHandle parent, std::string_view text) {
   return handle;
 }
 
+void MemoryTree::ReserveItems(std::size_t nodes, std::size_t textBytes) {
+  nodes_.reserve(nodes_.size() + nodes);
+  texts_.reserve(texts_.size() + textBytes);
+}
+
 bool MemoryTree::SetHasChildren(NodeHandle node) {
   if (!Contains(node)) return false;
   At(node).hasChildren = true;

@@ -159,6 +159,7 @@ class MemoryTree : public MemoryControlState<TreeView> {
   // FirstChild(0) is the first top-level node.
   NodeHandle FirstChild(NodeHandle node) const override;
   NodeHandle Selection() const override { return selection_; }
+  void ReserveItems(std::size_t nodes, std::size_t textBytes) override;
 
   // Read access for a view (parent 0 = the top level).
   std::size_t NodeCount() const { return nodes_.size() - 1; }

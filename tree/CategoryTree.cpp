@@ -69,6 +69,19 @@ std::string NodeText(const TreeView& tree, NodeHandle node) {
 }
 
 void BuildCategoryTree(GameDatabase& db, TreeView& tree) {
+  // The tree knows how much is coming, so it can make room once instead of growing.
+  std::size_t nodes = kKindCount + 256 * (kKindCount - 1), bytes = 0;
+  for (const SortedView& view : db.sortedViews) {
+    nodes += view.names.size();
+    for (Text name : view.names) bytes += name.size();
+  }
+  for (const Wrestler& w : db.wrestlers) {
+    if (w.aliases.size() < 2) continue;
+    nodes += w.aliases.size();
+    for (const Alias& alias : w.aliases) bytes += alias.text.size();
+  }
+  tree.ReserveItems(nodes, bytes);
+
   BuildGroupedCategory(db, tree, Kind::Wrestlers, db.wrestlers, [&tree](Wrestler& w) {
     if (w.aliases.size() == 1) return;
     for (Alias& alias : w.aliases) alias.node = AddChild(tree, w.node, alias.text);

@@ -197,7 +197,7 @@ void ParseImageIndex(std::string_view bytes, ImageIndex& index) {
       start = bar + 1;
       bool duplicate;
       if (useSet) {
-        duplicate = seen.SeenOrAdd(name, QuickHash(name), entry.images);
+        duplicate = seen.SeenOrAdd(name, EndsHash(name), entry.images);
       } else {
         duplicate = std::find(entry.images.begin(), entry.images.end(), name) != entry.images.end();
       }

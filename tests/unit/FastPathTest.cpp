@@ -18,6 +18,7 @@
 #include "index/ImageIndex.h"
 #include "index/Journal.h"
 #include "platform/Cp1252.h"
+#include "platform/GamePath.h"
 #include "platform/MemoryControls.h"
 #include "tests/unit/RecordingMessageBox.h"
 #include "tests/unit/TestFolder.h"
@@ -185,6 +186,27 @@ TEST(FastPath, StrayNamesAreThoseOfTheNestedScan) {
     ASSERT_EQ(StrayNames(listed, index), NestedStrayNames(listed, index)) << file;
   }
   ReleasePool();
+}
+
+TEST(FastPath, NamesAreFoundInAnyLetterCase) {
+  test::TempFolder folder;
+  // UTF-8 on disk; "caf\xC3\xA9" is "caf\xE9" in CP1252.
+  for (const char* name : {"Hero.JPG", "caf\xC3\xA9.jpg", "zed.BMP", "Zed.bmp", "Other.jpg"})
+    test::WriteBytes(folder / name, "x");
+  struct Case {
+    const char* asked;  // CP1252
+    const char* found;  // on disk
+  };
+  const Case cases[] = {
+      {"Hero.JPG", "Hero.JPG"}, {"hero.jpg", "Hero.JPG"},       {"CAF\xC9.JPG", "caf\xC3\xA9.jpg"},
+      {"ZED.bmp", "Zed.bmp"},  // first in byte order
+      {"zed.BMP", "zed.BMP"},   {"missing.jpg", "missing.jpg"}, {"Hero.JP", "Hero.JP"},
+  };
+  for (const Case& c : cases) {
+    auto path = ResolveNameInFolder(folder.path(), c.asked);
+    ASSERT_TRUE(path) << c.asked;
+    EXPECT_EQ(path->filename().string(), c.found) << c.asked;
+  }
 }
 
 TEST(FastPath, CircuitAliasesAreTheSameWithOrWithoutTheHashes) {

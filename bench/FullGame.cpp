@@ -38,13 +38,14 @@ void WritePair(const fs::path& dat, const std::vector<std::string>& records) {
   Write(i, idx);
 }
 
-const char* const kFirst[] = {"Ace", "Blaze", "Crusher", "Duke", "Eagle", "Fury", "Ghost",
-                              "Hammer", "Iron", "Jet", "King", "Lynx", "Mad", "Nitro", "Omega",
-                              "Psycho", "Quake", "Rage", "Storm", "Titan", "\xC9lan", "Vortex",
-                              "Wolf", "Xeno", "Yukon", "Zeus"};
-const char* const kSuffix[] = {"", " Jr.", " II", " the Great", " X", " Supreme", " Kid",
-                               " Sr.", " III", " Prime", " Max", " Ultra", " Mega", " Neo",
-                               " Zero", " One", " Red", " Blue", " Gold", " Black"};
+const char* const kFirst[] = {"Ace",    "Blaze",  "Crusher", "Duke",  "Eagle", "Fury",  "Ghost",
+                              "Hammer", "Iron",   "Jet",     "King",  "Lynx",  "Mad",   "Nitro",
+                              "Omega",  "Psycho", "Quake",   "Rage",  "Storm", "Titan", "\xC9lan",
+                              "Vortex", "Wolf",   "Xeno",    "Yukon", "Zeus"};
+const char* const kSuffix[] = {"",         " Jr.",   " II",   " the Great", " X",
+                               " Supreme", " Kid",   " Sr.",  " III",       " Prime",
+                               " Max",     " Ultra", " Mega", " Neo",       " Zero",
+                               " One",     " Red",   " Blue", " Gold",      " Black"};
 
 std::string WrestlerName(int k) {  // k from 1
   return std::string(kFirst[(k * 7) % 26]) + " " + kFirst[(k / 26) % 26] + " " + std::to_string(k);
@@ -125,7 +126,8 @@ int main(int argc, char** argv) {
   // 500 teams in the main file, 10 new and 10 repeated ones (dropped) per circuit: 1000 in all.
   auto team = [](int t) {
     std::string a = WrestlerName(t), b = WrestlerName(t + 1);
-    std::string name = t % 3 == 0 ? "" : "Team " + std::string(kFirst[t % 26]) + " " + std::to_string(t);
+    std::string name =
+        t % 3 == 0 ? "" : "Team " + std::string(kFirst[t % 26]) + " " + std::to_string(t);
     return a + "\r\n" + b + "\r\n" + name + "\r\n" + Stats(t);
   };
   recs.clear();
@@ -161,7 +163,8 @@ int main(int argc, char** argv) {
     WritePair(dir / "teams.dat", recs);
 
     recs.clear();
-    for (int s = 0; s < 10; ++s) recs.push_back(stable(500 + (c - 1) * 10 + s + 1, kMembers, c * 7 + s));
+    for (int s = 0; s < 10; ++s)
+      recs.push_back(stable(500 + (c - 1) * 10 + s + 1, kMembers, c * 7 + s));
     // Stable i of the main file gets its members 41 to 50 here, so every merge fills it.
     for (int s = 0; s < 10; ++s) {
       int i = (c - 1) * 10 + s + 1;
@@ -181,7 +184,9 @@ int main(int argc, char** argv) {
   int named = pictures * 9 / 10;
   for (int e = 0; e < kEntries; ++e) {
     int k = e % kWrestlers + 1;
-    index += (e < kWrestlers ? WrestlerName(k) : "Manager " + std::string(kFirst[e % 26]) + " " + std::to_string(e)) + "\r\n";
+    index += (e < kWrestlers ? WrestlerName(k)
+                             : "Manager " + std::string(kFirst[e % 26]) + " " + std::to_string(e)) +
+             "\r\n";
     for (int i = 0; i < kPerEntry; ++i) {
       int n = named ? (e * 37 + i * 101) % named : 0;
       char name[32];

@@ -70,7 +70,7 @@ struct Row {
   std::string unit;
   std::string floorName;  // empty: no floor
   double floor = 0;
-  std::string goal;        // as the issue words it; empty: no goal
+  std::string goal;         // as the issue words it; empty: no goal
   std::optional<bool> met;  // empty: nothing to judge
 };
 
@@ -95,10 +95,12 @@ class Table {
   }
 
   std::string Markdown() const {
-    std::string out = "| figure | value | floor | ratio | goal | met |\n|---|---:|---|---:|---|---|\n";
+    std::string out =
+        "| figure | value | floor | ratio | goal | met |\n|---|---:|---|---:|---|---|\n";
     char buf[1024];
     for (const Row& r : rows_) {
-      std::string floor = r.floorName.empty() ? "" : r.floorName + " " + Fmt(r.floor) + " " + r.unit;
+      std::string floor =
+          r.floorName.empty() ? "" : r.floorName + " " + Fmt(r.floor) + " " + r.unit;
       std::string ratio = r.floorName.empty() || r.floor <= 0 ? "" : Fmt(r.value / r.floor) + "x";
       std::snprintf(buf, sizeof buf, "| %s | %s %s | %s | %s | %s | %s |\n", r.figure.c_str(),
                     Fmt(r.value).c_str(), r.unit.c_str(), floor.c_str(), ratio.c_str(),

@@ -176,8 +176,13 @@ int main(int argc, char** argv) {
     for (const Picture& p : pictures) {
       Figures f = Measure(folder / p.file, runs);
       longest = std::max(longest, f.blocked);
-      qvm::bench::Row row{std::string("preview of the ") + p.name, f.latency, "ms",
-                          "Qt's scaled decode", f.floor, "", std::nullopt};
+      qvm::bench::Row row{std::string("preview of the ") + p.name,
+                          f.latency,
+                          "ms",
+                          "Qt's scaled decode",
+                          f.floor,
+                          "",
+                          std::nullopt};
       if (std::string(p.file) == "big-baseline.jpg") {
         row.goal = "<= 1.2x Qt's scaled decode";
         row.met = f.latency <= 1.2 * f.floor;
@@ -194,8 +199,9 @@ int main(int argc, char** argv) {
     return 0;
   }
 
-  std::printf("\n| picture | drawn after (median) | Qt's scaled decode (floor) | ratio | "
-              "header sizes | longest event-loop block (max) |\n");
+  std::printf(
+      "\n| picture | drawn after (median) | Qt's scaled decode (floor) | ratio | "
+      "header sizes | longest event-loop block (max) |\n");
   std::printf("|---|---|---|---|---|---|\n");
   for (const Picture& p : pictures) {
     Figures f = Measure(folder / p.file, runs);
@@ -203,8 +209,10 @@ int main(int argc, char** argv) {
                 f.floor, f.floor > 0 ? f.latency / f.floor : 0, f.header, f.blocked);
     std::fflush(stdout);
   }
-  std::printf("\n%d runs each; goals: JPEG drawn within 1.2 x the floor, the BMP within 10 ms, "
-              "no block over 50 ms.\n", runs);
+  std::printf(
+      "\n%d runs each; goals: JPEG drawn within 1.2 x the floor, the BMP within 10 ms, "
+      "no block over 50 ms.\n",
+      runs);
   if (temporary && !qEnvironmentVariableIsSet("QVM_BENCH_KEEP")) fs::remove_all(folder);
   return 0;
 }

@@ -56,8 +56,8 @@ int EmptyWindow(int argc, char** argv) {
 }
 
 struct Run {
-  double ms = 0;       // spawn to the first line on stdout (or to the end when none)
-  long peakKb = 0;     // the child's peak resident set
+  double ms = 0;    // spawn to the first line on stdout (or to the end when none)
+  long peakKb = 0;  // the child's peak resident set
   bool ok = false;
   std::string line;
 };
@@ -116,7 +116,8 @@ Run Spawn(const std::vector<std::string>& args, const std::vector<std::string>& 
 // Every file of the game that loading reads: all but the pictures.
 std::vector<std::string> GameFiles(const fs::path& game) {
   std::vector<std::string> files;
-  for (auto it = fs::recursive_directory_iterator(game); it != fs::recursive_directory_iterator(); ++it) {
+  for (auto it = fs::recursive_directory_iterator(game); it != fs::recursive_directory_iterator();
+       ++it) {
     if (it->is_directory()) {
       if (it->path().filename() == "media") it.disable_recursion_pending();
       continue;
@@ -176,8 +177,8 @@ int main(int argc, char** argv) {
              "empty Qt window + cat of the game files", floor, "<= 5x the floor",
              first <= 5 * floor});
   double peakMb = Median(windowKb) / 1024, emptyMb = Median(emptyKb) / 1024;
-  table.Add({"peak resident memory of the window (VmHWM)", peakMb, "MB", "empty Qt window",
-             emptyMb, "<= 150 MB", peakMb <= 150});
+  table.Add({"peak resident memory of the window (VmHWM)", peakMb, "MB", "empty Qt window", emptyMb,
+             "<= 150 MB", peakMb <= 150});
   std::fputs(table.Tsv().c_str(), stdout);
   return 0;
 }

@@ -132,6 +132,7 @@ void LoadGameDatabase(const std::filesystem::path& gameFolder, GameDatabase& db,
   db.managers.clear();
   db.titles.clear();
   db.findings.clear();
+  db.strayNamesAtStart.reset();
   // The index is read alongside: nothing of it depends on the game files.
   IndexReader index(gameFolder, onIndexRead);
   GameFiles files(gameFolder, db);

@@ -160,35 +160,35 @@ bool EqualsFolded(std::string_view name, std::string_view folded) {
 }
 
 // The listed names by folded name, for the stray scan's many look-ups (400,000 with a full
-// index): one flat slot per distinct name with the folded names side by side, so a look-up
-// is a probe or two, which a batch of look-ups fetches ahead of use.
+// index): one flat slot per distinct name, holding the first sixteen folded bytes of it, so a
+// look-up touches one slot (or two), which a batch of look-ups fetches ahead of use.
 class FoldedNames {
  public:
   static constexpr std::uint32_t kNone = UINT32_MAX;
 
   explicit FoldedNames(const std::vector<std::string>& listed) : chain_(listed.size(), kNone) {
     std::size_t size = 16;
-    while (size < listed.size() + listed.size() / 2) size *= 2;
+    while (size < listed.size() + listed.size() / 3) size *= 2;
     slots_.resize(size);
     mask_ = size - 1;
-    std::size_t bytes = 0;
-    for (const std::string& name : listed) bytes += name.size();
-    folded_.reserve(bytes);
     std::vector<std::uint32_t> last(size, kNone);  // per slot, its last position so far
     for (std::size_t i = 0; i < listed.size(); ++i) {
       const std::string& name = listed[i];
       if (name.empty()) continue;  // an empty text counts as blank from the start
-      const std::uint64_t hash = HashFoldAz(name);
-      const std::size_t at = Find(name, hash);
+      const Probe probe(name);
+      const std::size_t at = Find(name, probe);
       const auto position = static_cast<std::uint32_t>(i);
       Slot& slot = slots_[at];
       if (slot.tag == 0) {
-        slot = Slot{Tag(hash), position, static_cast<std::uint32_t>(folded_.size()),
-                    static_cast<std::uint32_t>(name.size())};
-        for (std::size_t j = 0; j < name.size(); j += 8) {
+        slot = Slot{Tag(probe.hash),
+                    position,
+                    static_cast<std::uint32_t>(name.size()),
+                    static_cast<std::uint32_t>(rest_.size()),
+                    {probe.head[0], probe.head[1]}};
+        for (std::size_t j = 16; j < name.size(); j += 8) {
           std::uint64_t w = FoldedWord(name, j);
-          folded_.append(reinterpret_cast<const char*>(&w),
-                         std::min<std::size_t>(8, name.size() - j));
+          rest_.append(reinterpret_cast<const char*>(&w),
+                       std::min<std::size_t>(8, name.size() - j));
         }
       } else {
         chain_[last[at]] = position;
@@ -200,21 +200,17 @@ class FoldedNames {
   // Each name blanks the first listed position of its folded name not blanked yet.
   void Blank(const std::vector<Text>& names, std::vector<bool>& blank) {
     constexpr std::size_t kBatch = 16;
-    std::uint64_t hashes[kBatch];
+    Probe probes[kBatch];
     for (std::size_t from = 0; from < names.size(); from += kBatch) {
       const std::size_t n = std::min(kBatch, names.size() - from);
       for (std::size_t k = 0; k < n; ++k) {
-        hashes[k] = HashFoldAz(names[from + k]);
-        __builtin_prefetch(&slots_[hashes[k] & mask_]);
-      }
-      for (std::size_t k = 0; k < n; ++k) {
-        const Slot& slot = slots_[hashes[k] & mask_];
-        if (slot.tag != 0) __builtin_prefetch(folded_.data() + slot.foldedAt);
+        probes[k] = Probe(names[from + k]);
+        __builtin_prefetch(&slots_[probes[k].hash & mask_]);
       }
       for (std::size_t k = 0; k < n; ++k) {
         Text name = names[from + k];
         if (name.empty()) continue;  // would only meet positions that are blank already
-        Slot& slot = slots_[Find(name, hashes[k])];
+        Slot& slot = slots_[Find(name, probes[k])];
         if (slot.tag == 0 || slot.next == kNone) continue;
         blank[slot.next] = true;
         slot.next = chain_[slot.next];
@@ -223,31 +219,48 @@ class FoldedNames {
   }
 
  private:
-  struct Slot {
+  // A name's first sixteen folded bytes (zero-padded) and the hash of all of it.
+  struct Probe {
+    Probe() = default;
+    explicit Probe(std::string_view name)
+        : hash(HashFoldAz(name)), head{FoldedWord(name, 0), FoldedWord(name, 8)} {}
+    std::uint64_t hash = 0;
+    std::uint64_t head[2] = {0, 0};
+  };
+
+  struct alignas(32) Slot {
     std::uint32_t tag = 0;       // 0: empty
     std::uint32_t next = kNone;  // first listed position of the name not blanked yet
-    std::uint32_t foldedAt = 0;
     std::uint32_t length = 0;
+    std::uint32_t restAt = 0;  // where its folded bytes from the seventeenth on begin
+    std::uint64_t head[2] = {0, 0};
   };
   static std::uint32_t Tag(std::uint64_t hash) {
     return static_cast<std::uint32_t>(hash >> 32) | 1u;
   }
 
+  bool Names(const Slot& slot, std::string_view name, const Probe& probe) const {
+    if (slot.length != name.size() || slot.head[0] != probe.head[0] ||
+        slot.head[1] != probe.head[1])
+      return false;
+    if (name.size() <= 16) return true;
+    return EqualsFolded(name.substr(16),
+                        std::string_view(rest_).substr(slot.restAt, name.size() - 16));
+  }
+
   // The slot of `name`, or the empty slot where it would go (the table is never full).
-  std::size_t Find(std::string_view name, std::uint64_t hash) const {
-    const std::uint32_t tag = Tag(hash);
-    for (std::size_t i = hash & mask_;; i = (i + 1) & mask_) {
+  std::size_t Find(std::string_view name, const Probe& probe) const {
+    const std::uint32_t tag = Tag(probe.hash);
+    for (std::size_t i = probe.hash & mask_;; i = (i + 1) & mask_) {
       const Slot& slot = slots_[i];
       if (slot.tag == 0) return i;
-      if (slot.tag == tag &&
-          EqualsFolded(name, std::string_view(folded_).substr(slot.foldedAt, slot.length)))
-        return i;
+      if (slot.tag == tag && Names(slot, name, probe)) return i;
     }
   }
 
   std::vector<Slot> slots_;
   std::size_t mask_ = 0;
-  std::string folded_;
+  std::string rest_;                  // folded bytes of the longer names, from the seventeenth on
   std::vector<std::uint32_t> chain_;  // next listed position with the same folded name
 };
 

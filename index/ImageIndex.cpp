@@ -35,7 +35,7 @@ constexpr std::uint64_t kOnes = 0x0101010101010101ull, kHigh = 0x808080808080808
 
 // `line` lower-cased into `lower`, and where each of its names ends (at a "|" or at the end of
 // the line) into `bars`: eight bytes at a time, as fast as the line can be read.
-void LowerAndSplit(std::string_view line, std::string& lower, std::vector<std::uint32_t>& bars) {
+void LowerAndSplit(std::string_view line, std::string& lower, std::vector<size_t>& bars) {
   lower.resize(line.size());
   bars.clear();
   const size_t n = line.size();
@@ -59,14 +59,13 @@ void LowerAndSplit(std::string_view line, std::string& lower, std::vector<std::u
     const std::uint64_t x = w ^ ('|' * kOnes);
     const std::uint64_t bars8 = ~(((x & ~kHigh) + ~kHigh) | x | ~kHigh);
     for (std::uint64_t bar = bars8; bar != 0; bar &= bar - 1)
-      bars.push_back(
-          static_cast<std::uint32_t>(i + static_cast<size_t>(std::countr_zero(bar) / 8)));
+      bars.push_back(i + static_cast<size_t>(std::countr_zero(bar) / 8));
   }
   for (; i < n; ++i) {
     lower[i] = static_cast<char>(LowerCp1252(static_cast<unsigned char>(line[i])));
-    if (lower[i] == '|') bars.push_back(static_cast<std::uint32_t>(i));
+    if (lower[i] == '|') bars.push_back(i);
   }
-  bars.push_back(static_cast<std::uint32_t>(n));
+  bars.push_back(n);
 }
 
 // The names of one image line kept so far, so that a repeat is found without comparing it
@@ -83,7 +82,10 @@ class LineNames {
       stamp_ = 0;
     }
     mask_ = wanted - 1;
-    ++stamp_;
+    if (++stamp_ == 0) {  // after four billion lines: start the stamps afresh
+      slots_.assign(slots_.size(), Slot{});
+      stamp_ = 1;
+    }
   }
 
   // True when `name` (of hash `hash`) is among `images`; otherwise notes it as the entry's
@@ -171,7 +173,7 @@ void ParseImageIndex(std::string_view bytes, ImageIndex& index) {
   index.Clear();
   LineNames seen;
   std::string lower;
-  std::vector<std::uint32_t> bars;
+  std::vector<size_t> bars;
   size_t pos = 0;
   while (!AtEnd(bytes, pos)) {
     IndexEntry entry;
@@ -192,12 +194,12 @@ void ParseImageIndex(std::string_view bytes, ImageIndex& index) {
     const bool useSet = fields > 8;
     if (useSet) seen.Start(fields);
     size_t start = 0;
-    for (std::uint32_t bar : bars) {
+    for (size_t bar : bars) {
       Text name = copy.substr(start, bar - start);
       start = bar + 1;
       bool duplicate;
       if (useSet) {
-        duplicate = seen.SeenOrAdd(name, QuickHash(name), entry.images);
+        duplicate = seen.SeenOrAdd(name, EndsHash(name), entry.images);
       } else {
         duplicate = std::find(entry.images.begin(), entry.images.end(), name) != entry.images.end();
       }

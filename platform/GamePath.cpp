@@ -1,5 +1,7 @@
 #include "platform/GamePath.h"
 
+#include <dirent.h>
+
 #include <system_error>
 #include <vector>
 
@@ -9,19 +11,40 @@ namespace qvm {
 namespace fs = std::filesystem;
 namespace {
 
+// True when the on-disk name `onDisk` (UTF-8) spells `upper` (CP1252, upper-cased) in some
+// letter case. ASCII names, the usual ones, are compared without a copy.
+bool SpellsUpper(std::string_view onDisk, std::string_view upper) {
+  bool ascii = true;
+  for (char c : onDisk) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+  if (ascii) {
+    if (onDisk.size() != upper.size()) return false;
+    for (std::size_t i = 0; i < onDisk.size(); ++i) {
+      if (UpperCp1252(static_cast<unsigned char>(onDisk[i])) != static_cast<unsigned char>(upper[i]))
+        return false;
+    }
+    return true;
+  }
+  auto cp = Cp1252FromUtf8(onDisk);
+  return cp && cp->size() == upper.size() && UpperCp1252(*cp) == upper;
+}
+
 // The on-disk spelling of `component` (CP1252) inside `dir`, or the component itself in UTF-8.
+// The folder is read with readdir, names compared in place: the media folder of a full game
+// holds 20,000 pictures, and every preview of a name whose case differs on disk looks here.
 std::string MatchComponent(const fs::path& dir, std::string_view component) {
   std::string wanted = Utf8FromCp1252(component);
   std::error_code ec;
   if (fs::exists(fs::symlink_status(dir / wanted, ec))) return wanted;
   std::string upper = UpperCp1252(component);
+  DIR* folder = ::opendir(dir.c_str());
+  if (!folder) return wanted;
   std::optional<std::string> best;
-  for (fs::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
-    std::string name = it->path().filename().string();
-    auto cp = Cp1252FromUtf8(name);
-    if (!cp || cp->size() != upper.size() || UpperCp1252(*cp) != upper) continue;
-    if (!best || name < *best) best = name;
+  while (const dirent* entry = ::readdir(folder)) {
+    std::string_view name = entry->d_name;
+    if (name == "." || name == ".." || !SpellsUpper(name, upper)) continue;
+    if (!best || name < *best) best = std::string(name);
   }
+  ::closedir(folder);
   return best ? *best : wanted;
 }
 

@@ -52,7 +52,8 @@ int main(int argc, char** argv) {
   ExitAfterFirstPaint exitAfterFirstPaint;
   exitAfterFirstPaint.sinceMain_.start();
   QApplication app(argc, argv);
-  if (qEnvironmentVariableIsSet("QVM_EXIT_AFTER_FIRST_PAINT")) app.installEventFilter(&exitAfterFirstPaint);
+  if (qEnvironmentVariableIsSet("QVM_EXIT_AFTER_FIRST_PAINT"))
+    app.installEventFilter(&exitAfterFirstPaint);
   QApplication::setApplicationName("qvm-image-wizard");
   QApplication::setDesktopFileName("org.qvm7.ImageWizard");
   QApplication::setFont(QFont("Liberation Sans", 8));

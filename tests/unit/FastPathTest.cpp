@@ -18,6 +18,7 @@
 #include "index/ImageIndex.h"
 #include "index/Journal.h"
 #include "platform/Cp1252.h"
+#include "platform/GamePath.h"
 #include "platform/MemoryControls.h"
 #include "tests/unit/RecordingMessageBox.h"
 #include "tests/unit/TestFolder.h"
@@ -158,6 +159,10 @@ std::vector<std::string> NestedStrayNames(std::vector<std::string> table, const 
   return stray;
 }
 
+// Every fifth name is longer than the sixteen bytes of a name kept in the table's slot, and
+// names of one length differ only after those.
+std::string Long(std::size_t k) { return k % 5 == 0 ? "Champion photo, " : ""; }
+
 TEST(FastPath, StrayNamesAreThoseOfTheNestedScan) {
   NewPool();
   RandomTexts names(5, std::string("aAbBzZ\xC9\xE9.", 9));
@@ -167,13 +172,13 @@ TEST(FastPath, StrayNamesAreThoseOfTheNestedScan) {
     std::vector<std::string> listed;
     std::size_t listedCount = names.Pick(40);
     for (std::size_t k = 0; k < listedCount; ++k)
-      listed.push_back(names.Next(3) + (k % 2 ? "" : ".jpg"));
+      listed.push_back(Long(k) + names.Next(3) + (k % 2 ? "" : ".jpg"));
     std::string file;
     for (int e = 0; e < 4; ++e) {
       file += "Key\r\n";
       std::size_t count = names.Pick(15);
       for (std::size_t k = 0; k < count; ++k)
-        file += (k ? "|" : "") + names.Next(3) + (k % 2 ? "" : ".JPG");
+        file += (k ? "|" : "") + Long(k) + names.Next(3) + (k % 2 ? "" : ".JPG");
       file += "\r\n";
     }
     ImageIndex index;
@@ -181,6 +186,27 @@ TEST(FastPath, StrayNamesAreThoseOfTheNestedScan) {
     ASSERT_EQ(StrayNames(listed, index), NestedStrayNames(listed, index)) << file;
   }
   ReleasePool();
+}
+
+TEST(FastPath, NamesAreFoundInAnyLetterCase) {
+  test::TempFolder folder;
+  // UTF-8 on disk; "caf\xC3\xA9" is "caf\xE9" in CP1252.
+  for (const char* name : {"Hero.JPG", "caf\xC3\xA9.jpg", "zed.BMP", "Zed.bmp", "Other.jpg"})
+    test::WriteBytes(folder / name, "x");
+  struct Case {
+    const char* asked;  // CP1252
+    const char* found;  // on disk
+  };
+  const Case cases[] = {
+      {"Hero.JPG", "Hero.JPG"}, {"hero.jpg", "Hero.JPG"},       {"CAF\xC9.JPG", "caf\xC3\xA9.jpg"},
+      {"ZED.bmp", "Zed.bmp"},  // first in byte order
+      {"zed.BMP", "zed.BMP"},   {"missing.jpg", "missing.jpg"}, {"Hero.JP", "Hero.JP"},
+  };
+  for (const Case& c : cases) {
+    auto path = ResolveNameInFolder(folder.path(), c.asked);
+    ASSERT_TRUE(path) << c.asked;
+    EXPECT_EQ(path->filename().string(), c.found) << c.asked;
+  }
 }
 
 TEST(FastPath, CircuitAliasesAreTheSameWithOrWithoutTheHashes) {

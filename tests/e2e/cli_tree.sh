@@ -7,23 +7,7 @@ game=$(mktemp -d)
 trap 'rm -rf "$game"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-# A .dat/.idx pair: the record count, then the records (printf %b escapes); the .idx lists the
-# byte offset of each record.
-write_records() {
-  local base=$1; shift
-  mkdir -p "$(dirname "$base")"
-  printf '%s\r\n' "$#" > "$base.dat"
-  : > "$base.idx"
-  local record
-  for record in "$@"; do
-    printf '%s\r\n' "$(wc -c < "$base.dat")" >> "$base.idx"
-    printf '%b' "$record" >> "$base.dat"
-  done
-}
-circuit_wrestler() {  # 18 lines, the name first
-  printf '%b\r\n' "$1"
-  for _ in $(seq 17); do printf '0\r\n'; done
-}
+source "$(dirname "$0")/lib/game-files.bash"
 
 : > "$game/qvm.vrs"
 printf 'Circuit One\r\ncirc1\r\n1\r\n' > "$game/card.lgs"

@@ -3,6 +3,8 @@ BUILD     ?= build
 BUILDTYPE ?= RelWithDebInfo
 JOBS      ?= $(shell nproc)
 CMAKE_FLAGS ?=
+# Rebuilds of several checkouts share one compiler cache when ccache is there.
+LAUNCHER := $(shell command -v ccache >/dev/null 2>&1 && echo -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 
 .PHONY: all deps configure build test demo bench fuzz stress format clean
 
@@ -15,7 +17,7 @@ deps:
 	@scripts/install-deps
 
 configure: deps
-	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILDTYPE) -DQVM_WERROR=ON $(CMAKE_FLAGS) >/dev/null
+	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILDTYPE) -DQVM_WERROR=ON $(LAUNCHER) $(CMAKE_FLAGS) >/dev/null
 
 build: configure
 	@cmake --build $(BUILD) -j $(JOBS)

@@ -2,10 +2,12 @@
 
 #include <string>
 
-#include "images/ImageOperations.h"
-#include "images/Preview.h"
+#include "app/ImageList.h"
+#include "app/ImageOperations.h"
+#include "app/Preview.h"
+#include "app/Selection.h"
+#include "app/StrayList.h"
 #include "tree/Keys.h"
-#include "tree/Selection.h"
 
 namespace qvm {
 namespace {
@@ -55,12 +57,13 @@ std::string TextOf(const Control* control) { return control ? control->Text() : 
 
 }  // namespace
 
-Operation OperationFor(MessageKind kind, int controlId, int notificationCode, int recordKind) {
+Operation OperationFor(MessageKind kind, int controlId, int notificationCode,
+                       RecordKind recordKind) {
   for (const Row& row : kTable) {
     if (!Matches(row, kind, controlId, notificationCode)) continue;
     if (row.operation != Operation::PickMemberName) return row.operation;
-    if (recordKind == kStableRecord) return Operation::PickStableMembers;
-    if (recordKind == kWrestlerRecord) return Operation::PickMemberName;
+    if (recordKind == RecordKind::Stable) return Operation::PickStableMembers;
+    if (recordKind == RecordKind::Wrestler) return Operation::PickMemberName;
     return Operation::Nothing;
   }
   return Operation::Nothing;

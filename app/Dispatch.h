@@ -37,7 +37,8 @@ enum class Operation {
 
 // The operation a notification stands for; the first matching row of the table wins. A
 // selection change in the members list depends on the kind of record being edited.
-Operation OperationFor(MessageKind kind, int controlId, int notificationCode, int recordKind);
+Operation OperationFor(MessageKind kind, int controlId, int notificationCode,
+                       RecordKind recordKind);
 
 // Runs the operation of one notification to its end and returns it. Closing is left to the
 // caller: only the window can end its own run.

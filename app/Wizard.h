@@ -29,16 +29,6 @@ struct WizardControls {
   ImagingLibrary* imaging = nullptr;
 };
 
-// Kind of the record being edited.
-enum RecordKind : int {
-  kNoRecord = 0,
-  kWrestlerRecord = 1,
-  kTeamRecord = 2,
-  kStableRecord = 3,
-  kManagerRecord = 4,
-  kTitleRecord = 5,
-};
-
 struct Wizard {
   std::filesystem::path gameFolder;
   GameDatabase& db;
@@ -46,7 +36,7 @@ struct Wizard {
 
   // Selection state.
   NodeHandle lastTreeItem = 0;
-  int currentRecordKind = kNoRecord;
+  RecordKind currentRecordKind = RecordKind::None;
   std::string currentName;  // CP1252
 
   // Size of the preview area in pixels, fixed when the window is built.

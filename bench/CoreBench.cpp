@@ -15,21 +15,22 @@
 #include <string>
 #include <vector>
 
+#include "app/ImageOperations.h"
+#include "app/StrayList.h"
 #include "app/Wizard.h"
 #include "app/qt/QtControls.h"
 #include "app/qt/QtTree.h"
 #include "bench/Harness.h"
 #include "gamedb/LoadGameDatabase.h"
-#include "images/ImageOperations.h"
+#include "gamedb/SortedView.h"
 #include "images/MediaFile.h"
 #include "images/StrayImages.h"
 #include "index/IndexFile.h"
 #include "platform/FileIo.h"
 #include "platform/ListOrder.h"
 #include "platform/MemoryControls.h"
+#include "platform/NodePool.h"
 #include "tree/CategoryTree.h"
-#include "tree/NodePool.h"
-#include "tree/SortedView.h"
 
 namespace fs = std::filesystem;
 using namespace qvm;
@@ -212,7 +213,7 @@ int main(int argc, char** argv) {
   double sortViews = MedianMs(
       runs,
       [&] {
-        for (int k = 0; k < kKindCount; ++k) PrepareSortedView(*db, static_cast<Kind>(k));
+        for (int k = 0; k < kKindCount; ++k) PrepareSortedView(*db, kRecordKinds[k]);
       },
       [&] {
         // Aliases in an order that needs sorting again, as loading leaves them.

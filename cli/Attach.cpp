@@ -1,8 +1,8 @@
 // attach KEY FILE...: copies the files into media when missing there and attaches them to KEY's
 // entry (created when needed), then saves the index.
+#include "app/ImageOperations.h"
 #include "cli/Cli.h"
 #include "images/AttachPictures.h"
-#include "images/ImageOperations.h"
 
 namespace qvm::cli {
 namespace {

@@ -1,7 +1,7 @@
 // detach KEY NAME: takes NAME (exact) away from KEY's entry and saves; the file stays.
+#include "app/ImageOperations.h"
 #include "cli/Cli.h"
 #include "images/AttachPictures.h"
-#include "images/ImageOperations.h"
 
 namespace qvm::cli {
 namespace {

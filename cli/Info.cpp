@@ -22,15 +22,15 @@ const Register kRegister({"info", "FILE [--as KIND]",
 constexpr int kMaxSelectedMembers = 1000;
 
 struct Selection {
-  int kind = kNoRecord;
+  RecordKind kind = RecordKind::None;
   int selectedMembers = 0;
 };
 
 std::optional<Selection> ParseKind(std::string_view kind) {
-  if (kind == "wrestler") return Selection{kWrestlerRecord};
-  if (kind == "team") return Selection{kTeamRecord};
-  if (kind == "manager") return Selection{kManagerRecord};
-  if (kind == "title") return Selection{kTitleRecord};
+  if (kind == "wrestler") return Selection{RecordKind::Wrestler};
+  if (kind == "team") return Selection{RecordKind::TagTeam};
+  if (kind == "manager") return Selection{RecordKind::Manager};
+  if (kind == "title") return Selection{RecordKind::Title};
   constexpr std::string_view kStable = "stable:";
   if (kind.substr(0, kStable.size()) != kStable) return std::nullopt;
   std::string_view number = kind.substr(kStable.size());
@@ -40,7 +40,7 @@ std::optional<Selection> ParseKind(std::string_view kind) {
       n > kMaxSelectedMembers) {
     return std::nullopt;
   }
-  return Selection{kStableRecord, n};
+  return Selection{RecordKind::Stable, n};
 }
 
 int Run(Context& ctx) {
@@ -48,8 +48,9 @@ int Run(Context& ctx) {
   if (ctx.args.size() == 3 && ctx.args[1] == "--as") {
     auto parsed = ParseKind(ctx.args[2]);
     if (!parsed) {
-      return UsageError(ctx, "KIND is wrestler, team, stable:N (N from 0 to 1000), manager or "
-                             "title");
+      return UsageError(ctx,
+                        "KIND is wrestler, team, stable:N (N from 0 to 1000), manager or "
+                        "title");
     }
     selection = *parsed;
   } else if (ctx.args.size() != 1) {

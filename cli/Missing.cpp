@@ -24,20 +24,20 @@ const Register kRegister({"missing", "[--kind KIND] [--json]",
 constexpr std::string_view kKindWords[kKindCount] = {"wrestler", "team", "stable", "manager",
                                                      "title"};
 
-std::optional<Kind> ParseKind(std::string_view word) {
+std::optional<RecordKind> ParseKind(std::string_view word) {
   for (int k = 0; k < kKindCount; ++k) {
-    if (word == kKindWords[k]) return static_cast<Kind>(k);
+    if (word == kKindWords[k]) return kRecordKinds[k];
   }
   return std::nullopt;
 }
 
 struct Entity {
-  Kind kind;
+  RecordKind kind;
   std::size_t index;  // into the kind's table
 };
 
 template <class Record>
-void MapNodes(const std::vector<Record>& table, Kind kind,
+void MapNodes(const std::vector<Record>& table, RecordKind kind,
               std::unordered_map<NodeHandle, Entity>& byNode) {
   for (std::size_t i = 0; i < table.size(); ++i) {
     if (table[i].node != 0) byNode.emplace(table[i].node, Entity{kind, i});
@@ -57,11 +57,11 @@ std::vector<Entity> EntitiesInTreeOrder(GameDatabase& db) {
   MemoryTree tree;
   BuildCategoryTree(db, tree);
   std::unordered_map<NodeHandle, Entity> byNode;
-  MapNodes(db.wrestlers, Kind::Wrestlers, byNode);
-  MapNodes(db.teams, Kind::TagTeams, byNode);
-  MapNodes(db.stables, Kind::Stables, byNode);
-  MapNodes(db.managers, Kind::Managers, byNode);
-  MapNodes(db.titles, Kind::Titles, byNode);
+  MapNodes(db.wrestlers, RecordKind::Wrestler, byNode);
+  MapNodes(db.teams, RecordKind::TagTeam, byNode);
+  MapNodes(db.stables, RecordKind::Stable, byNode);
+  MapNodes(db.managers, RecordKind::Manager, byNode);
+  MapNodes(db.titles, RecordKind::Title, byNode);
   std::vector<Entity> order;
   order.reserve(byNode.size());
   CollectBelow(tree, 0, byNode, order);
@@ -76,27 +76,28 @@ struct Described {
 
 Described Describe(const GameDatabase& db, const IndexLookup& lookup, Entity e) {
   switch (e.kind) {
-    case Kind::Wrestlers: {
+    case RecordKind::Wrestler: {
       const Wrestler& w = db.wrestlers[e.index];
       bool covered = lookup.HasPictures(w.name);
       for (const Alias& alias : w.aliases) covered = covered || lookup.HasPictures(alias.text);
       return {w.name, std::string(w.name), covered};
     }
-    case Kind::TagTeams: {
+    case RecordKind::TagTeam: {
       const Team& t = db.teams[e.index];
       std::string key = TeamKey(t.name, t.member1, t.member2);
       bool covered = lookup.HasPictures(key);
       return {t.name, std::move(key), covered};
     }
-    case Kind::Stables: {
+    case RecordKind::Stable: {
       const Stable& s = db.stables[e.index];
       return {s.name, std::nullopt, lookup.StableHasPictures(s.name)};
     }
-    case Kind::Managers: {
+    case RecordKind::Manager: {
       const Manager& m = db.managers[e.index];
       return {m.name, std::string(m.name), lookup.HasPictures(m.name)};
     }
-    case Kind::Titles:
+    case RecordKind::Title:
+    case RecordKind::None:
       break;
   }
   const Title& t = db.titles[e.index];
@@ -104,7 +105,7 @@ Described Describe(const GameDatabase& db, const IndexLookup& lookup, Entity e) 
 }
 
 int Run(Context& ctx) {
-  std::optional<Kind> only;
+  std::optional<RecordKind> only;
   if (ctx.args.size() == 2 && ctx.args[0] == "--kind") {
     only = ParseKind(ctx.args[1]);
     if (!only) return UsageError(ctx, "KIND is wrestler, team, stable, manager or title");
@@ -128,7 +129,7 @@ int Run(Context& ctx) {
     Described d = Describe(game->db, lookup, e);
     if (d.covered) continue;
     any = true;
-    std::string_view word = kKindWords[static_cast<int>(e.kind)];
+    std::string_view word = kKindWords[KindSlot(e.kind)];
     if (json) {
       json->BeginObject();
       json->Member("kind", word);

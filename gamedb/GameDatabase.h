@@ -8,10 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "gamedb/RecordKind.h"
 #include "index/ImageIndex.h"
 #include "index/IndexFile.h"
 #include "platform/Controls.h"
-#include "tree/NodePool.h"
+#include "platform/NodePool.h"
 
 namespace qvm {
 
@@ -57,10 +58,6 @@ struct Title {
   NodeHandle node = 0;
   Text name;
 };
-
-// The five kinds, in the order of the tree's category roots.
-enum class Kind { Wrestlers = 0, TagTeams = 1, Stables = 2, Managers = 3, Titles = 4 };
-inline constexpr int kKindCount = 5;
 
 // One kind's records in display order: name i with the number (1-based) of its record.
 struct SortedView {

@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "gamedb/GameReaders.h"
+#include "gamedb/SortedView.h"
 #include "platform/FileIo.h"
 #include "platform/GamePath.h"
-#include "tree/SortedView.h"
 
 namespace qvm {
 namespace {
@@ -149,28 +149,29 @@ void LoadGameDatabase(const std::filesystem::path& gameFolder, GameDatabase& db,
     std::string path = CircuitFile(circuit, "circxdb.dat");
     if (auto bytes = files.Read(path)) ReadCircuitAliases(*bytes, path, db, &aliasHashes);
   }
-  PrepareSortedView(db, Kind::Wrestlers);
+  PrepareSortedView(db, RecordKind::Wrestler);
 
   TeamReader teams(db);
   teams.ReadMain(PairBytes(files, "data", "teams").View());
-  for (std::string_view circuit : circuits) teams.ReadCircuit(PairBytes(files, circuit, "teams").View());
-  PrepareSortedView(db, Kind::TagTeams);
+  for (std::string_view circuit : circuits)
+    teams.ReadCircuit(PairBytes(files, circuit, "teams").View());
+  PrepareSortedView(db, RecordKind::TagTeam);
 
   StableReader stables(db);
   stables.ReadMain(PairBytes(files, "data", "stables").View());
   for (std::string_view circuit : circuits) {
     stables.ReadCircuit(PairBytes(files, circuit, "stables").View());
   }
-  PrepareSortedView(db, Kind::Stables);
+  PrepareSortedView(db, RecordKind::Stable);
 
   ReadManagers(PairBytes(files, "data", "managers").View(), db);
-  PrepareSortedView(db, Kind::Managers);
+  PrepareSortedView(db, RecordKind::Manager);
 
   for (std::string_view circuit : circuits) {
     std::string path = CircuitFile(circuit, "card.ttl");
     if (auto bytes = files.Read(path)) ReadTitles(*bytes, path, db);
   }
-  PrepareSortedView(db, Kind::Titles);
+  PrepareSortedView(db, RecordKind::Title);
 
   index.TakeInto(db, messages);
 }

@@ -26,8 +26,11 @@ std::string ShownName(std::string_view utf8) {
   std::string out;
   for (std::size_t i = 0; i < utf8.size();) {
     unsigned char lead = static_cast<unsigned char>(utf8[i]);
-    std::size_t len = lead < 0x80 ? 1 : (lead & 0xE0) == 0xC0 ? 2 : (lead & 0xF0) == 0xE0 ? 3
-                                      : (lead & 0xF8) == 0xF0 ? 4 : 1;
+    std::size_t len = lead < 0x80             ? 1
+                      : (lead & 0xE0) == 0xC0 ? 2
+                      : (lead & 0xF0) == 0xE0 ? 3
+                      : (lead & 0xF8) == 0xF0 ? 4
+                                              : 1;
     auto one = Cp1252FromUtf8(utf8.substr(i, len));
     out += one ? *one : std::string("?");
     i += len;
@@ -56,9 +59,9 @@ void EnterNames(ImageIndex& index, int entry, const std::vector<std::string>& na
       case AddImageResult::AlreadyListed:
         break;
       case AddImageResult::EntryFull:
-        report.problems.push_back(NotAttached(
-            name, "the entry already lists " + std::to_string(kImagesPerEntryCapacity) +
-                      " pictures, the most one entry can hold"));
+        report.problems.push_back(NotAttached(name, "the entry already lists " +
+                                                        std::to_string(kImagesPerEntryCapacity) +
+                                                        " pictures, the most one entry can hold"));
         break;
       case AddImageResult::NoEntry:
         report.problems.push_back(NotAttached(name, "the entry could not be found"));
@@ -123,8 +126,8 @@ bool CopyToNewFile(const fs::path& source, const fs::path& target, std::string* 
   // A hidden name: the stray list never shows a temporary file.
   static std::atomic<unsigned> counter{0};
   for (int attempt = 0; attempt < 100; ++attempt) {
-    temp = target.parent_path() / (".qvm-copy-" + std::to_string(::getpid()) + "-" +
-                                   std::to_string(counter++) + ".tmp");
+    temp = target.parent_path() /
+           (".qvm-copy-" + std::to_string(::getpid()) + "-" + std::to_string(counter++) + ".tmp");
     out = io.Open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (out >= 0 || errno != EEXIST) break;
   }
@@ -172,8 +175,8 @@ bool CopyToNewFile(const fs::path& source, const fs::path& target, std::string* 
   return true;
 }
 
-AttachReport AttachPictureFiles(const fs::path& gameFolder, ImageIndex& index,
-                                std::string_view key, const std::vector<PictureFile>& files) {
+AttachReport AttachPictureFiles(const fs::path& gameFolder, ImageIndex& index, std::string_view key,
+                                const std::vector<PictureFile>& files) {
   AttachReport report;
   struct Pending {
     fs::path source;
@@ -186,7 +189,8 @@ AttachReport AttachPictureFiles(const fs::path& gameFolder, ImageIndex& index,
     auto name = Cp1252FromUtf8(onDisk);
     if (!name) {
       report.problems.push_back(NotAttached(
-          shown, "the name holds a character that the game's code page (Windows-1252) cannot hold"));
+          shown,
+          "the name holds a character that the game's code page (Windows-1252) cannot hold"));
       continue;
     }
     if (auto why = PictureNameProblem(*name)) {
@@ -197,7 +201,8 @@ AttachReport AttachPictureFiles(const fs::path& gameFolder, ImageIndex& index,
     if (!IsRegularFile(source)) {
       std::error_code ec;
       bool there = fs::exists(fs::symlink_status(source, ec));
-      report.problems.push_back(NotAttached(shown, there ? "it is not a file" : "there is no such file"));
+      report.problems.push_back(
+          NotAttached(shown, there ? "it is not a file" : "there is no such file"));
       continue;
     }
     pending.push_back({std::move(source), std::move(*name)});
@@ -247,6 +252,19 @@ AttachReport AttachMediaNames(ImageIndex& index, std::string_view key,
   int entry = EntryFor(index, key, report);
   if (entry != 0) EnterNames(index, entry, valid, report);
   return report;
+}
+
+RemoveOutcome RemoveImageByName(ImageIndex& index, std::string_view key, std::string_view name) {
+  int entry = index.FindEntry(key);
+  if (entry == 0) return RemoveOutcome::NoEntry;
+  const std::vector<Text>& images = index.Entry(entry).images;
+  for (std::size_t i = 0; i < images.size(); ++i) {
+    if (images[i] == name) {
+      index.RemoveImage(entry, static_cast<int>(i) + 1);
+      return RemoveOutcome::Removed;
+    }
+  }
+  return RemoveOutcome::NotListed;
 }
 
 }  // namespace qvm

@@ -6,8 +6,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/Wizard.h"
-
 namespace qvm {
 namespace {
 
@@ -59,13 +57,13 @@ double Round2(double x) { return std::nearbyint(x * 100) / 100; }
 double Round0(double x) { return std::nearbyint(x); }
 double Floor2(double x) { return std::floor(x * 100) / 100; }
 
-double RecommendedRatio(int recordKind, int selectedMembers) {
+double RecommendedRatio(RecordKind recordKind, int selectedMembers) {
   switch (recordKind) {
-    case kWrestlerRecord:
+    case RecordKind::Wrestler:
       return kWrestlerRatio;
-    case kTeamRecord:
+    case RecordKind::TagTeam:
       return kTeamRatio;
-    case kStableRecord:
+    case RecordKind::Stable:
       // The single-precision 0.8 times 100 per member, rounded down: n x 80 for any list.
       return std::floor(selectedMembers * (kWrestlerRatio * 100)) / 100;
     default:

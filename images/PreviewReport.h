@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "gamedb/RecordKind.h"
+
 namespace qvm {
 
 // Background of a cleared preview area, as a COLORREF: red 20, green 20, blue 80.
@@ -21,7 +23,7 @@ double Floor2(double x);
 
 // The ratio the game wants for the record kind (0: no recommendation). A stable wants 0.8 per
 // selected member.
-double RecommendedRatio(int recordKind, int selectedMembers);
+double RecommendedRatio(RecordKind recordKind, int selectedMembers);
 
 // The report for a picture of width x height pixels, lines joined by CR LF. A width or height
 // of 0 or less is a picture that could not be read: the report then gives both sizes as 0 and

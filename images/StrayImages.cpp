@@ -8,7 +8,6 @@
 #include <optional>
 #include <system_error>
 
-#include "images/ImageOperations.h"
 #include "index/IndexFile.h"
 #include "platform/Cp1252.h"
 #include "platform/ListOrder.h"
@@ -292,20 +291,6 @@ std::vector<std::string> SortedStrayNames(const std::vector<std::string>& listed
 
 std::vector<std::string> SortedStrayNames(const fs::path& gameFolder, const ImageIndex& index) {
   return SortedStrayNames(ListMediaPictures(gameFolder), index);
-}
-
-void ScanStrayImages(Wizard& w) {
-  ListBox& list = *w.c.strayList;
-  list.ResetContent();
-  std::vector<std::string> names;
-  if (w.db.strayNamesAtStart) {
-    names = std::move(*w.db.strayNamesAtStart);
-    w.db.strayNamesAtStart.reset();
-  } else {
-    names = SortedStrayNames(w.gameFolder, w.db.imageIndex);
-  }
-  // Already in list order, so every text lands at the end.
-  for (const std::string& name : names) list.AddString(name);
 }
 
 }  // namespace qvm

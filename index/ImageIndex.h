@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "tree/NodePool.h"
+#include "platform/NodePool.h"
 
 namespace qvm {
 
@@ -22,10 +22,10 @@ struct IndexEntry {
 // A change to the table, reported to the observer (the crash journal listens).
 struct IndexChange {
   enum class Kind { NewEntry, ImageAdded, ImageRemoved, EntryRekeyed } kind;
-  int entry;            // 1-based entry number
-  std::string key;      // the entry's key before the change (the new key for NewEntry)
-  std::string text;     // added name, removed name, or the new key
-  int position = 0;     // removed position (1-based)
+  int entry;         // 1-based entry number
+  std::string key;   // the entry's key before the change (the new key for NewEntry)
+  std::string text;  // added name, removed name, or the new key
+  int position = 0;  // removed position (1-based)
 };
 
 enum class AddImageResult { Added, AlreadyListed, EntryFull, NoEntry };

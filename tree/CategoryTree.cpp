@@ -8,8 +8,8 @@
 namespace qvm {
 namespace {
 
-constexpr std::array<std::string_view, kKindCount> kRootTexts = {
-    "Wrestlers", "Tag Teams", "Stables", "Managers", "Titles"};
+constexpr std::array<std::string_view, kKindCount> kRootTexts = {"Wrestlers", "Tag Teams",
+                                                                 "Stables", "Managers", "Titles"};
 
 // Group of a name: its first byte, upper-cased as the system's code page does. An empty name
 // has no first byte; such entities share slot 0 (no name can start with a NUL byte), a group
@@ -33,12 +33,12 @@ Record* RecordAt(std::vector<Record>& table, int number) {
 
 // One grouped category: root, letter groups in the order their first names come, entities.
 template <class Record, class AfterEntity>
-void BuildGroupedCategory(GameDatabase& db, TreeView& tree, Kind kind,
+void BuildGroupedCategory(GameDatabase& db, TreeView& tree, RecordKind kind,
                           std::vector<Record>& table, AfterEntity afterEntity) {
   // Every slot starts empty for each category, so no entity can land in another category's
   // group (slot 0, the empty names' group, included).
   std::array<NodeHandle, 256> groups{};
-  int k = static_cast<int>(kind);
+  const std::size_t k = KindSlot(kind);
   NodeHandle root = AddNode(tree, 0, kRootTexts[k]);
   db.categoryRoots[k] = root;
   const SortedView& view = db.sortedViews[k];
@@ -82,17 +82,17 @@ void BuildCategoryTree(GameDatabase& db, TreeView& tree) {
   }
   tree.ReserveItems(nodes, bytes);
 
-  BuildGroupedCategory(db, tree, Kind::Wrestlers, db.wrestlers, [&tree](Wrestler& w) {
+  BuildGroupedCategory(db, tree, RecordKind::Wrestler, db.wrestlers, [&tree](Wrestler& w) {
     if (w.aliases.size() == 1) return;
     for (Alias& alias : w.aliases) alias.node = AddChild(tree, w.node, alias.text);
   });
   auto noAliases = [](auto&) {};
-  BuildGroupedCategory(db, tree, Kind::TagTeams, db.teams, noAliases);
-  BuildGroupedCategory(db, tree, Kind::Stables, db.stables, noAliases);
-  BuildGroupedCategory(db, tree, Kind::Managers, db.managers, noAliases);
+  BuildGroupedCategory(db, tree, RecordKind::TagTeam, db.teams, noAliases);
+  BuildGroupedCategory(db, tree, RecordKind::Stable, db.stables, noAliases);
+  BuildGroupedCategory(db, tree, RecordKind::Manager, db.managers, noAliases);
 
   // Titles hang directly under their root: the selection tells them apart by that.
-  int k = static_cast<int>(Kind::Titles);
+  const std::size_t k = KindSlot(RecordKind::Title);
   NodeHandle root = AddNode(tree, 0, kRootTexts[k]);
   db.categoryRoots[k] = root;
   const SortedView& view = db.sortedViews[k];

@@ -1,7 +1,5 @@
 #include "tree/Keys.h"
 
-#include "images/Preview.h"
-
 namespace qvm {
 
 std::vector<Text> GetImages(const ImageIndex& index, std::string_view key, bool* found) {
@@ -13,34 +11,6 @@ std::vector<Text> GetImages(const ImageIndex& index, std::string_view key, bool*
   if (found) *found = entry != 0;
   if (entry == 0) return {};
   return index.Entry(entry).images;
-}
-
-}  // namespace qvm
-
-namespace qvm {
-
-void ShowImagesForKey(Wizard& w, std::string_view key) {
-  w.c.indexLineText->SetText(key);  // untrimmed: adding and removing use it as it is
-  ListBox& images = *w.c.imagesList;
-  images.ResetContent();
-  for (Text name : GetImages(w.db.imageIndex, key)) images.AddString(name);
-  if (images.Count() > 0) images.SetCurrent(0);
-  ShowPreview(w, false);
-}
-
-void PickMemberName(Wizard& w) { ShowImagesForKey(w, w.c.membersList->ItemText(-1)); }
-
-void PickStableMembers(Wizard& w) {
-  const ListBox& members = *w.c.membersList;
-  std::string key = w.currentName + " (";
-  for (int position : members.SelItems(kStableKeyMembers)) {
-    key += members.ItemText(position);
-    key += '/';
-  }
-  while (!key.empty() && key.back() == '/') key.pop_back();
-  key += ')';
-  ShowImagesForKey(w, key);
-  w.c.addImagesButton->SetEnabled(true);
 }
 
 bool TeamKeyAddsMembers(std::string_view name) {

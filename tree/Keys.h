@@ -1,4 +1,4 @@
-// How the selection's index key is looked up.
+// The index keys of the game's entities and how a key is looked up in the index.
 #pragma once
 
 #include <string>
@@ -14,18 +14,6 @@ namespace qvm {
 // whether an entry matched.
 std::vector<Text> GetImages(const ImageIndex& index, std::string_view key, bool* found = nullptr);
 
-}  // namespace qvm
-
-#include "app/Wizard.h"
-
-namespace qvm {
-
-// Shows `key` in IndexLineText and its images in the ImagesList; previews the first.
-void ShowImagesForKey(Wizard& w, std::string_view key);
-// The current MembersList entry is the key (wrestler names).
-void PickMemberName(Wizard& w);
-// The stable key from the selected MembersList entries; enables the add button.
-void PickStableMembers(Wizard& w);
 // At most this many selected members make a stable's key.
 inline constexpr int kStableKeyMembers = 100;
 // The key of a tag team: its name, followed by its members unless the name already holds

@@ -13,12 +13,13 @@
 #include <QTimer>
 #include <QTreeView>
 
+#include "app/ImageOperations.h"
 #include "app/Startup.h"
+#include "app/StrayList.h"
 #include "app/qt/ClippedTextTip.h"
 #include "app/qt/PictureTips.h"
 #include "app/qt/QtText.h"
 #include "app/qt/TreeFindBar.h"
-#include "images/ImageOperations.h"
 #include "images/MediaFile.h"
 #include "images/StrayImages.h"
 #include "tree/CategoryTree.h"
@@ -182,7 +183,8 @@ MainWindow::MainWindow(const std::filesystem::path& gameFolder, GameDatabase& db
 
   // Pictures dropped from a file manager onto the images list.
   auto* images = static_cast<ListWidget*>(WidgetById(id::kImagesList));
-  images->AcceptFileDrops([this](const auto& files) { return IsDroppablePictures(wizard_, files); });
+  images->AcceptFileDrops(
+      [this](const auto& files) { return IsDroppablePictures(wizard_, files); });
   connect(images, &ListWidget::filesDropped, this, [this](const auto& files) {
     // After the drop has ended: a message must not keep the dragging program waiting.
     QTimer::singleShot(0, this, [this, files] { AttachDroppedFiles(wizard_, files); });

@@ -11,8 +11,8 @@
 #include <QTimer>
 #include <set>
 
+#include "app/ImageOperations.h"
 #include "app/qt/QtFileDialog.h"
-#include "images/ImageOperations.h"
 #include "tests/unit/TestFolder.h"
 
 namespace qvm {

@@ -126,7 +126,7 @@ TEST_F(MainWindowTest, StartsInTheInitialState) {
   EXPECT_EQ(w.c.imagesList->Count(), 0);
   EXPECT_EQ(w.c.itemsTree->Selection(), 0u);
   EXPECT_EQ(w.lastTreeItem, 0u);
-  EXPECT_EQ(w.currentRecordKind, kNoRecord);
+  EXPECT_EQ(w.currentRecordKind, RecordKind::None);
   EXPECT_EQ(w.c.host, &window);
   for (auto* pointer : std::initializer_list<const void*>{
            w.c.itemsTree, w.c.membersList, w.c.recordText, w.c.imagesList, w.c.addImagesButton,
@@ -208,7 +208,8 @@ TEST_F(MainWindowTest, UserActionsReachTheDispatchAsNotifications) {
   window.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
   // The tree takes the focus first and makes its first node current: a tree notification.
-  EXPECT_TRUE(events.empty() || events == (std::vector<Event>{{MessageKind::Notify, id::kItemsTree, 0}}));
+  EXPECT_TRUE(events.empty() ||
+              events == (std::vector<Event>{{MessageKind::Notify, id::kItemsTree, 0}}));
   events.clear();
 
   // The program's own changes send nothing.

@@ -1,5 +1,3 @@
-#include "app/qt/TreeFindBar.h"
-
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -7,8 +5,9 @@
 #include <QTest>
 
 #include "app/qt/MainWindow.h"
+#include "app/qt/TreeFindBar.h"
+#include "gamedb/SortedView.h"
 #include "tests/unit/TestFolder.h"
-#include "tree/SortedView.h"
 
 namespace qvm {
 namespace {
@@ -26,7 +25,7 @@ class TreeFindBarTest : public ::testing::Test {
     wrestler({"Andre", "ANDR\xC9 THE GIANT"});
     wrestler({"Bob"});
     db.titles.push_back({0, PoolString("Zoo Title")});
-    for (int k = 0; k < kKindCount; ++k) PrepareSortedView(db, static_cast<Kind>(k));
+    for (int k = 0; k < kKindCount; ++k) PrepareSortedView(db, kRecordKinds[k]);
   }
   void TearDown() override { ReleasePool(); }
   test::GameFolder game;
@@ -42,7 +41,9 @@ TEST_F(TreeFindBarTest, TypingFindsAndEnterAndF3WalkTheMatchesAsClicksWould) {
   window.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
   auto* view = static_cast<QTreeView*>(window.WidgetById(id::kItemsTree));
-  auto current = [&] { return std::string(window.Tree().Text(TreeModel::HandleOf(view->currentIndex()))); };
+  auto current = [&] {
+    return std::string(window.Tree().Text(TreeModel::HandleOf(view->currentIndex())));
+  };
   QRect treeRect = view->geometry();
 
   // Typing while the tree has the focus opens the field with what was typed.
@@ -67,7 +68,8 @@ TEST_F(TreeFindBarTest, TypingFindsAndEnterAndF3WalkTheMatchesAsClicksWould) {
   // Accents and case do not matter; category and group nodes never match.
   bar.clear();
   QTest::keyClicks(&bar, "andr");
-  QKeyEvent accent(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString::fromUtf8("\xC3\xA9"));
+  QKeyEvent accent(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier,
+                   QString::fromUtf8("\xC3\xA9"));
   QApplication::sendEvent(&bar, &accent);  // typed with the accent
   QTest::keyClicks(&bar, " the");
   EXPECT_EQ(current(), "ANDR\xC9 THE GIANT");

@@ -4,8 +4,9 @@
 #include <cerrno>
 #include <filesystem>
 
+#include "app/ImageOperations.h"
+#include "app/StrayList.h"
 #include "images/AttachPictures.h"
-#include "images/ImageOperations.h"
 #include "tests/unit/ImageOpsFixture.h"
 
 namespace qvm {
@@ -28,7 +29,8 @@ class AddImagesTest : public test::ImageOpsTest {
   }
   std::vector<std::string> MediaFiles() const {
     std::vector<std::string> names;
-    for (const auto& e : fs::directory_iterator(game / "media")) names.push_back(e.path().filename());
+    for (const auto& e : fs::directory_iterator(game / "media"))
+      names.push_back(e.path().filename());
     std::sort(names.begin(), names.end());
     return names;
   }
@@ -69,8 +71,12 @@ TEST_F(AddImagesTest, SeveralFilesAreAttachedInTheDialogsOrderAndListedSorted) {
 TEST_F(AddImagesTest, AFileAlreadyInMediaInAnyCaseIsNeverReplaced) {
   game.Write("media/HERO.jpg", "the picture already there");
   Select("Hero");
-  struct Case { const char* what; fs::path folder; };
-  const Case cases[] = {{"picked outside", Outside({"Hero.JPG"})}, {"picked in media", game / "media"}};
+  struct Case {
+    const char* what;
+    fs::path folder;
+  };
+  const Case cases[] = {{"picked outside", Outside({"Hero.JPG"})},
+                        {"picked in media", game / "media"}};
   for (const Case& c : cases) {
     Answer(c.folder, {c.folder == game / "media" ? "HERO.jpg" : "Hero.JPG"});
     AddImages(w, "");
@@ -167,7 +173,11 @@ TEST_F(AddImagesTest, AFailedCopyIsToldAndTheNameIsStillAttached) {
   Select("Hero");
   fs::path from = Outside({"full.jpg", "fine.jpg", "dir.jpg"});
   fs::create_directory(game / "media/dir.jpg");  // a folder in the way
-  struct Case { const char* name; bool diskFull; const char* reason; };
+  struct Case {
+    const char* name;
+    bool diskFull;
+    const char* reason;
+  };
   const Case cases[] = {
       {"full.jpg", true, "No space left on device"},
       {"dir.jpg", false, "something that is not a file has that name"},
@@ -180,7 +190,9 @@ TEST_F(AddImagesTest, AFailedCopyIsToldAndTheNameIsStillAttached) {
     AddImages(w, "");
     SetFileIo(nullptr);
     ASSERT_EQ(messages.texts.size(), 1u) << c.name;
-    EXPECT_EQ(messages.texts[0].rfind(std::string(c.name) + " could not be copied into the media folder", 0), 0u)
+    EXPECT_EQ(messages.texts[0].rfind(
+                  std::string(c.name) + " could not be copied into the media folder", 0),
+              0u)
         << messages.texts[0];
     EXPECT_THAT(messages.texts[0], HasSubstr(c.reason));
     EXPECT_THAT(messages.texts[0], HasSubstr("attached all the same"));
@@ -206,7 +218,11 @@ TEST_F(AddImagesTest, NamesThatCannotStandInTheIndexAreRefusedAndNothingLeavesTh
   test::WriteBytes(outside / "line\nbreak.jpg", "lf");
   fs::create_directory(outside / "folder.jpg");
   test::WriteBytes(game / "secret.jpg", "inside the game, outside media");
-  struct Case { fs::path folder; fs::path name; const char* why; };
+  struct Case {
+    fs::path folder;
+    fs::path name;
+    const char* why;
+  };
   const Case cases[] = {
       {from, "\xCE\xA9mega.jpg", "Windows-1252"},
       {from, "a|b.jpg", "\"|\""},
@@ -270,7 +286,8 @@ TEST_F(AddImagesTest, DroppedFilesFromSeveralFoldersTakeTheDialogsPath) {
 
 TEST_F(AddImagesTest, AdditionsBeyondTheCapacitiesAreRefused) {
   std::string bytes = "K1\r\n";
-  for (int i = 0; i < kImagesPerEntryCapacity; ++i) bytes += (i ? "|p" : "p") + std::to_string(i) + ".jpg";
+  for (int i = 0; i < kImagesPerEntryCapacity; ++i)
+    bytes += (i ? "|p" : "p") + std::to_string(i) + ".jpg";
   bytes += "\r\n";
   for (int i = 2; i <= kIndexEntryCapacity; ++i) bytes += "K" + std::to_string(i) + "\r\n\r\n";
   Index(bytes);

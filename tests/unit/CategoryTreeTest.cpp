@@ -1,5 +1,3 @@
-#include "tree/CategoryTree.h"
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -7,8 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "gamedb/SortedView.h"
 #include "platform/MemoryControls.h"
-#include "tree/SortedView.h"
+#include "tree/CategoryTree.h"
 
 namespace qvm {
 namespace {
@@ -24,10 +23,21 @@ TEST(SortedViewTest, DisplayOrderFoldsOnlyAsciiLetters) {
     int expected;
   };
   const Case cases[] = {
-      {"adam", "Adam", 0},    {"adam", "Alice", -1}, {"bob", "Alice", 1},
-      {"10", "Alpha", -1},    {"a", "_", -1},        {"Zed", "\xE9" "clair", -1},
-      {"\xC9", "\xE9", -1},   {"Al", "Albert", -1},  {"", "a", -1},
-      {"co-op", "coop", -1},  {"\xE9", "\xC9", 1},   {"", "", 0},
+      {"adam", "Adam", 0},
+      {"adam", "Alice", -1},
+      {"bob", "Alice", 1},
+      {"10", "Alpha", -1},
+      {"a", "_", -1},
+      {"Zed",
+       "\xE9"
+       "clair",
+       -1},
+      {"\xC9", "\xE9", -1},
+      {"Al", "Albert", -1},
+      {"", "a", -1},
+      {"co-op", "coop", -1},
+      {"\xE9", "\xC9", 1},
+      {"", "", 0},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(Sign(CompareDisplayOrder(c.a, c.b)), c.expected) << c.a << " : " << c.b;
@@ -56,7 +66,7 @@ class CategoryTreeTest : public ::testing::Test {
   }
 
   void Build() {
-    for (int k = 0; k < kKindCount; ++k) PrepareSortedView(db, static_cast<Kind>(k));
+    for (int k = 0; k < kKindCount; ++k) PrepareSortedView(db, kRecordKinds[k]);
     BuildCategoryTree(db, tree);
   }
 
@@ -69,8 +79,8 @@ class CategoryTreeTest : public ::testing::Test {
     }
     return lines;
   }
-  std::vector<std::string> ListingOf(Kind kind) const {
-    return Listing(db.categoryRoots[static_cast<int>(kind)], 0);
+  std::vector<std::string> ListingOf(RecordKind kind) const {
+    return Listing(db.categoryRoots[KindSlot(kind)], 0);
   }
 
   GameDatabase db;
@@ -96,8 +106,8 @@ TEST_F(CategoryTreeTest, GroupsByFirstLetterInDisplayOrder) {
   AddNamed(db.teams, "Alpha");
   AddNamed(db.teams, "10 Pound Boys");
   Build();
-  EXPECT_THAT(ListingOf(Kind::Wrestlers), ElementsAre("A", "  adam", "  Alice", "B", "  bob"));
-  EXPECT_THAT(ListingOf(Kind::TagTeams), ElementsAre("1", "  10 Pound Boys", "A", "  Alpha"));
+  EXPECT_THAT(ListingOf(RecordKind::Wrestler), ElementsAre("A", "  adam", "  Alice", "B", "  bob"));
+  EXPECT_THAT(ListingOf(RecordKind::TagTeam), ElementsAre("1", "  10 Pound Boys", "A", "  Alpha"));
   NodeHandle wrestlers = db.categoryRoots[0];
   EXPECT_TRUE(tree.HasChildrenMark(wrestlers));
   EXPECT_TRUE(tree.HasChildrenMark(tree.FirstChild(wrestlers)));
@@ -110,22 +120,25 @@ TEST_F(CategoryTreeTest, GroupsByFirstLetterInDisplayOrder) {
 }
 
 TEST_F(CategoryTreeTest, AccentedLowerCaseNameSortsLastButJoinsItsUpperCaseGroup) {
-  AddWrestler("\xE9" "clair");  // e acute
+  AddWrestler(
+      "\xE9"
+      "clair");  // e acute
   AddWrestler("Zed");
   AddWrestler("\xC9mile");  // E acute
   AddWrestler("Adam");
   AddWrestler("eve");
   Build();
-  EXPECT_THAT(ListingOf(Kind::Wrestlers),
+  EXPECT_THAT(ListingOf(RecordKind::Wrestler),
               ElementsAre("A", "  Adam", "E", "  eve", "Z", "  Zed", "\xC9", "  \xC9mile",
-                          "  \xE9" "clair"));
+                          "  \xE9"
+                          "clair"));
 }
 
 TEST_F(CategoryTreeTest, AliasNodesOnlyForSeveralAliases) {
   AddWrestler("Zed", {"Zed", "Al"});
   AddWrestler("Solo");
   Build();
-  EXPECT_THAT(ListingOf(Kind::Wrestlers),
+  EXPECT_THAT(ListingOf(RecordKind::Wrestler),
               ElementsAre("S", "  Solo", "Z", "  Zed", "    Al", "    Zed"));
   const Wrestler& zed = db.wrestlers[0];
   EXPECT_EQ(zed.name, "Zed");
@@ -141,7 +154,7 @@ TEST_F(CategoryTreeTest, AliasNodesOnlyForSeveralAliases) {
 TEST_F(CategoryTreeTest, TitlesAreNeverGrouped) {
   for (int i = 30; i >= 1; --i) AddNamed(db.titles, "Belt " + std::to_string(100 + i));
   Build();
-  std::vector<std::string> titles = ListingOf(Kind::Titles);
+  std::vector<std::string> titles = ListingOf(RecordKind::Title);
   ASSERT_EQ(titles.size(), 30u);
   EXPECT_EQ(titles.front(), "Belt 101");
   EXPECT_EQ(titles.back(), "Belt 130");
@@ -157,9 +170,9 @@ TEST_F(CategoryTreeTest, EmptyNamesStayInTheirOwnCategory) {
   AddNamed(db.managers, "Max");
   AddNamed(db.managers, "");
   Build();
-  EXPECT_THAT(ListingOf(Kind::Wrestlers), ElementsAre("", "  ", "A", "  Ace"));
-  EXPECT_THAT(ListingOf(Kind::TagTeams), ElementsAre("", "  "));
-  EXPECT_THAT(ListingOf(Kind::Managers), ElementsAre("", "  ", "M", "  Max"));
+  EXPECT_THAT(ListingOf(RecordKind::Wrestler), ElementsAre("", "  ", "A", "  Ace"));
+  EXPECT_THAT(ListingOf(RecordKind::TagTeam), ElementsAre("", "  "));
+  EXPECT_THAT(ListingOf(RecordKind::Manager), ElementsAre("", "  ", "M", "  Max"));
   EXPECT_EQ(tree.Parent(tree.Parent(db.teams[0].node)), db.categoryRoots[1]);
   EXPECT_EQ(tree.Parent(tree.Parent(db.managers[1].node)), db.categoryRoots[3]);
 }

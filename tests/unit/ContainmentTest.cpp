@@ -5,8 +5,9 @@
 #include <iostream>
 #include <map>
 
-#include "images/ImageOperations.h"
-#include "images/Preview.h"
+#include "app/ImageOperations.h"
+#include "app/Preview.h"
+#include "app/StrayList.h"
 #include "tests/unit/ImageOpsFixture.h"
 
 namespace qvm {
@@ -17,8 +18,10 @@ namespace fs = std::filesystem;
 std::map<std::string, std::string> Snapshot(const fs::path& root) {
   std::map<std::string, std::string> files;
   for (const auto& e : fs::recursive_directory_iterator(root)) {
-    if (e.is_symlink()) files[e.path().string()] = "-> " + fs::read_symlink(e.path()).string();
-    else if (e.is_regular_file()) files[e.path().string()] = test::ReadBytes(e.path());
+    if (e.is_symlink())
+      files[e.path().string()] = "-> " + fs::read_symlink(e.path()).string();
+    else if (e.is_regular_file())
+      files[e.path().string()] = test::ReadBytes(e.path());
   }
   return files;
 }
@@ -47,10 +50,21 @@ class ContainmentTest : public test::ImageOpsTest {
   fs::path outside;
 };
 
-const std::vector<std::string> kHostileNames = {
-    "..", ".", "", "../secret.jpg", "..\\secret.jpg", "/etc/passwd", "\\etc\\passwd",
-    "C:\\secret.jpg", "c:secret.jpg", "sub/x.jpg", "media/../../secret.jpg",
-    std::string(300, 'a') + ".jpg", "link.jpg", "a|b.jpg", "new\nline.jpg"};
+const std::vector<std::string> kHostileNames = {"..",
+                                                ".",
+                                                "",
+                                                "../secret.jpg",
+                                                "..\\secret.jpg",
+                                                "/etc/passwd",
+                                                "\\etc\\passwd",
+                                                "C:\\secret.jpg",
+                                                "c:secret.jpg",
+                                                "sub/x.jpg",
+                                                "media/../../secret.jpg",
+                                                std::string(300, 'a') + ".jpg",
+                                                "link.jpg",
+                                                "a|b.jpg",
+                                                "new\nline.jpg"};
 
 TEST_F(ContainmentTest, HostileNamesNeverLeaveTheGameFolder) {
   int tried = 0, escapes = 0;
@@ -105,8 +119,7 @@ TEST_F(ContainmentTest, HostileNamesNeverLeaveTheGameFolder) {
     if (stray == "link.jpg") ++escapes;
 
   if (Snapshot(outside) != before) ++escapes;
-  std::cout << "[ figure ] hostile names: cases tried " << tried << ", escapes " << escapes
-            << "\n";
+  std::cout << "[ figure ] hostile names: cases tried " << tried << ", escapes " << escapes << "\n";
   EXPECT_EQ(escapes, 0);
   // The link itself was never written through.
   EXPECT_EQ(test::ReadBytes(outside / "secret.jpg"), "secret");

@@ -8,22 +8,23 @@
 #include <random>
 #include <thread>
 
+#include "app/ImageOperations.h"
 #include "app/Startup.h"
+#include "app/StrayList.h"
 #include "app/Wizard.h"
 #include "gamedb/GameReaders.h"
 #include "gamedb/GameTextReader.h"
 #include "gamedb/LoadGameDatabase.h"
-#include "images/ImageOperations.h"
+#include "gamedb/SortedView.h"
 #include "images/StrayImages.h"
 #include "index/ImageIndex.h"
 #include "index/Journal.h"
 #include "platform/Cp1252.h"
 #include "platform/GamePath.h"
 #include "platform/MemoryControls.h"
+#include "platform/NodePool.h"
 #include "tests/unit/RecordingMessageBox.h"
 #include "tests/unit/TestFolder.h"
-#include "tree/NodePool.h"
-#include "tree/SortedView.h"
 
 namespace qvm {
 namespace {
@@ -81,7 +82,7 @@ TEST(FastPath, SortedViewsOrderAsTheDisplayOrder) {
     for (int j = 0; j < 6; ++j) w.aliases.push_back(Alias{0, PoolString(texts.Next())});
     db.wrestlers.push_back(w);
   }
-  PrepareSortedView(db, Kind::Wrestlers);
+  PrepareSortedView(db, RecordKind::Wrestler);
   const SortedView& view = db.sortedViews[0];
   ASSERT_EQ(view.names.size(), 500u);
   for (std::size_t i = 1; i < view.names.size(); ++i)

@@ -1,6 +1,6 @@
-#include "tree/NodePool.h"
-
 #include <gtest/gtest.h>
+
+#include "platform/NodePool.h"
 
 namespace qvm {
 namespace {
@@ -12,7 +12,12 @@ class NodePoolTest : public ::testing::Test {
 };
 
 TEST_F(NodePoolTest, AllocatesOnlyForKnownTypeCodes) {
-  struct Case { int type; int upper; int size; int expectedBytes; };
+  struct Case {
+    int type;
+    int upper;
+    int size;
+    int expectedBytes;
+  };
   const Case cases[] = {{0, 4, 0, 0}, {11, 4, 0, 0}, {1, 4, 0, 5}, {9, 4, 12, 60},
                         {9, 4, 0, 0}, {9, 4, -3, 0}, {8, 1, 0, 20}};
   for (const Case& c : cases) {

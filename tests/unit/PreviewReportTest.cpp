@@ -1,10 +1,9 @@
-#include "images/PreviewReport.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "app/Wizard.h"
+#include "images/PreviewReport.h"
 
 namespace qvm {
 namespace {
@@ -46,47 +45,51 @@ std::string Sizes(const char* w, const char* h, const char* ratio) {
 const std::string kOk = std::string(kEnd) + "Aspect ratio is  ok.";
 const std::string kPerfect = std::string(kEnd) + "Aspect ratio is perfectly  ok.";
 std::string Advice(const char* ratio, const char* example) {
-  return std::string(kEnd) + "Recommended Aspect Ratio:\t" + ratio + "," + kEnd +
-         "\tequals e.g. " + example;
+  return std::string(kEnd) + "Recommended Aspect Ratio:\t" + ratio + "," + kEnd + "\tequals e.g. " +
+         example;
 }
 
 TEST(PreviewReportTest, WorkedExamplesAndEdges) {
   struct Case {
     const char* what;
-    int kind;
+    RecordKind kind;
     int members;
     int width;
     int height;
     std::string report;
   };
   const Case cases[] = {
-      {"wrestler 400x500", kWrestlerRecord, 0, 400, 500, Sizes("400", "500", ".8") + kPerfect},
-      {"wrestler 640x480", kWrestlerRecord, 0, 640, 480,
+      {"wrestler 400x500", RecordKind::Wrestler, 0, 400, 500, Sizes("400", "500", ".8") + kPerfect},
+      {"wrestler 640x480", RecordKind::Wrestler, 0, 640, 480,
        Sizes("640", "480", "1.33") + Advice(".8", "640x800 or 384x480")},
-      {"team 1000x500", kTeamRecord, 0, 1000, 500,
+      {"team 1000x500", RecordKind::TagTeam, 0, 1000, 500,
        Sizes("1000", "500", "2") + Advice("1.6", "1000x625 or 800x500")},
-      {"stable of two 800x500", kStableRecord, 2, 800, 500, Sizes("800", "500", "1.6") + kPerfect},
-      {"stable of one 400x500", kStableRecord, 1, 400, 500, Sizes("400", "500", ".8") + kPerfect},
-      {"stable of three 1000x500", kStableRecord, 3, 1000, 500,
+      {"stable of two 800x500", RecordKind::Stable, 2, 800, 500,
+       Sizes("800", "500", "1.6") + kPerfect},
+      {"stable of one 400x500", RecordKind::Stable, 1, 400, 500,
+       Sizes("400", "500", ".8") + kPerfect},
+      {"stable of three 1000x500", RecordKind::Stable, 3, 1000, 500,
        Sizes("1000", "500", "2") + Advice("2.4", "1000x417 or 1200x500")},
-      {"stable of none, ratio 1.2", kStableRecord, 0, 600, 500, Sizes("600", "500", "1.2")},
-      {"manager 640x480", kManagerRecord, 0, 640, 480, Sizes("640", "480", "1.33")},
-      {"title 400x500", kTitleRecord, 0, 400, 500, Sizes("400", "500", ".8")},
-      {"no record yet 1125x1000", kNoRecord, 0, 1125, 1000, Sizes("1125", "1000", "1.12")},
+      {"stable of none, ratio 1.2", RecordKind::Stable, 0, 600, 500, Sizes("600", "500", "1.2")},
+      {"manager 640x480", RecordKind::Manager, 0, 640, 480, Sizes("640", "480", "1.33")},
+      {"title 400x500", RecordKind::Title, 0, 400, 500, Sizes("400", "500", ".8")},
+      {"no record yet 1125x1000", RecordKind::None, 0, 1125, 1000, Sizes("1125", "1000", "1.12")},
       // Without a recommendation a ratio below the tolerance still reads as ok.
-      {"manager 7x100", kManagerRecord, 0, 7, 100, Sizes("7", "100", ".07") + kOk},
-      {"manager 1x200", kManagerRecord, 0, 1, 200, Sizes("1", "200", "0") + kPerfect},
-      {"manager 8x100", kManagerRecord, 0, 8, 100, Sizes("8", "100", ".08")},
+      {"manager 7x100", RecordKind::Manager, 0, 7, 100, Sizes("7", "100", ".07") + kOk},
+      {"manager 1x200", RecordKind::Manager, 0, 1, 200, Sizes("1", "200", "0") + kPerfect},
+      {"manager 8x100", RecordKind::Manager, 0, 8, 100, Sizes("8", "100", ".08")},
       // Distances right at the single-precision tolerances.
-      {"wrestler 88x100", kWrestlerRecord, 0, 88, 100, Sizes("88", "100", ".88") + kOk},
-      {"wrestler 72x100", kWrestlerRecord, 0, 72, 100,
+      {"wrestler 88x100", RecordKind::Wrestler, 0, 88, 100, Sizes("88", "100", ".88") + kOk},
+      {"wrestler 72x100", RecordKind::Wrestler, 0, 72, 100,
        Sizes("72", "100", ".72") + Advice(".8", "72x90 or 80x100")},
-      {"wrestler 405x500", kWrestlerRecord, 0, 405, 500, Sizes("405", "500", ".81") + kPerfect},
-      {"wrestler 395x500", kWrestlerRecord, 0, 395, 500, Sizes("395", "500", ".79") + kOk},
-      {"wrestler 1125x1000", kWrestlerRecord, 0, 1125, 1000,
+      {"wrestler 405x500", RecordKind::Wrestler, 0, 405, 500,
+       Sizes("405", "500", ".81") + kPerfect},
+      {"wrestler 395x500", RecordKind::Wrestler, 0, 395, 500, Sizes("395", "500", ".79") + kOk},
+      {"wrestler 1125x1000", RecordKind::Wrestler, 0, 1125, 1000,
        Sizes("1125", "1000", "1.12") + Advice(".8", "1125x1406 or 800x1000")},
-      {"team 1x1", kTeamRecord, 0, 1, 1, Sizes("1", "1", "1") + Advice("1.6", "1x1 or 2x1")},
-      {"wrestler, huge", kWrestlerRecord, 0, 2147483647, 2147483647,
+      {"team 1x1", RecordKind::TagTeam, 0, 1, 1,
+       Sizes("1", "1", "1") + Advice("1.6", "1x1 or 2x1")},
+      {"wrestler, huge", RecordKind::Wrestler, 0, 2147483647, 2147483647,
        Sizes("2147483647", "2147483647", "1") +
            Advice(".8", "2147483647x2684354519 or 1717986943x2147483647")},
   };
@@ -100,9 +103,10 @@ TEST(PreviewReportTest, UnreadablePictureShowsZeroSizesAndNoRatio) {
   const std::string zeros = std::string("Image Width: \t0") + kEnd + "Image Height: \t0";
   const int sizes[][2] = {{0, 0}, {0, 500}, {500, 0}, {-4, 100}, {100, -4}};
   for (const auto& s : sizes) {
-    for (int kind : {0, 1, 2, 3}) {
+    for (RecordKind kind :
+         {RecordKind::None, RecordKind::Wrestler, RecordKind::TagTeam, RecordKind::Stable}) {
       EXPECT_EQ(PreviewReport(s[0], s[1], RecommendedRatio(kind, 2)), zeros)
-          << s[0] << "x" << s[1] << " kind " << kind;
+          << s[0] << "x" << s[1] << " kind " << static_cast<int>(kind);
     }
   }
 }
@@ -113,13 +117,13 @@ TEST(FitPreviewTest, KeepsProportionsWithEvenTies) {
     int shownWidth, shownHeight;
   };
   const Case cases[] = {
-      {400, 500, 300, 375, 300, 375},  {640, 480, 300, 375, 300, 225},
-      {500, 500, 300, 375, 300, 300},  {1000, 500, 300, 375, 300, 150},
-      {100, 50, 300, 375, 300, 150},   // small pictures grow to fill the area
-      {8, 3, 300, 375, 299, 112},      // 112.5 rounds to the even 112
-      {8, 1, 300, 375, 304, 38},       // 37.5 rounds to the even 38
-      {1, 2, 300, 375, 188, 376},      // 187.5 to 188, then height from the rounded width
-      {1, 100000, 300, 375, 0, 0},     {0, 500, 300, 375, 0, 0},
+      {400, 500, 300, 375, 300, 375}, {640, 480, 300, 375, 300, 225},
+      {500, 500, 300, 375, 300, 300}, {1000, 500, 300, 375, 300, 150},
+      {100, 50, 300, 375, 300, 150},  // small pictures grow to fill the area
+      {8, 3, 300, 375, 299, 112},     // 112.5 rounds to the even 112
+      {8, 1, 300, 375, 304, 38},      // 37.5 rounds to the even 38
+      {1, 2, 300, 375, 188, 376},     // 187.5 to 188, then height from the rounded width
+      {1, 100000, 300, 375, 0, 0},    {0, 500, 300, 375, 0, 0},
       {400, 500, 0, 0, 0, 0},
   };
   for (const Case& c : cases) {

@@ -1,5 +1,3 @@
-#include "images/Preview.h"
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -9,6 +7,7 @@
 #include "RecordingMessageBox.h"
 #include "TestFolder.h"
 #include "app/MemoryWindow.h"
+#include "app/Preview.h"
 
 namespace qvm {
 namespace {
@@ -22,9 +21,7 @@ const std::string kWrestler400x500 =
 
 class PreviewTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    NewPool();
-  }
+  void SetUp() override { NewPool(); }
   void TearDown() override { ReleasePool(); }
 
   // A picture in media (the file's content does not matter: the imaging is recorded).
@@ -40,7 +37,7 @@ class PreviewTest : public ::testing::Test {
   GameDatabase db;
   MemoryWindow window;
   test::RecordingMessageBox messages;
-  Wizard w{game.path(), db, window.Controls(&messages), 0, kNoRecord, {}, 300, 375};
+  Wizard w{game.path(), db, window.Controls(&messages), 0, RecordKind::None, {}, 300, 375};
 };
 
 TEST_F(PreviewTest, DrawsTheCurrentImageFittedAndWritesTheReport) {
@@ -49,13 +46,13 @@ TEST_F(PreviewTest, DrawsTheCurrentImageFittedAndWritesTheReport) {
   window.imagesList.AddString("ann.jpg");
   window.imagesList.AddString("bo.jpg");
   window.imagesList.SetCurrent(0);
-  w.currentRecordKind = kWrestlerRecord;
+  w.currentRecordKind = RecordKind::Wrestler;
   ShowPreview(w, false);
 
   std::vector<std::string> order;
   for (const ImagingCall& call : window.imaging.calls) order.push_back(call.name);
-  EXPECT_THAT(order, ElementsAre("BrushColor", "GfxCLS", "ImageParam", "ImageParam",
-                                 "GfxConvert", "GfxConvert", "StretchImage"));
+  EXPECT_THAT(order, ElementsAre("BrushColor", "GfxCLS", "ImageParam", "ImageParam", "GfxConvert",
+                                 "GfxConvert", "StretchImage"));
   EXPECT_EQ(Calls("BrushColor")[0].args, std::vector<std::int64_t>{0x501414});
   EXPECT_EQ(Calls("ImageParam")[0].args[0], 1);
   EXPECT_EQ(Calls("ImageParam")[1].args[0], 2);
@@ -84,7 +81,7 @@ TEST_F(PreviewTest, StrayPreviewLeavesNoImageCurrentAndAdvisesForTheLastKind) {
   window.imagesList.SetCurrent(0);
   window.strayList.AddString("wide.jpg");
   window.strayList.SetCurrent(0);
-  w.currentRecordKind = kTeamRecord;
+  w.currentRecordKind = RecordKind::TagTeam;
   ShowPreview(w, true);
   EXPECT_EQ(window.imagesList.Current(), -1);
   EXPECT_EQ(window.imagesList.SelCount(), 0);
@@ -100,7 +97,7 @@ TEST_F(PreviewTest, StableAdviceCountsTheMembersSelectedNow) {
   for (const char* m : {"Al", "Bo", "Cy"}) window.membersList.AddString(m);
   window.membersList.SetSel(true, 0);
   window.membersList.SetSel(true, 2);
-  w.currentRecordKind = kStableRecord;
+  w.currentRecordKind = RecordKind::Stable;
   ShowPreview(w, false);
   EXPECT_EQ(window.imageInfoText.Text(),
             "Image Width: \t800\r\nImage Height: \t500\r\nAspect Ratio: \t1.6\r\n"
@@ -145,7 +142,7 @@ TEST_F(PreviewTest, UnsafeMissingOrUnreadablePicturesGiveZeroSizes) {
       {"home.jpg", true},
       {"unreadable.jpg", true},
   };
-  w.currentRecordKind = kWrestlerRecord;
+  w.currentRecordKind = RecordKind::Wrestler;
   for (const Case& c : cases) {
     window.imaging.calls.clear();
     window.imagesList.ResetContent();

@@ -1,7 +1,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "images/ImageOperations.h"
+#include "app/ImageOperations.h"
 #include "tests/unit/ImageOpsFixture.h"
 
 namespace qvm {
@@ -24,13 +24,16 @@ class RemoveImageTest : public test::ImageOpsTest {
 TEST_F(RemoveImageTest, OnlyAReleaseOfDeleteAsks) {
   Index("K\r\na.jpg|b.jpg\r\n");
   Edit("K", 1, "b.jpg");
-  struct Case { int key; bool autoRepeat; bool asks; };
+  struct Case {
+    int key;
+    bool autoRepeat;
+    bool asks;
+  };
   const Case cases[] = {
       {kDeleteKey, true, false},  // the key held down
       {45, false, false},         // Insert
       {8, false, false},          // Backspace
-      {'D', false, false},
-      {kDeleteKey, false, true},
+      {'D', false, false},       {kDeleteKey, false, true},
   };
   for (const Case& c : cases) {
     std::size_t before = messages.texts.size();
@@ -48,7 +51,8 @@ TEST_F(RemoveImageTest, OnlyAReleaseOfDeleteAsks) {
 }
 
 TEST_F(RemoveImageTest, TheLastImageMovesIntoTheGapAndTheFileStays) {
-  for (const char* f : {"a.jpg", "b.jpg", "c.jpg", "d.jpg"}) game.Write(std::string("media/") + f, f);
+  for (const char* f : {"a.jpg", "b.jpg", "c.jpg", "d.jpg"})
+    game.Write(std::string("media/") + f, f);
   Index("K\r\na.jpg|b.jpg|c.jpg|d.jpg\r\n");
   Edit("k", 1, "b.jpg");
   Yes();
@@ -96,7 +100,11 @@ TEST_F(RemoveImageTest, TheStrayListShowsANameOnlyWhenNoOtherEntryUsesIt) {
 }
 
 TEST_F(RemoveImageTest, AFailedLookUpHasAlreadyTakenTheItemFromTheList) {
-  struct Case { const char* key; const char* listed; const char* message; };
+  struct Case {
+    const char* key;
+    const char* listed;
+    const char* message;
+  };
   const Case cases[] = {
       {"Nobody", "a.jpg", "Couldn't find wrestler."},
       {"K", "A.jpg", "Image not found."},  // the name compares byte for byte
@@ -111,8 +119,9 @@ TEST_F(RemoveImageTest, AFailedLookUpHasAlreadyTakenTheItemFromTheList) {
     messages.texts.clear();
     Yes();
     RemoveCurrentImage(w);
-    EXPECT_THAT(messages.texts, ElementsAre("Do you really want to delete " + std::string(c.listed) + "?",
-                                            c.message));
+    EXPECT_THAT(
+        messages.texts,
+        ElementsAre("Do you really want to delete " + std::string(c.listed) + "?", c.message));
     EXPECT_THAT(win.imagesList.Items(), IsEmpty()) << c.key;
     EXPECT_EQ(IndexBytes(), "K\r\na.jpg\r\n") << c.key;
     EXPECT_THAT(win.strayList.Items(), ElementsAre("left.jpg")) << c.key;  // not rebuilt

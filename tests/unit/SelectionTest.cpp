@@ -1,7 +1,3 @@
-#include "tree/Selection.h"
-
-#include "app/Dispatch.h"
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -10,10 +6,13 @@
 
 #include "RecordingMessageBox.h"
 #include "TestFolder.h"
+#include "app/Dispatch.h"
+#include "app/ImageList.h"
 #include "app/MemoryWindow.h"
+#include "app/Selection.h"
+#include "gamedb/SortedView.h"
 #include "tree/CategoryTree.h"
 #include "tree/Keys.h"
-#include "tree/SortedView.h"
 
 namespace qvm {
 namespace {
@@ -49,7 +48,7 @@ class SelectionTest : public ::testing::Test {
     Entry("Clan (Ann/Bo)", {"clan.jpg"});
     Entry("Mo", {"mo.jpg"});
     Entry("Belt", {"belt.jpg"});
-    for (int k = 0; k < kKindCount; ++k) PrepareSortedView(db, static_cast<Kind>(k));
+    for (int k = 0; k < kKindCount; ++k) PrepareSortedView(db, kRecordKinds[k]);
     BuildCategoryTree(db, window.itemsTree);
   }
   void TearDown() override { ReleasePool(); }
@@ -90,7 +89,7 @@ class SelectionTest : public ::testing::Test {
   GameDatabase db;
   MemoryWindow window;
   test::RecordingMessageBox messages;
-  Wizard w{game.path(), db, window.Controls(&messages), 0, kNoRecord, {}, 300, 375};
+  Wizard w{game.path(), db, window.Controls(&messages), 0, RecordKind::None, {}, 300, 375};
 };
 
 TEST_F(SelectionTest, CategoryAndGroupNodesResetTheView) {
@@ -99,12 +98,9 @@ TEST_F(SelectionTest, CategoryAndGroupNodesResetTheView) {
     const char* recordText;
   };
   const Case cases[] = {
-      {{"Wrestlers"}, "Wrestlers (Category)"},
-      {{"Wrestlers", "Z"}, "Z (Group)"},
-      {{"Tag Teams", "T"}, "T (Group)"},
-      {{"Stables", "C"}, "C (Group)"},
-      {{"Managers", "M"}, "M (Group)"},
-      {{"Titles"}, "Titles (Category)"},
+      {{"Wrestlers"}, "Wrestlers (Category)"}, {{"Wrestlers", "Z"}, "Z (Group)"},
+      {{"Tag Teams", "T"}, "T (Group)"},       {{"Stables", "C"}, "C (Group)"},
+      {{"Managers", "M"}, "M (Group)"},        {{"Titles"}, "Titles (Category)"},
   };
   for (const Case& c : cases) {
     Select({"Wrestlers", "Z", "Zed"});
@@ -117,7 +113,7 @@ TEST_F(SelectionTest, CategoryAndGroupNodesResetTheView) {
     EXPECT_EQ(window.indexLineText.Text(), "") << c.recordText;
     EXPECT_EQ(window.imageInfoText.Text(), "") << c.recordText;
     EXPECT_FALSE(window.addImagesButton.IsEnabled()) << c.recordText;
-    EXPECT_EQ(w.currentRecordKind, kWrestlerRecord) << c.recordText;  // kept
+    EXPECT_EQ(w.currentRecordKind, RecordKind::Wrestler) << c.recordText;  // kept
   }
   EXPECT_THAT(messages.texts, IsEmpty());
 }
@@ -162,7 +158,7 @@ TEST_F(SelectionTest, WrestlerListsItsAliasesAndTheFirstOnesImages) {
   EXPECT_EQ(window.indexLineText.Text(), "Zed");
   EXPECT_EQ(window.recordText.Text(), "Zed (Wrestler)");
   EXPECT_TRUE(window.addImagesButton.IsEnabled());
-  EXPECT_EQ(w.currentRecordKind, kWrestlerRecord);
+  EXPECT_EQ(w.currentRecordKind, RecordKind::Wrestler);
   EXPECT_EQ(w.currentName, "Zed");
   EXPECT_EQ(w.lastTreeItem, Node({"Wrestlers", "Z", "Zed"}));
 }
@@ -189,7 +185,7 @@ TEST_F(SelectionTest, AliasNodeSelectsItsEntryToo) {
     EXPECT_EQ(window.indexLineText.Text(), c.indexLine) << c.alias;
     EXPECT_EQ(window.recordText.Text(), std::string(c.alias) + " (Alias)");
     EXPECT_TRUE(window.addImagesButton.IsEnabled());
-    EXPECT_EQ(w.currentRecordKind, kWrestlerRecord);
+    EXPECT_EQ(w.currentRecordKind, RecordKind::Wrestler);
   }
 }
 
@@ -226,7 +222,7 @@ TEST_F(SelectionTest, TeamKeyNamesMembersOnlyWithoutAnd) {
     EXPECT_EQ(window.indexLineText.Text(), c.key);
     EXPECT_EQ(window.imagesList.Items(), c.images) << c.key;
     EXPECT_EQ(window.recordText.Text(), std::string(c.path.back()) + " (Tag Team)");
-    EXPECT_EQ(w.currentRecordKind, kTeamRecord);
+    EXPECT_EQ(w.currentRecordKind, RecordKind::TagTeam);
     EXPECT_EQ(w.currentName, "Clan");  // a team leaves it
   }
 }
@@ -240,7 +236,7 @@ TEST_F(SelectionTest, StableKeepsThePreviousImagesUntilMembersArePicked) {
   EXPECT_EQ(window.indexLineText.Text(), "Clan");
   EXPECT_EQ(window.recordText.Text(), "Clan (Stable)");
   EXPECT_FALSE(window.addImagesButton.IsEnabled());
-  EXPECT_EQ(w.currentRecordKind, kStableRecord);
+  EXPECT_EQ(w.currentRecordKind, RecordKind::Stable);
   EXPECT_EQ(w.currentName, "Clan");
 
   window.membersList.UserClick(1);
@@ -256,11 +252,11 @@ TEST_F(SelectionTest, ManagerAndTitleListTheirNameSelected) {
     std::vector<std::string_view> path;
     const char* name;
     const char* recordText;
-    int kind;
+    RecordKind kind;
   };
   const Case cases[] = {
-      {{"Managers", "M", "Mo"}, "Mo", "Mo (Manager)", kManagerRecord},
-      {{"Titles", "Belt"}, "Belt", "Belt (Title)", kTitleRecord},
+      {{"Managers", "M", "Mo"}, "Mo", "Mo (Manager)", RecordKind::Manager},
+      {{"Titles", "Belt"}, "Belt", "Belt (Title)", RecordKind::Title},
   };
   for (const Case& c : cases) {
     Select({"Stables", "C", "Clan"});
@@ -300,7 +296,7 @@ TEST_F(SelectionTest, NodeWithoutRecordSaysSoAndKeepsTheState) {
     EXPECT_EQ(window.membersList.Count(), 0) << c.recordText;
     EXPECT_THAT(window.imagesList.Items(), ElementsAre()) << c.recordText;  // Cy has none
     EXPECT_EQ(window.indexLineText.Text(), "Cy") << c.recordText;
-    EXPECT_EQ(w.currentRecordKind, kWrestlerRecord) << c.recordText;
+    EXPECT_EQ(w.currentRecordKind, RecordKind::Wrestler) << c.recordText;
     EXPECT_EQ(w.currentName, "Cy") << c.recordText;
     EXPECT_EQ(window.recordText.Text(), c.recordText);
     *c.link = node;
@@ -353,7 +349,7 @@ class KeysTest : public ::testing::Test {
     int e = db.imageIndex.AppendEntry("Clan (Al/Bo)");
     db.imageIndex.AddImage(e, "clan.jpg");
     w.currentName = "Clan";
-    w.currentRecordKind = kStableRecord;
+    w.currentRecordKind = RecordKind::Stable;
   }
   void TearDown() override { ReleasePool(); }
 
@@ -371,7 +367,7 @@ class KeysTest : public ::testing::Test {
   GameDatabase db;
   MemoryWindow window;
   test::RecordingMessageBox messages;
-  Wizard w{game.path(), db, window.Controls(&messages), 0, kNoRecord, {}, 300, 375};
+  Wizard w{game.path(), db, window.Controls(&messages), 0, RecordKind::None, {}, 300, 375};
 };
 
 TEST_F(KeysTest, StableKeyFromSelectedMembersInListOrder) {
@@ -402,8 +398,8 @@ TEST_F(KeysTest, LookupTrimsSpacesAndIgnoresCaseWhileTheKeyLineKeepsTheText) {
     bool found;
   };
   const Case cases[] = {
-      {"Clan (Al/Bo)", true},   {"  Clan (Al/Bo)  ", true}, {"CLAN (AL/BO)", true},
-      {"clan (al/bo) ", true},  {"\tClan (Al/Bo)", false},  {"Clan (Al/Bo) x", false},
+      {"Clan (Al/Bo)", true},  {"  Clan (Al/Bo)  ", true}, {"CLAN (AL/BO)", true},
+      {"clan (al/bo) ", true}, {"\tClan (Al/Bo)", false},  {"Clan (Al/Bo) x", false},
       {"Clan(Al/Bo)", false},
   };
   for (const Case& c : cases) {

@@ -1,12 +1,13 @@
-#include <gmock/gmock.h>
 #include <fcntl.h>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <random>
 
-#include "images/ImageOperations.h"
+#include "app/ImageOperations.h"
+#include "app/StrayList.h"
 #include "images/StrayImages.h"
 #include "platform/Cp1252.h"
 #include "tests/unit/ImageOpsFixture.h"
@@ -30,31 +31,47 @@ TEST_F(StrayImagesTest, WhatTheStrayListShows) {
   };
   const Case cases[] = {
       {"a-z fold", {"Hero.JPG", "b.jpg"}, "K\r\nhero.jpg\r\n", {"b.jpg"}},
-      {"accented letters compare exactly", {"\xC3\x89lan.jpg", "\xC3\xA9t\xC3\xA9.jpg"},
-       "K\r\n\xE9lan.jpg|\xE9t\xE9.jpg\r\n", {"\xC9lan.jpg"}},
-      {"a name two entries list is matched once", {"a.jpg", "b.jpg"},
-       "K1\r\na.jpg\r\nK2\r\nA.JPG\r\n", {"b.jpg"}},
+      {"accented letters compare exactly",
+       {"\xC3\x89lan.jpg", "\xC3\xA9t\xC3\xA9.jpg"},
+       "K\r\n\xE9lan.jpg|\xE9t\xE9.jpg\r\n",
+       {"\xC9lan.jpg"}},
+      {"a name two entries list is matched once",
+       {"a.jpg", "b.jpg"},
+       "K1\r\na.jpg\r\nK2\r\nA.JPG\r\n",
+       {"b.jpg"}},
       {"an index name without a file changes nothing", {"b.jpg"}, "K\r\nghost.jpg|\r\n", {"b.jpg"}},
-      {"hidden files and folders are never listed", {".hidden.jpg", "dir.jpg/", "a.bmp"}, "",
+      {"hidden files and folders are never listed",
+       {".hidden.jpg", "dir.jpg/", "a.bmp"},
+       "",
        {"a.bmp"}},
-      {"the star matches dots", {"notes.jpg.txt", "x.jpeg", "Y.Jp", "p.png", "bmp", "z.BMP.txt"},
-       "", {"notes.jpg.txt", "x.jpeg", "Y.Jp"}},
+      {"the star matches dots",
+       {"notes.jpg.txt", "x.jpeg", "Y.Jp", "p.png", "bmp", "z.BMP.txt"},
+       "",
+       {"notes.jpg.txt", "x.jpeg", "Y.Jp"}},
       {"a file matching both patterns is listed once", {"two.jpg.bmp"}, "", {"two.jpg.bmp"}},
       // One name blanks one file: the one the preview opens for it.
-      {"case variants: the exact spelling is the file in use", {"HERO.JPG", "hero.jpg", "Hero.jpg"},
-       "K\r\nhero.jpg\r\n", {"HERO.JPG", "Hero.jpg"}},
-      {"case variants: else the first in byte order", {"Title.jpg", "TITLE.JPG"},
-       "K\r\ntitle.jpg\r\n", {"Title.jpg"}},
+      {"case variants: the exact spelling is the file in use",
+       {"HERO.JPG", "hero.jpg", "Hero.jpg"},
+       "K\r\nhero.jpg\r\n",
+       {"HERO.JPG", "Hero.jpg"}},
+      {"case variants: else the first in byte order",
+       {"Title.jpg", "TITLE.JPG"},
+       "K\r\ntitle.jpg\r\n",
+       {"Title.jpg"}},
       {"names Windows-1252 cannot hold are left out", {"\xCE\xA9.jpg", "ok.jpg"}, "", {"ok.jpg"}},
-      {"sorted as the list sorts", {"b.jpg", "_x.bmp", "A.jpg", "10.jpg", "\xC3\x84rger.jpg"}, "",
+      {"sorted as the list sorts",
+       {"b.jpg", "_x.bmp", "A.jpg", "10.jpg", "\xC3\x84rger.jpg"},
+       "",
        {"_x.bmp", "10.jpg", "A.jpg", "\xC4rger.jpg", "b.jpg"}},
   };
   for (const Case& c : cases) {
     fs::remove_all(game / "media");
     fs::create_directory(game / "media");
     for (const std::string& f : c.files) {
-      if (f.ends_with('/')) fs::create_directory(game / "media" / f.substr(0, f.size() - 1));
-      else test::WriteBytes(game / "media" / f, "x");
+      if (f.ends_with('/'))
+        fs::create_directory(game / "media" / f.substr(0, f.size() - 1));
+      else
+        test::WriteBytes(game / "media" / f, "x");
     }
     Index(c.index);
     ScanStrayImages(w);
@@ -134,7 +151,8 @@ TEST_F(StrayImagesTest, TheHashScanAgreesWithTheNestedScan) {
     for (int e = 0; e < entries; ++e) {
       IndexEntry entry{PoolString("K"), {}};
       int names = static_cast<int>(rng() % 12);
-      for (int n = 0; n < names; ++n) entry.images.push_back(PoolString(rng() % 8 ? randomName(3) : ""));
+      for (int n = 0; n < names; ++n)
+        entry.images.push_back(PoolString(rng() % 8 ? randomName(3) : ""));
       db.imageIndex.AppendLoaded(std::move(entry));
     }
     ASSERT_EQ(StrayNames(table, db.imageIndex), NestedScan(table, db.imageIndex)) << round;

@@ -1,10 +1,9 @@
-#include "tree/TreeFind.h"
-
 #include <gtest/gtest.h>
 
+#include "gamedb/SortedView.h"
 #include "platform/MemoryControls.h"
 #include "tree/CategoryTree.h"
-#include "tree/SortedView.h"
+#include "tree/TreeFind.h"
 
 namespace qvm {
 namespace {
@@ -18,12 +17,12 @@ class TreeFindTest : public ::testing::Test {
       for (const char* n : names) w.aliases.push_back({0, PoolString(n)});
       db.wrestlers.push_back(w);
     };
-    wrestler({"Zo\xEB Kane"});                 // Zoe with diaeresis
+    wrestler({"Zo\xEB Kane"});                  // Zoe with diaeresis
     wrestler({"Andre", "ANDR\xC9 THE GIANT"});  // an alias with E acute
     wrestler({"O'Brien"});
     db.teams.push_back({0, PoolString("Zoe"), PoolString("Kim"), PoolString("Zoe and Kim")});
     db.titles.push_back({0, PoolString("Zone Title")});
-    for (int k = 0; k < kKindCount; ++k) PrepareSortedView(db, static_cast<Kind>(k));
+    for (int k = 0; k < kKindCount; ++k) PrepareSortedView(db, kRecordKinds[k]);
     BuildCategoryTree(db, tree);
     finder.Build(tree, db);
   }
@@ -36,14 +35,18 @@ class TreeFindTest : public ::testing::Test {
 };
 
 TEST_F(TreeFindTest, MatchesIgnoreCaseAccentsAndApostrophes) {
-  struct Case { const char* query; int count; const char* first; };
+  struct Case {
+    const char* query;
+    int count;
+    const char* first;
+  };
   const Case cases[] = {
-      {"zoe", 2, "Zo\xEB Kane"},       // Zoe Kane and the team, not the group Z
-      {"ZO\xCB", 2, "Zo\xEB Kane"},    // typed with the accent
+      {"zoe", 2, "Zo\xEB Kane"},     // Zoe Kane and the team, not the group Z
+      {"ZO\xCB", 2, "Zo\xEB Kane"},  // typed with the accent
       {"andre the", 1, "ANDR\xC9 THE GIANT"},
       {"obrien", 1, "O'Brien"},
       {"title", 1, "Zone Title"},
-      {"Wrestlers", 0, "(none)"},     // category and group nodes never match
+      {"Wrestlers", 0, "(none)"},  // category and group nodes never match
       {"", 0, "(none)"},
       {"nobody", 0, "(none)"},
   };
@@ -60,8 +63,8 @@ TEST_F(TreeFindTest, NextAndPreviousWrapAroundInDisplayOrder) {
   EXPECT_EQ(Text(first), "Zo\xEB Kane");
   EXPECT_EQ(Text(second), "Zoe and Kim");
   EXPECT_EQ(Text(third), "Zone Title");
-  EXPECT_EQ(finder.Find("zo", third, false), first);   // wraps to the top
-  EXPECT_EQ(finder.Find("zo", first, true), third);    // and back to the end
+  EXPECT_EQ(finder.Find("zo", third, false), first);  // wraps to the top
+  EXPECT_EQ(finder.Find("zo", first, true), third);   // and back to the end
   EXPECT_EQ(finder.Find("zo", 0, true), third);
   NodeHandle only = finder.Find("obrien", 0, false);
   EXPECT_EQ(finder.Find("obrien", only, false), only);

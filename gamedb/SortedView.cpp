@@ -1,4 +1,4 @@
-#include "tree/SortedView.h"
+#include "gamedb/SortedView.h"
 
 #include <algorithm>
 #include <bit>
@@ -61,13 +61,20 @@ std::vector<Keyed> NamesOf(const std::vector<Record>& records) {
   return keyed;
 }
 
-std::vector<Keyed> NamesOf(const GameDatabase& db, Kind kind) {
+std::vector<Keyed> NamesOf(const GameDatabase& db, RecordKind kind) {
   switch (kind) {
-    case Kind::Wrestlers: return NamesOf(db.wrestlers);
-    case Kind::TagTeams: return NamesOf(db.teams);
-    case Kind::Stables: return NamesOf(db.stables);
-    case Kind::Managers: return NamesOf(db.managers);
-    case Kind::Titles: return NamesOf(db.titles);
+    case RecordKind::Wrestler:
+      return NamesOf(db.wrestlers);
+    case RecordKind::TagTeam:
+      return NamesOf(db.teams);
+    case RecordKind::Stable:
+      return NamesOf(db.stables);
+    case RecordKind::Manager:
+      return NamesOf(db.managers);
+    case RecordKind::Title:
+      return NamesOf(db.titles);
+    case RecordKind::None:
+      break;
   }
   return {};
 }
@@ -98,11 +105,11 @@ int CompareDisplayOrder(std::string_view a, std::string_view b) {
   return a.size() < b.size() ? -1 : 1;
 }
 
-void PrepareSortedView(GameDatabase& db, Kind kind) {
+void PrepareSortedView(GameDatabase& db, RecordKind kind) {
   auto keyed = NamesOf(db, kind);
   std::sort(keyed.begin(), keyed.end(),
             [](const Keyed& x, const Keyed& y) { return Before(x, y); });
-  SortedView& view = db.sortedViews[static_cast<int>(kind)];
+  SortedView& view = db.sortedViews[KindSlot(kind)];
   view.names.clear();
   view.records.clear();
   view.names.reserve(keyed.size());
@@ -111,7 +118,7 @@ void PrepareSortedView(GameDatabase& db, Kind kind) {
     view.names.push_back(PoolString(k.name));
     view.records.push_back(k.item);
   }
-  if (kind != Kind::Wrestlers) return;
+  if (kind != RecordKind::Wrestler) return;
   // A single alias is the name itself; only several need ordering. The name field stays.
   std::vector<Keyed> aliases;
   std::vector<Alias> sorted;

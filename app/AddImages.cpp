@@ -1,6 +1,6 @@
 // Attaching pictures from the open-file dialog, from a drop and from the StrayList.
+#include "app/ImageOperations.h"
 #include "images/AttachPictures.h"
-#include "images/ImageOperations.h"
 #include "index/IndexFile.h"
 
 namespace qvm {

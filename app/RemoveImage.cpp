@@ -1,24 +1,12 @@
 // Taking a picture away from the record being edited; the file stays in media.
+#include "app/ImageOperations.h"
+#include "app/StrayList.h"
 #include "images/AttachPictures.h"
-#include "images/ImageOperations.h"
 
 namespace qvm {
 
 std::string DeleteQuestion(std::string_view name) {
   return "Do you really want to delete " + std::string(name) + "?";
-}
-
-RemoveOutcome RemoveImageByName(ImageIndex& index, std::string_view key, std::string_view name) {
-  int entry = index.FindEntry(key);
-  if (entry == 0) return RemoveOutcome::NoEntry;
-  const std::vector<Text>& images = index.Entry(entry).images;
-  for (std::size_t i = 0; i < images.size(); ++i) {
-    if (images[i] == name) {
-      index.RemoveImage(entry, static_cast<int>(i) + 1);
-      return RemoveOutcome::Removed;
-    }
-  }
-  return RemoveOutcome::NotListed;
 }
 
 void RemoveCurrentImage(Wizard& w) {

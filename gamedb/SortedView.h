@@ -12,6 +12,6 @@ int CompareDisplayOrder(std::string_view a, std::string_view b);
 
 // Builds the kind's sorted view from its table; for wrestlers also sorts each wrestler's
 // aliases (the name field is left as it is).
-void PrepareSortedView(GameDatabase& db, Kind kind);
+void PrepareSortedView(GameDatabase& db, RecordKind kind);
 
 }  // namespace qvm

@@ -1,10 +1,11 @@
-#include "tree/Selection.h"
+#include "app/Selection.h"
 
 #include <string>
 #include <vector>
 
 #include "app/Dispatch.h"
-#include "images/Preview.h"
+#include "app/ImageList.h"
+#include "app/Preview.h"
 #include "tree/CategoryTree.h"
 #include "tree/Keys.h"
 
@@ -32,7 +33,7 @@ const Record* StartHandler(Wizard& w, const std::vector<Record>& table, NodeHand
 
 // A wrestler, manager or title: its names as members, the first (in list order) selected and
 // its images listed, then the record's name as the key line.
-void ShowNamedRecord(Wizard& w, Text name, const std::vector<Alias>* aliases, int kind) {
+void ShowNamedRecord(Wizard& w, Text name, const std::vector<Alias>* aliases, RecordKind kind) {
   w.c.imagesList->ResetContent();
   w.currentName = std::string(name);
   ListBox& members = *w.c.membersList;
@@ -52,7 +53,7 @@ void ShowNamedRecord(Wizard& w, Text name, const std::vector<Alias>* aliases, in
 bool SelectWrestlerFound(Wizard& w, NodeHandle node) {
   const Wrestler* wrestler = StartHandler(w, w.db.wrestlers, node);
   if (!wrestler) return false;
-  ShowNamedRecord(w, wrestler->name, &wrestler->aliases, kWrestlerRecord);
+  ShowNamedRecord(w, wrestler->name, &wrestler->aliases, RecordKind::Wrestler);
   return true;
 }
 
@@ -62,13 +63,13 @@ void SelectWrestler(Wizard& w, NodeHandle node) { SelectWrestlerFound(w, node); 
 
 void SelectManager(Wizard& w, NodeHandle node) {
   if (const Manager* manager = StartHandler(w, w.db.managers, node)) {
-    ShowNamedRecord(w, manager->name, nullptr, kManagerRecord);
+    ShowNamedRecord(w, manager->name, nullptr, RecordKind::Manager);
   }
 }
 
 void SelectTitle(Wizard& w, NodeHandle node) {
   if (const Title* title = StartHandler(w, w.db.titles, node)) {
-    ShowNamedRecord(w, title->name, nullptr, kTitleRecord);
+    ShowNamedRecord(w, title->name, nullptr, RecordKind::Title);
   }
 }
 
@@ -79,7 +80,7 @@ void SelectTeam(Wizard& w, NodeHandle node) {
     w.c.membersList->AddString(team->member1);
     w.c.membersList->AddString(team->member2);
   }
-  w.currentRecordKind = kTeamRecord;
+  w.currentRecordKind = RecordKind::TagTeam;
   ShowImagesForKey(w, TeamKey(team->name, team->member1, team->member2));
 }
 
@@ -94,7 +95,7 @@ void SelectStable(Wizard& w, NodeHandle node) {
     }
   }
   w.c.indexLineText->SetText(stable->name);
-  w.currentRecordKind = kStableRecord;
+  w.currentRecordKind = RecordKind::Stable;
 }
 
 void SelectAlias(Wizard& w, std::string_view aliasText, NodeHandle wrestlerNode) {
@@ -116,39 +117,39 @@ void SelectNode(Wizard& w) {
   std::string label = NodeText(tree, sel);
   const NodeHandle parent = sel ? tree.Parent(sel) : 0;
   // A root slot that stayed 0 (its insertion failed) matches no node.
-  auto isRoot = [&w](NodeHandle node, Kind kind) {
-    return node != 0 && node == w.db.categoryRoots[static_cast<int>(kind)];
+  auto isRoot = [&w](NodeHandle node, RecordKind kind) {
+    return node != 0 && node == w.db.categoryRoots[KindSlot(kind)];
   };
   Control& button = *w.c.addImagesButton;
 
-  if (isRoot(parent, Kind::Wrestlers) || isRoot(parent, Kind::TagTeams) ||
-      isRoot(parent, Kind::Stables) || isRoot(parent, Kind::Managers)) {
+  if (isRoot(parent, RecordKind::Wrestler) || isRoot(parent, RecordKind::TagTeam) ||
+      isRoot(parent, RecordKind::Stable) || isRoot(parent, RecordKind::Manager)) {
     label += " (Group)";
     button.SetEnabled(false);
     ResetSelectionView(w);
-  } else if (isRoot(parent, Kind::Titles)) {
+  } else if (isRoot(parent, RecordKind::Title)) {
     label += " (Title)";
     button.SetEnabled(true);
     SelectTitle(w, sel);
   } else {
     const NodeHandle grandparent = parent ? tree.Parent(parent) : 0;
-    if (isRoot(grandparent, Kind::Wrestlers)) {
+    if (isRoot(grandparent, RecordKind::Wrestler)) {
       label += " (Wrestler)";
       SelectWrestler(w, sel);
       button.SetEnabled(true);
-    } else if (isRoot(grandparent, Kind::TagTeams)) {
+    } else if (isRoot(grandparent, RecordKind::TagTeam)) {
       label += " (Tag Team)";
       SelectTeam(w, sel);
       button.SetEnabled(true);
-    } else if (isRoot(grandparent, Kind::Stables)) {
+    } else if (isRoot(grandparent, RecordKind::Stable)) {
       label += " (Stable)";
       SelectStable(w, sel);
       button.SetEnabled(false);
-    } else if (isRoot(grandparent, Kind::Managers)) {
+    } else if (isRoot(grandparent, RecordKind::Manager)) {
       label += " (Manager)";
       SelectManager(w, sel);
       button.SetEnabled(true);
-    } else if (isRoot(grandparent ? tree.Parent(grandparent) : 0, Kind::Wrestlers)) {
+    } else if (isRoot(grandparent ? tree.Parent(grandparent) : 0, RecordKind::Wrestler)) {
       SelectAlias(w, label, parent);
       label += " (Alias)";
       button.SetEnabled(true);

@@ -1,4 +1,4 @@
-#include "images/Preview.h"
+#include "app/Preview.h"
 
 #include "images/MediaFile.h"
 

@@ -1,4 +1,4 @@
-#include "tree/NodePool.h"
+#include "platform/NodePool.h"
 
 #include <cstring>
 #include <memory>
@@ -33,17 +33,24 @@ PoolState& State() {
 
 std::int32_t ElementSize(int typeCode, std::int32_t callerSize) {
   switch (typeCode) {
-    case 1: return 1;
+    case 1:
+      return 1;
     case 2:
-    case 3: return 2;
+    case 3:
+      return 2;
     case 4:
     case 5:
     case 6:
-    case 10: return 4;
-    case 7: return 8;
-    case 8: return 10;
-    case 9: return callerSize;
-    default: return 0;
+    case 10:
+      return 4;
+    case 7:
+      return 8;
+    case 8:
+      return 10;
+    case 9:
+      return callerSize;
+    default:
+      return 0;
   }
 }
 

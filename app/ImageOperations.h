@@ -44,7 +44,4 @@ inline constexpr int kDeleteKey = 46;
 // Releases the toolkit makes up while a key is held down (auto-repeat) do nothing.
 void OnImagesListKeyUp(Wizard& w, int key, bool autoRepeat = false);
 
-// Rebuilds the StrayList: pictures in media that no index entry names.
-void ScanStrayImages(Wizard& w);
-
 }  // namespace qvm

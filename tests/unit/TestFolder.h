@@ -4,21 +4,29 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
 #include <string_view>
 
-#include <stdlib.h>
+#include "tests/unit/SpecialFiles.h"
 
 namespace qvm::test {
 
 class TempFolder {
  public:
   TempFolder() {
-    std::string tmpl = (std::filesystem::temp_directory_path() / "qvm-test-XXXXXX").string();
-    path_ = mkdtemp(tmpl.data());
+    // A name nobody has yet: creating the folder is the test (mkdtemp is POSIX only).
+    std::random_device random;
+    std::filesystem::path base = std::filesystem::temp_directory_path();
+    do {
+      path_ = base / ("qvm-test-" + std::to_string(random()));
+    } while (!std::filesystem::create_directory(path_));
   }
   ~TempFolder() {
     std::error_code ec;
+#ifdef _WIN32
+    if (madeOnLinux != madeOnLinuxAtStart_ && RunUnix("rm -rf " + Quoted(UnixPath(path_)))) return;
+#endif
     std::filesystem::permissions(path_, std::filesystem::perms::owner_all, ec);
     std::filesystem::remove_all(path_, ec);
   }
@@ -29,11 +37,15 @@ class TempFolder {
 
  private:
   std::filesystem::path path_;
+#ifdef _WIN32
+  int madeOnLinuxAtStart_ = madeOnLinux;
+#endif
 };
 
 inline void WriteBytes(const std::filesystem::path& path, std::string_view bytes) {
   std::filesystem::create_directories(path.parent_path());
-  std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  std::ofstream(path, std::ios::binary)
+      .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 inline std::string ReadBytes(const std::filesystem::path& path) {
@@ -45,7 +57,9 @@ inline std::string ReadBytes(const std::filesystem::path& path) {
 class GameFolder : public TempFolder {
  public:
   GameFolder() { WriteBytes(path() / "qvm.vrs", ""); }
-  void Write(std::string_view rel, std::string_view bytes) const { WriteBytes(path() / rel, bytes); }
+  void Write(std::string_view rel, std::string_view bytes) const {
+    WriteBytes(path() / rel, bytes);
+  }
   std::string Read(std::string_view rel) const { return ReadBytes(path() / rel); }
 };
 

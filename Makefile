@@ -1,12 +1,14 @@
-# The README's contract: `make demo`, `make test`, `make bench`.
+# The README's contract: `make demo`, `make test`, `make bench`, `make windows`.
 BUILD     ?= build
+WINBUILD  ?= build-windows
 BUILDTYPE ?= RelWithDebInfo
 JOBS      ?= $(shell nproc)
 CMAKE_FLAGS ?=
 # Rebuilds of several checkouts share one compiler cache when ccache is there.
 LAUNCHER := $(shell command -v ccache >/dev/null 2>&1 && echo -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 
-.PHONY: all deps configure build test demo bench fuzz stress format clean
+.PHONY: all deps configure build test test-linux test-windows windows demo bench fuzz stress \
+	format clean
 
 FUZZ_SECONDS ?= 60
 STRESS_RUNS ?= 10000
@@ -22,8 +24,18 @@ configure: deps
 build: configure
 	@cmake --build $(BUILD) -j $(JOBS)
 
-test: build
+# Every test: Linux first, then the Windows programs under Wine.
+test: test-linux test-windows
+
+test-linux: build
 	@cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+test-windows: deps
+	@JOBS=$(JOBS) scripts/windows $(WINBUILD) test
+
+# The zip users download: dist/qvm-image-wizard-<version>-win64.zip.
+windows: deps
+	@JOBS=$(JOBS) scripts/windows $(WINBUILD) zip
 
 demo: build
 	@scripts/run-demo $(BUILD)
@@ -47,4 +59,4 @@ format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(WINBUILD) dist

@@ -5,6 +5,7 @@
 
 #include "app/Startup.h"
 #include "cli/Cli.h"
+#include "platform/ConsoleProgram.h"
 
 namespace {
 
@@ -25,9 +26,7 @@ void PrintHelp(std::ostream& out) {
          "error.\n";
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int CliMain(int argc, char** argv) {
   using namespace qvm::cli;
   std::filesystem::path folder = std::filesystem::current_path();
   bool json = false;
@@ -98,3 +97,8 @@ int main(int argc, char** argv) {
   }
   return command->run(ctx);
 }
+
+}  // namespace
+
+// The arguments as UTF-8 and the output as bytes, on Windows too.
+int main(int argc, char** argv) { return qvm::RunConsoleProgram(argc, argv, CliMain); }

@@ -60,6 +60,11 @@ class HeldLock {
  public:
   virtual ~HeldLock() = default;
 };
+// The byte of the lock file where the Windows programs take their lock (LockFileEx), beyond
+// the holder's name that they write at its start. Under Wine such a lock is a Linux record
+// lock, so the Linux programs take a shared record lock on the same byte too, and a Windows
+// program of ours under Wine and a Linux one keep each other out of the same game.
+inline constexpr std::uint64_t kLockFileByte = std::uint64_t{1} << 62;
 struct LockAttempt {
   LockState state = LockState::Failed;
   std::unique_ptr<HeldLock> lock;  // set when Locked

@@ -7,6 +7,7 @@
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -148,6 +149,33 @@ LockAttempt TakeFlock(int fd) {
     return attempt;
   }
   attempt.error = std::strerror(errno);
+  return attempt;
+}
+
+// A shared record lock on the byte where our Windows programs lock under Wine (an open file
+// description lock, so that no other close of the file drops it). Where the file system has
+// no record locks, the flock alone stands.
+LockAttempt TakeWindowsByte(int fd) {
+  LockAttempt attempt;
+  attempt.state = LockState::Locked;
+#ifdef F_OFD_SETLK
+  struct flock byte {};
+  byte.l_type = F_RDLCK;
+  byte.l_whence = SEEK_SET;
+  byte.l_start = static_cast<off_t>(kLockFileByte);
+  byte.l_len = 1;
+  if (::fcntl(fd, F_OFD_SETLK, &byte) == 0 || (errno != EAGAIN && errno != EACCES)) return attempt;
+  // The Windows holder wrote its name at the start of the file.
+  attempt.state = LockState::HeldByOther;
+  char text[256];
+  ssize_t n = ::pread(fd, text, sizeof text, 0);
+  std::string holder(text, n > 0 ? static_cast<std::size_t>(n) : 0);
+  bool plain = std::all_of(holder.begin(), holder.end(), [](char c) { return c >= ' '; });
+  if (plain && holder.ends_with(')') && holder.find(" (process ") != std::string::npos)
+    attempt.holder = holder + " under Wine";
+#else
+  (void)fd;
+#endif
   return attempt;
 }
 
@@ -320,6 +348,7 @@ class PosixOs : public Os {
       return attempt;
     }
     attempt = TakeFlock(file);
+    if (attempt.state == LockState::Locked) attempt = TakeWindowsByte(file);
     if (attempt.state != LockState::Locked) {
       ::close(file);
       ::close(folder);

@@ -200,10 +200,6 @@ std::string ProgramName() {
   return name.empty() ? "another program" : name;
 }
 
-// The byte that holders lock: far beyond the holder's text at the start of the file, which
-// others read while the lock is held.
-constexpr std::uint64_t kLockByte = std::uint64_t{1} << 62;
-
 OVERLAPPED At(std::uint64_t offset) {
   OVERLAPPED at{};
   at.Offset = static_cast<DWORD>(offset);
@@ -254,7 +250,7 @@ class Win32Lock : public HeldLock {
       ::SetFilePointerEx(file_, start, nullptr, FILE_BEGIN);
       ::SetEndOfFile(file_);
     }
-    OVERLAPPED at = At(kLockByte);
+    OVERLAPPED at = At(kLockFileByte);
     ::UnlockFileEx(file_, 0, 1, 0, &at);  // at once: a close releases it only eventually
     ::CloseHandle(file_);
     if (folder_ != INVALID_HANDLE_VALUE) ::CloseHandle(folder_);
@@ -491,7 +487,7 @@ class Win32Os : public Os {
                                     : "it is not a regular file");
       return attempt;
     }
-    OVERLAPPED at = At(kLockByte);
+    OVERLAPPED at = At(kLockFileByte);
     if (!::LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at)) {
       err = ::GetLastError();
       if (err == ERROR_LOCK_VIOLATION || err == ERROR_IO_PENDING) {

@@ -31,7 +31,7 @@ test-linux: build
 	@cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
 test-windows: deps
-	@JOBS=$(JOBS) scripts/windows $(WINBUILD) test
+	@JOBS=$(JOBS) LINUX_BUILD=$(BUILD) scripts/windows $(WINBUILD) test
 
 # The zip users download: dist/qvm-image-wizard-<version>-win64.zip.
 windows: deps

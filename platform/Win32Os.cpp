@@ -6,8 +6,10 @@
 //    ("NUL", "com1.jpg" open a device in any folder), a ":" (an alternate data stream of
 //    another file), and a trailing dot or space (dropped, so "a.jpg." is "a.jpg").
 //  - Links are reparse points; those that stand for another name (symbolic links, junctions)
-//    are Link. Wine shows a Unix symbolic link as its target, so opens that must not follow a
-//    link also compare the opened file's final path with the path asked for.
+//    are Link. Wine shows a Linux symbolic link as its target, would delete the target for it
+//    and creates through a link to nothing where a file is opened or else created. So opens
+//    that must not follow a link, and Remove, also compare the opened file's final path with
+//    the path asked for, and a file is only ever opened as it is or created new.
 //  - A pipe or device is refused by the handle's type after opening, which never waits.
 //  - Paths of 248 characters or more are given in the \\?\ form, beyond MAX_PATH.
 #include <windows.h>

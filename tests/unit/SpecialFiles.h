@@ -88,7 +88,8 @@ inline bool MakeFifo(const std::filesystem::path& path) {
 inline bool MakeSymlink(const std::filesystem::path& target, const std::filesystem::path& link) {
 #ifdef _WIN32
   if (UnderWine())
-    return RunUnix("ln -s " + Quoted(UnixPath(target)) + " " + Quoted(UnixPath(link)));
+    return RunUnix("ln -s " + Quoted(UnixPath(target)) + " " + Quoted(UnixPath(link))) &&
+           ++madeOnLinux;
   // A system may answer success without making anything (Wine 8 does): look for the link.
   ::CreateSymbolicLinkW(link.c_str(), target.c_str(), SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE);
   DWORD attributes = ::GetFileAttributesW(link.c_str());

@@ -101,6 +101,11 @@ TEST_F(Win32OsTest, PathsBeyondMaxPathWork) {
   char text[8] = {};
   EXPECT_EQ(os.Read(r.Handle(), text, sizeof text, &error), 4);
   EXPECT_EQ(std::string(text), "deep");
+  r.Close(nullptr);
+  EXPECT_TRUE(os.Remove(deep / "x", &error)) << error;
+  // std::filesystem cannot remove what lies beyond MAX_PATH.
+  for (; deep != dir.path(); deep = deep.parent_path())
+    ::RemoveDirectoryW((L"\\\\?\\" + deep.native()).c_str());
 }
 
 // A lock file someone made read-only still locks (read access is enough); only the holder's

@@ -2,11 +2,12 @@
 // they reach through the control interfaces, and the selection state.
 #pragma once
 
-#include <filesystem>
 #include <string>
 
 #include "gamedb/GameDatabase.h"
 #include "platform/Controls.h"
+#include "platform/GamePaths.h"
+#include "platform/Os.h"
 
 namespace qvm {
 
@@ -30,7 +31,8 @@ struct WizardControls {
 };
 
 struct Wizard {
-  std::filesystem::path gameFolder;
+  Os& os;                  // every file the session reads or writes goes through it
+  const GamePaths& paths;  // resolved once when the run started
   GameDatabase& db;
   WizardControls c;
 

@@ -38,16 +38,11 @@ using namespace qvm::bench;
 
 namespace {
 
-class SilentMessages : public MessageBox {
- public:
-  MessageAnswer Show(std::string_view text, const MessageStyle& style = {}) override {
-    std::fprintf(stderr, "message box: %.*s\n", static_cast<int>(text.size()), text.data());
-    return style.yesNo ? MessageAnswer::No : MessageAnswer::Ok;
-  }
-};
+Os& os = SystemOs();
 
 // Every file of the game that loading reads: all but the pictures.
-std::vector<fs::path> GameFiles(const fs::path& game) {
+std::vector<fs::path> GameFiles(const GamePaths& paths) {
+  const fs::path& game = paths.game;
   std::vector<fs::path> files;
   for (auto it = fs::recursive_directory_iterator(game); it != fs::recursive_directory_iterator();
        ++it) {
@@ -57,7 +52,7 @@ std::vector<fs::path> GameFiles(const fs::path& game) {
     }
     if (it->is_regular_file()) files.push_back(it->path());
   }
-  files.push_back(IndexFilePath(game));
+  files.push_back(paths.index);
   return files;
 }
 
@@ -81,7 +76,7 @@ std::size_t Split(std::string_view bytes, char separator) {
 std::size_t ReadAndSplit(const std::vector<fs::path>& files, bool names = false) {
   std::size_t pieces = 0;
   for (const fs::path& file : files) {
-    auto bytes = ReadWholeFile(file);
+    auto bytes = ReadWholeFile(os, file);
     if (!bytes) continue;
     if (!names) {
       pieces += Split(*bytes, '\r');
@@ -129,9 +124,9 @@ std::vector<std::string> NestedStrayNames(std::vector<std::string> table, const 
 }
 
 // The nested scan as a whole: listing, matching, filling a sorted list.
-void NestedScanStrayImages(const fs::path& game, const ImageIndex& index, ListBox& list) {
+void NestedScanStrayImages(const GamePaths& paths, const ImageIndex& index, ListBox& list) {
   list.ResetContent();
-  std::vector<std::string> stray = NestedStrayNames(ListMediaPictures(game), index);
+  std::vector<std::string> stray = NestedStrayNames(ListMediaPictures(os, paths), index);
   for (const std::string& name : stray) list.AddString(name);
 }
 
@@ -164,15 +159,15 @@ int main(int argc, char** argv) {
     if (std::strcmp(argv[i], "--nested-runs") == 0)
       nestedRuns = std::max(0, std::atoi(argv[i + 1]));
   }
-  SilentMessages messages;
+  const GamePaths paths = ResolveGamePaths(os, game);
   Table table;
 
   // --- Loading ----------------------------------------------------------------------------
   Progress("loading the game database");
-  const std::vector<fs::path> files = GameFiles(game);
+  const std::vector<fs::path> files = GameFiles(paths);
   std::unique_ptr<GameDatabase> db;
   auto [readFloor, load] = MedianPairMs(
-      runs, [&] { KeepAlive(ReadAndSplit(files)); }, [&] { LoadGameDatabase(game, *db, messages); },
+      runs, [&] { KeepAlive(ReadAndSplit(files)); }, [&] { LoadGameDatabase(os, paths, *db); },
       [&] {
         db.reset();
         ReleasePool();
@@ -196,13 +191,13 @@ int main(int argc, char** argv) {
                static_cast<double>(poolBytes) / 1e6);
 
   Progress("LoadImageIndex");
-  const std::vector<fs::path> indexFile{IndexFilePath(game)};
+  const std::vector<fs::path> indexFile{paths.index};
   auto [indexFloor, loadIndex] = MedianPairMs(
       runs, [&] { KeepAlive(ReadAndSplit(indexFile, true)); },
       [&] {
         NewPool();
         ImageIndex index;
-        LoadImageIndex(game, index, messages);
+        LoadImageIndex(os, paths, index);
         ReleasePool();
       });
   table.Add({"LoadImageIndex (4000 x 100 names)", loadIndex, "ms",
@@ -261,12 +256,13 @@ int main(int argc, char** argv) {
   const fs::path saveGame = scratch / "save-game";
   fs::remove_all(saveGame);
   fs::create_directories(saveGame / "media");
-  fs::copy_file(IndexFilePath(game), saveGame / "media" / "index.dat");
+  fs::copy_file(paths.index, saveGame / "media" / "index.dat");
+  const GamePaths savePaths = ResolveGamePaths(os, saveGame);
   IndexFileState state;
   {
     NewPool();
     ImageIndex copy;
-    state = LoadImageIndex(saveGame, copy, messages);
+    state = LoadImageIndex(os, savePaths, copy);
     ReleasePool();
   }
   const std::string bytes = SerializeImageIndex(db->imageIndex);
@@ -279,14 +275,14 @@ int main(int argc, char** argv) {
         ::fsync(fd);
         ::close(fd);
       },
-      [&] { SaveImageIndex(saveGame, db->imageIndex, state, messages); });
+      [&] { SaveImageIndex(os, savePaths, db->imageIndex, state); });
   table.Add({"SaveImageIndex (backup, write, flush, rename)", save, "ms",
              "one write + fsync of the same bytes", writeFloor, "", std::nullopt});
 
   // --- Stray pictures ------------------------------------------------------------------------
   Progress("stray pictures");
   std::vector<std::string> listed;
-  double listing = MedianMs(runs, [&] { listed = ListMediaPictures(game); });
+  double listing = MedianMs(runs, [&] { listed = ListMediaPictures(os, paths); });
   std::vector<std::string> fast, nested;
   double match = MedianMs(runs, [&] { fast = StrayNames(listed, db->imageIndex); });
   Progress("the nested reference scan (seconds)");
@@ -308,12 +304,12 @@ int main(int argc, char** argv) {
   // The whole rebuild of the window's StrayList, into the window's own list widget.
   ListWidget widget;
   QtListBox strayList(&widget);
-  Wizard wizard{.gameFolder = game, .db = *db, .c = {}, .currentName = {}};
+  Wizard wizard{.os = os, .paths = paths, .db = *db, .c = {}, .currentName = {}};
   wizard.c.strayList = &strayList;
   double scan = MedianMs(runs, [&] { ScanStrayImages(wizard); });
   std::vector<std::string> shown = ListTexts(strayList);
   double nestedScan =
-      MedianMs(nestedRuns, [&] { NestedScanStrayImages(game, db->imageIndex, strayList); });
+      MedianMs(nestedRuns, [&] { NestedScanStrayImages(paths, db->imageIndex, strayList); });
   if (nestedRuns > 0 && ListTexts(strayList) != shown) {
     std::fprintf(stderr, "ScanStrayImages shows another list than the nested scan\n");
     return 1;
@@ -328,7 +324,7 @@ int main(int argc, char** argv) {
       db->imageIndex.EntryCount() > 0 && !db->imageIndex.Entry(1).images.empty()
           ? std::string(db->imageIndex.Entry(1).images.front())
           : std::string("x.jpg");
-  double resolve = MedianMs(runs, [&] { KeepAlive(ResolveMediaFile(game, lowerName)); });
+  double resolve = MedianMs(runs, [&] { KeepAlive(ResolveMediaFile(os, paths, lowerName)); });
   table.Add({"ResolveMediaFile of a name in another letter case", resolve, "ms", "", 0, "",
              std::nullopt});
 

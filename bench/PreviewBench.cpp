@@ -89,7 +89,7 @@ Figures Measure(const fs::path& file, int runs) {
     }
     // The preview as the window runs it, with a fresh library (no cached header).
     QWidget window;
-    QtImagingLibrary imaging(&window);
+    QtImagingLibrary imaging(qvm::SystemOs(), &window);
     imaging.OpenGfx(0, 0, kAreaW, kAreaH, 2048);
     // A timer that ticks whenever the event loop is free; the longest gap between ticks, or
     // the longest stretch inside our calls, is how long the window stood still.

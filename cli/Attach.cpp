@@ -3,6 +3,7 @@
 #include "app/ImageOperations.h"
 #include "cli/Cli.h"
 #include "images/AttachPictures.h"
+#include "platform/PathText.h"
 
 namespace qvm::cli {
 namespace {
@@ -12,18 +13,18 @@ int Run(Context& ctx) {
   auto key = ToCp1252(ctx.args[0], ctx);
   if (!key) return kExitUsage;
   if (key->empty()) return UsageError(ctx, "KEY is empty");
-  FileLock lock;
+  LockAttempt lock;
   if (!LockIndexForWriting(ctx, lock)) return kExitUsage;
-  StderrMessageBox messages(ctx.err);
   ImageIndex index;
-  IndexFileState state = LoadImageIndex(ctx.folder, index, messages);
-  if (!state.loaded) return kExitUsage;
+  IndexFileState state;
+  if (!LoadIndex(ctx, index, &state)) return kExitUsage;
 
-  std::vector<std::filesystem::path> files(ctx.args.begin() + 1, ctx.args.end());
-  AttachReport report = AttachPictureFiles(ctx.folder, index, *key, PictureFilesOf(files));
+  std::vector<std::filesystem::path> files;
+  for (auto arg = ctx.args.begin() + 1; arg != ctx.args.end(); ++arg)
+    files.push_back(PathFromArgument(*arg));
+  AttachReport report = AttachPictureFiles(ctx.os, ctx.paths, index, *key, PictureFilesOf(files));
   for (const std::string& problem : report.problems) PrintLine(ctx.err, problem);
-  if (!report.added.empty() && !SaveImageIndex(ctx.folder, index, state, messages))
-    return kExitUsage;
+  if (!report.added.empty() && !SaveIndex(ctx, index, state)) return kExitUsage;
   return report.problems.empty() ? kExitOk : kExitNotFound;
 }
 

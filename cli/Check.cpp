@@ -2,7 +2,6 @@
 // its kind, so that grep can pick them.
 #include <algorithm>
 #include <cstdint>
-#include <fstream>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -20,7 +19,9 @@
 #include "images/MediaFile.h"
 #include "images/StrayImages.h"
 #include "platform/Cp1252.h"
+#include "platform/FileReader.h"
 #include "platform/GamePath.h"
+#include "platform/PathText.h"
 #include "tree/Keys.h"
 
 namespace qvm::cli {
@@ -56,8 +57,8 @@ struct Finding {
   std::string text;  // CP1252, one line
   int entry = 0;     // the index entry it concerns, 1-based; 0 for none
   std::optional<std::string> key;
-  std::vector<std::string> names;     // picture names (as listed or as on disk)
-  std::optional<std::string> uses;    // case-conflict: the file index names lead to
+  std::vector<std::string> names;   // picture names (as listed or as on disk)
+  std::optional<std::string> uses;  // case-conflict: the file index names lead to
 };
 
 std::string EntryText(int number, std::string_view key) {
@@ -71,21 +72,6 @@ std::string ListOfQuoted(const std::vector<std::string>& names) {
     text += Quoted(names[i]);
   }
   return text;
-}
-
-// The names in media (CP1252) by their upper-cased spelling: every entry, whatever its type,
-// since the name lookup sees them all.
-std::unordered_map<std::string, std::vector<std::string>> MediaNamesByCase(
-    const fs::path& gameFolder) {
-  std::unordered_map<std::string, std::vector<std::string>> byCase;
-  std::error_code ec;
-  for (fs::directory_iterator it(MediaFolder(gameFolder), ec), end; !ec && it != end;
-       it.increment(ec)) {
-    if (auto name = Cp1252FromUtf8(it->path().filename().native())) {
-      byCase[UpperCp1252(*name)].push_back(std::move(*name));
-    }
-  }
-  return byCase;
 }
 
 // The keys the game's entities look up, upper-cased and trimmed as GetImages trims them; the
@@ -128,17 +114,18 @@ class ProducedKeys {
 
 // Why the preview would show nothing for `file`, judged from its header alone; nothing when
 // it looks sound.
-std::optional<std::string> PictureProblem(const fs::path& file) {
-  std::error_code ec;
-  const std::uintmax_t size = fs::file_size(file, ec);
-  if (ec) return "cannot be read";
-  if (size == 0) return "is empty (0 bytes)";
+std::optional<std::string> PictureProblem(Os& os, const fs::path& file) {
   unsigned char magic[2] = {};
   {
-    std::ifstream in(file, std::ios::binary);
-    if (!in.read(reinterpret_cast<char*>(magic), 2)) {
-      return in.gcount() < 2 && in.eof() ? "is neither a JPEG nor a BMP picture"
-                                         : "cannot be read";
+    FileReader in(os, file);
+    if (!in.IsOpen()) {
+      const EntryInfo info = os.Info(file, true);
+      return info.type == EntryType::Regular && info.size == 0 ? "is empty (0 bytes)"
+                                                               : "cannot be read";
+    }
+    if (in.Size() == 0) return "is empty (0 bytes)";
+    if (in.ReadAt(0, magic, 2) != 2) {
+      return in.Failed() ? "cannot be read" : "is neither a JPEG nor a BMP picture";
     }
   }
   auto tooLarge = [](std::int64_t w, std::int64_t h) {
@@ -147,7 +134,7 @@ std::optional<std::string> PictureProblem(const fs::path& file) {
   };
   if (magic[0] == 0xFF && magic[1] == 0xD8) {
     JpegFrame frame;
-    if (!ReadJpegFrame(file, frame)) {
+    if (!ReadJpegFrame(os, file, frame)) {
       return "has a JPEG header that cannot be read (cut short, a size of 0, or a frame no "
              "decoder should be handed)";
     }
@@ -160,7 +147,7 @@ std::optional<std::string> PictureProblem(const fs::path& file) {
   }
   if (magic[0] == 'B' && magic[1] == 'M') {
     BmpInfo info;
-    switch (ReadBmpInfo(file, info)) {
+    switch (ReadBmpInfo(os, file, info)) {
       case BmpStatus::Ok:
         return std::nullopt;
       case BmpStatus::Unsupported:
@@ -178,8 +165,8 @@ std::optional<std::string> PictureProblem(const fs::path& file) {
 
 class Checker {
  public:
-  Checker(const fs::path& folder, const GameDatabase& db)
-      : folder_(folder), db_(db), index_(db.imageIndex), lookup_(index_) {}
+  Checker(Os& os, const GamePaths& paths, const GameDatabase& db)
+      : os_(os), paths_(paths), db_(db), index_(db.imageIndex), lookup_(index_) {}
 
   std::vector<Finding> Run() {
     for (const LoadFinding& f : db_.findings) Add({f.kind, OneLine(f.detail)});
@@ -205,10 +192,10 @@ class Checker {
 
   void CheckCapacities() {
     if (index_.EntryCount() > kIndexEntryCapacity) {
-      Add({kFindingCapacity,
-           "media\\index.dat holds " + std::to_string(index_.EntryCount()) +
-               " entries; the table holds " + std::to_string(kIndexEntryCapacity) +
-               ", so the wizard adds no entry (all are kept)"});
+      Add({kFindingCapacity, "media\\index.dat holds " + std::to_string(index_.EntryCount()) +
+                                 " entries; the table holds " +
+                                 std::to_string(kIndexEntryCapacity) +
+                                 ", so the wizard adds no entry (all are kept)"});
     }
     for (int e = 1; e <= index_.EntryCount(); ++e) {
       const std::size_t count = index_.Entry(e).images.size();
@@ -224,8 +211,7 @@ class Checker {
     for (int e = 1; e <= index_.EntryCount(); ++e) {
       const IndexEntry& entry = index_.Entry(e);
       if (entry.key.empty()) {
-        Add({kEmptyName, "entry " + std::to_string(e) + " has an empty key", e,
-             std::string()});
+        Add({kEmptyName, "entry " + std::to_string(e) + " has an empty key", e, std::string()});
       }
       // Reading drops repeated names, so an entry holds at most one empty name.
       if (std::find(entry.images.begin(), entry.images.end(), Text()) == entry.images.end()) {
@@ -245,8 +231,9 @@ class Checker {
       const bool same = index_.Entry(first).key == index_.Entry(e).key;
       Add(About(kShadowedKey, e,
                 " is never found: " + EntryText(first, index_.Entry(first).key) +
-                    (same ? " comes first with the same key" : " comes first and differs only "
-                                                               "in letter case")));
+                    (same ? " comes first with the same key"
+                          : " comes first and differs only "
+                            "in letter case")));
     }
   }
 
@@ -255,34 +242,27 @@ class Checker {
       for (Text name : index_.Entry(e).images) {
         if (name.empty()) continue;
         if (!IsPlainFileName(name)) {
-          Finding f = About(kUnsafeName, e,
-                            ": " + Quoted(name) +
-                                " is no plain file name; the wizard never opens it");
+          Finding f =
+              About(kUnsafeName, e,
+                    ": " + Quoted(name) + " is no plain file name; the wizard never opens it");
           f.names = {std::string(name)};
           Add(std::move(f));
           continue;
         }
-        // A name with no variant in media needs no lookup; a name with one variant is looked
-        // up by that variant's own spelling, which the resolver finds without scanning the
-        // folder (a Windows copy often spells every file in capitals). Only real conflicts
-        // need its scan.
-        auto variants = mediaByCase_.find(UpperCp1252(name));
-        std::optional<fs::path> file;
-        if (variants != mediaByCase_.end()) {
-          file = ResolveMediaFile(folder_, variants->second.size() == 1
-                                               ? std::string_view(variants->second.front())
-                                               : name);
-        }
-        if (file) {
-          indexedFiles_.insert(file->filename().native());
-          continue;
+        // The one listing of media finds the entry the resolver would, with its type: a
+        // regular file needs no look at the disk, only a link does.
+        const FolderEntry* entry = media_.Find(name);
+        if (entry) {
+          if (media_.FileOf(*entry)) {
+            indexedFiles_.insert(Utf8FromPath(entry->name));
+            continue;
+          }
         }
         Finding f = About(kMissingPicture, e,
                           ": " + Quoted(name) +
-                              (variants == mediaByCase_.end()
-                                   ? " has no file in media"
-                                   : " is no regular file in media, or a link that leads out "
-                                     "of the game folder"));
+                              (!entry ? " has no file in media"
+                                      : " is no regular file in media, or a link that leads out "
+                                        "of the game folder"));
         f.names = {std::string(name)};
         Add(std::move(f));
       }
@@ -303,8 +283,8 @@ class Checker {
       // Index names are lower case: the resolver shows which file they lead to.
       const std::string lower = LowerCp1252(group.front());
       std::optional<std::string> uses;
-      if (auto file = ResolveMediaFile(folder_, lower)) {
-        uses = Cp1252FromUtf8(file->filename().native());
+      if (const FolderEntry* entry = media_.Find(lower); entry && media_.FileOf(*entry)) {
+        uses = Cp1252FromPath(entry->name);
       }
       Finding f{kCaseConflict,
                 "media holds " + ListOfQuoted(group) +
@@ -320,7 +300,7 @@ class Checker {
     std::unordered_set<std::string> seen;
     auto check = [&](const std::string& onDisk) {
       if (!seen.insert(onDisk).second) return;
-      if (auto problem = PictureProblem(MediaFolder(folder_) / onDisk)) {
+      if (auto problem = PictureProblem(os_, paths_.media / PathFromUtf8(onDisk))) {
         std::string name = Cp1252FromUtf8(onDisk).value_or(onDisk);
         Finding f{kBadPicture, Quoted(name) + " " + *problem};
         f.names = {name};
@@ -340,18 +320,19 @@ class Checker {
       Text key = index_.Entry(e).key;
       // Empty and shadowed keys are reported above already.
       if (key.empty() || lookup_.ShadowedBy(e) != 0 || produced.Produces(key)) continue;
-      Add(About(kUnknownKey, e, ": no wrestler, tag team, stable, manager or title of the game "
-                                "has this key"));
+      Add(About(kUnknownKey, e,
+                ": no wrestler, tag team, stable, manager or title of the game "
+                "has this key"));
     }
   }
 
-  const fs::path& folder_;
+  Os& os_;
+  const GamePaths& paths_;
   const GameDatabase& db_;
   const ImageIndex& index_;
   const IndexLookup lookup_;
-  const std::unordered_map<std::string, std::vector<std::string>> mediaByCase_ =
-      MediaNamesByCase(folder_);
-  const std::vector<std::string> pictures_ = ListMediaPictures(folder_);
+  const MediaListing media_{os_, paths_};
+  const std::vector<std::string> pictures_ = ListMediaPictures(os_, paths_, media_.Entries());
   std::unordered_set<std::string> indexedFiles_;  // on-disk names the index leads to
   std::vector<Finding> findings_;
 };
@@ -381,9 +362,8 @@ void WriteJson(std::ostream& out, const std::vector<Finding>& findings) {
 
 int Run(Context& ctx) {
   if (!ctx.args.empty()) return UsageError(ctx, "check takes no arguments but --json");
-  StderrMessageBox messages(ctx.err);
-  auto game = LoadGame(ctx, messages);
-  const std::vector<Finding> findings = Checker(ctx.folder, game->db).Run();
+  auto game = LoadGame(ctx);
+  const std::vector<Finding> findings = Checker(ctx.os, ctx.paths, game->db).Run();
   if (ctx.json) {
     WriteJson(ctx.out, findings);
   } else {

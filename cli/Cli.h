@@ -9,8 +9,9 @@
 #include <vector>
 
 #include "gamedb/GameDatabase.h"
-#include "platform/Controls.h"
-#include "platform/FileLock.h"
+#include "index/IndexFile.h"
+#include "platform/GamePaths.h"
+#include "platform/Os.h"
 
 namespace qvm::cli {
 
@@ -32,8 +33,9 @@ struct Command {
 };
 
 struct Context {
-  std::filesystem::path folder;
-  std::vector<std::string> args;  // the command's arguments, UTF-8
+  Os& os;
+  GamePaths paths;                // resolved once, after the folder check
+  std::vector<std::string> args;  // the command's arguments as the system gave them (UTF-8)
   std::ostream& out;
   std::ostream& err;
   const Command* command = nullptr;
@@ -45,16 +47,6 @@ struct Register {
   explicit Register(Command command);
 };
 const std::vector<Command>& Commands();
-
-// Message boxes become lines on stderr.
-class StderrMessageBox : public MessageBox {
- public:
-  explicit StderrMessageBox(std::ostream& err) : err_(err) {}
-  MessageAnswer Show(std::string_view text, const MessageStyle& style = {}) override;
-
- private:
-  std::ostream& err_;
-};
 
 // A CP1252 argument; prints a clear error (exit 2 for the caller) when it cannot be held.
 std::optional<std::string> ToCp1252(const std::string& utf8, Context& ctx);
@@ -68,14 +60,22 @@ std::string Quoted(std::string_view cp1252);
 // Prints the problem and the command's usage to stderr; returns kExitUsage.
 int UsageError(Context& ctx, std::string_view problem);
 
-// The game loaded as the window loads it (the folder was checked before any command runs).
+// The game loaded as the window loads it (the folder was checked before any command runs);
+// an index that cannot be read is told on stderr, as the window tells it.
 struct Game {
   GameDatabase db;
 };
-std::unique_ptr<Game> LoadGame(Context& ctx, MessageBox& messages);
+std::unique_ptr<Game> LoadGame(Context& ctx);
+
+// Reads the index alone; false (after telling why on stderr) when it cannot be read.
+bool LoadIndex(Context& ctx, ImageIndex& index, IndexFileState* state = nullptr);
 
 // Takes the index lock for a command that writes the index; prints why not and returns false
 // while the window holds it.
-bool LockIndexForWriting(Context& ctx, FileLock& lock);
+bool LockIndexForWriting(Context& ctx, LockAttempt& lock);
+
+// Saves as the window does at close, but decides alone: another program's change is kept and
+// the table goes to index.dat.unsaved. Prints what the window would show; true when saved.
+bool SaveIndex(Context& ctx, const ImageIndex& index, const IndexFileState& state);
 
 }  // namespace qvm::cli

@@ -12,12 +12,11 @@ int Run(Context& ctx) {
   if (!key) return kExitUsage;
   auto name = ToCp1252(ctx.args[1], ctx);
   if (!name) return kExitUsage;
-  FileLock lock;
+  LockAttempt lock;
   if (!LockIndexForWriting(ctx, lock)) return kExitUsage;
-  StderrMessageBox messages(ctx.err);
   ImageIndex index;
-  IndexFileState state = LoadImageIndex(ctx.folder, index, messages);
-  if (!state.loaded) return kExitUsage;
+  IndexFileState state;
+  if (!LoadIndex(ctx, index, &state)) return kExitUsage;
   switch (RemoveImageByName(index, *key, *name)) {
     case RemoveOutcome::NoEntry:
       PrintLine(ctx.err, kEntryNotFoundMessage);
@@ -28,7 +27,7 @@ int Run(Context& ctx) {
     case RemoveOutcome::Removed:
       break;
   }
-  return SaveImageIndex(ctx.folder, index, state, messages) ? kExitOk : kExitUsage;
+  return SaveIndex(ctx, index, state) ? kExitOk : kExitUsage;
 }
 
 const Register kRegister({"detach", "KEY NAME",

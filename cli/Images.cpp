@@ -14,9 +14,8 @@ int Run(Context& ctx) {
   if (ctx.args.size() != 1) return UsageError(ctx, "images takes one KEY");
   auto key = ToCp1252(ctx.args[0], ctx);
   if (!key) return kExitUsage;
-  StderrMessageBox messages(ctx.err);
   ImageIndex index;
-  if (!LoadImageIndex(ctx.folder, index, messages).loaded) return kExitUsage;
+  if (!LoadIndex(ctx, index)) return kExitUsage;
   bool found = false;
   std::vector<Text> images = GetImages(index, *key, &found);
   if (ctx.json) {

@@ -60,8 +60,8 @@ int Run(Context& ctx) {
   if (!name) return kExitUsage;
 
   // The same lookup as the preview: a name that leads nowhere safe in media gives sizes 0.
-  auto file = ResolveMediaFile(ctx.folder, *name);
-  ImageSize size = file ? ImageSizeOfFile(*file) : ImageSize{};
+  auto file = ResolveMediaFile(ctx.os, ctx.paths, *name);
+  ImageSize size = file ? ImageSizeOfFile(ctx.os, *file) : ImageSize{};
   std::string report = PreviewReport(size.width, size.height,
                                      RecommendedRatio(selection.kind, selection.selectedMembers));
   std::string lines;

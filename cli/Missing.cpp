@@ -112,8 +112,7 @@ int Run(Context& ctx) {
   } else if (!ctx.args.empty()) {
     return UsageError(ctx, "missing takes only --kind KIND");
   }
-  StderrMessageBox messages(ctx.err);
-  auto game = LoadGame(ctx, messages);
+  auto game = LoadGame(ctx);
   // Without the index every entity would read as missing, which is not true.
   if (!game->db.indexState.loaded) return kExitUsage;
   const IndexLookup lookup(game->db.imageIndex);

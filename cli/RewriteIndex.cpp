@@ -6,16 +6,16 @@ namespace {
 
 int Run(Context& ctx) {
   if (!ctx.args.empty()) return UsageError(ctx, "rewrite-index takes no arguments");
-  FileLock lock;
+  LockAttempt lock;
   if (!LockIndexForWriting(ctx, lock)) return kExitUsage;
-  StderrMessageBox messages(ctx.err);
   ImageIndex index;
-  IndexFileState state = LoadImageIndex(ctx.folder, index, messages);
-  if (!state.loaded) return kExitUsage;
-  return SaveImageIndex(ctx.folder, index, state, messages) ? kExitOk : kExitUsage;
+  IndexFileState state;
+  if (!LoadIndex(ctx, index, &state)) return kExitUsage;
+  return SaveIndex(ctx, index, state) ? kExitOk : kExitUsage;
 }
 
-const Register kRegister({"rewrite-index", "", "read media/index.dat and write it back normalised", Run});
+const Register kRegister({"rewrite-index", "", "read media/index.dat and write it back normalised",
+                          Run});
 
 }  // namespace
 }  // namespace qvm::cli

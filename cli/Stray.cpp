@@ -8,10 +8,9 @@ namespace {
 
 int Run(Context& ctx) {
   if (!ctx.args.empty()) return UsageError(ctx, "stray takes no arguments");
-  StderrMessageBox messages(ctx.err);
   ImageIndex index;
-  if (!LoadImageIndex(ctx.folder, index, messages).loaded) return kExitUsage;
-  std::vector<std::string> names = SortedStrayNames(ctx.folder, index);
+  if (!LoadIndex(ctx, index)) return kExitUsage;
+  std::vector<std::string> names = SortedStrayNames(ctx.os, ctx.paths, index);
   if (ctx.json) {
     JsonWriter json(ctx.out);
     json.BeginArray();

@@ -37,8 +37,7 @@ void WriteBelow(JsonWriter& json, const MemoryTree& tree, NodeHandle parent) {
 
 int Run(Context& ctx) {
   if (!ctx.args.empty()) return UsageError(ctx, "tree takes no arguments");
-  StderrMessageBox messages(ctx.err);
-  auto game = LoadGame(ctx, messages);
+  auto game = LoadGame(ctx);
   MemoryTree tree;
   BuildCategoryTree(game->db, tree);
   if (ctx.json) {

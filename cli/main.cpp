@@ -1,10 +1,10 @@
 // qvm-image-wizard-cli [-C GAME_FOLDER] COMMAND [ARGS]
-#include <cstring>
 #include <iostream>
 #include <string>
 
 #include "app/Startup.h"
 #include "cli/Cli.h"
+#include "platform/PathText.h"
 
 namespace {
 
@@ -29,11 +29,13 @@ void PrintHelp(std::ostream& out) {
 
 int main(int argc, char** argv) {
   using namespace qvm::cli;
+  qvm::Os& os = qvm::SystemOs();
+  const std::vector<std::string> args = qvm::ProgramArguments(argc, argv);
   std::filesystem::path folder = std::filesystem::current_path();
   bool json = false;
-  int i = 1;
-  for (; i < argc; ++i) {
-    std::string arg = argv[i];
+  std::size_t i = 0;
+  for (; i < args.size(); ++i) {
+    const std::string& arg = args[i];
     if (arg == "--help" || arg == "-h") {
       PrintHelp(std::cout);
       return kExitOk;
@@ -43,12 +45,12 @@ int main(int argc, char** argv) {
       return kExitOk;
     }
     if (arg == "-C") {
-      if (i + 1 >= argc) {
+      if (i + 1 >= args.size()) {
         std::cerr << "error: -C needs a folder\n";
         PrintHelp(std::cerr);
         return kExitUsage;
       }
-      folder = argv[++i];
+      folder = qvm::PathFromArgument(args[++i]);
       continue;
     }
     if (arg == "--json") {
@@ -57,11 +59,11 @@ int main(int argc, char** argv) {
     }
     break;
   }
-  if (i >= argc) {
+  if (i >= args.size()) {
     PrintHelp(std::cerr);
     return kExitUsage;
   }
-  std::string name = argv[i++];
+  const std::string& name = args[i++];
   const Command* command = nullptr;
   for (const auto& c : Commands()) {
     if (name == c.name) command = &c;
@@ -71,14 +73,14 @@ int main(int argc, char** argv) {
     PrintHelp(std::cerr);
     return kExitUsage;
   }
-  Context ctx{folder, {}, std::cout, std::cerr, command, json};
-  for (; i < argc; ++i) {
+  Context ctx{os, {}, {}, std::cout, std::cerr, command, json};
+  for (; i < args.size(); ++i) {
     // Only the commands that print JSON take --json among their arguments; for the others
     // it stays an argument (a file may have any name).
-    if (command->json && std::strcmp(argv[i], "--json") == 0) {
+    if (command->json && args[i] == "--json") {
       ctx.json = true;
     } else {
-      ctx.args.emplace_back(argv[i]);
+      ctx.args.push_back(args[i]);
     }
   }
   if (ctx.json && !command->json) {
@@ -92,9 +94,10 @@ int main(int argc, char** argv) {
       return kExitOk;
     }
   }
-  if (!qvm::IsGameFolder(folder)) {
+  if (!qvm::IsGameFolder(os, folder)) {
     std::cerr << qvm::kNotGameFolderMessage << '\n';
     return kExitUsage;
   }
+  ctx.paths = qvm::ResolveGamePaths(os, folder);
   return command->run(ctx);
 }

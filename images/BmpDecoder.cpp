@@ -3,10 +3,9 @@
 #include <algorithm>
 #include <array>
 #include <bit>
-#include <cstdio>
 #include <cstring>
-#include <memory>
-#include <system_error>
+
+#include "platform/FileReader.h"
 
 namespace qvm {
 namespace {
@@ -49,30 +48,16 @@ class MemorySource : public Source {
 class FileSource : public Source {
  public:
   // Only regular files: a pipe or a device named like a picture must not block or stream.
-  bool Open(const std::filesystem::path& file) {
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(file, ec)) return false;
-    file_.reset(std::fopen(file.c_str(), "rb"));
-    if (!file_) return false;
-    if (std::fseek(file_.get(), 0, SEEK_END) != 0) return false;
-    long end = std::ftell(file_.get());
-    if (end < 0) return false;
-    size_ = static_cast<std::uint64_t>(end);
-    return true;
-  }
-  std::uint64_t Size() const override { return size_; }
+  FileSource(Os& os, const std::filesystem::path& file) : reader_(os, file) {}
+  bool IsOpen() const { return reader_.IsOpen(); }
+  std::uint64_t Size() const override { return reader_.Size(); }
   std::size_t ReadAt(std::uint64_t offset, std::uint8_t* to, std::size_t count) override {
-    if (offset >= size_) return 0;
-    if (std::fseek(file_.get(), static_cast<long>(offset), SEEK_SET) != 0) return 0;
-    return std::fread(to, 1, count, file_.get());
+    if (offset >= reader_.Size()) return 0;
+    return reader_.ReadAt(offset, to, count);
   }
 
  private:
-  struct Closer {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-  };
-  std::unique_ptr<std::FILE, Closer> file_;
-  std::uint64_t size_ = 0;
+  FileReader reader_;
 };
 
 std::uint32_t U16(const std::uint8_t* p) { return p[0] | (p[1] << 8); }
@@ -299,8 +284,7 @@ bool DecodeUncompressed(Source& source, const Layout& layout, BmpPixels& out) {
           break;
         default: {  // 16 or 32 through the masks
           std::uint32_t v = bits == 16 ? U16(p) : U32(p);
-          pixel = kBlack | (layout.red.Of(v) << 16) | (layout.green.Of(v) << 8) |
-                  layout.blue.Of(v);
+          pixel = kBlack | (layout.red.Of(v) << 16) | (layout.green.Of(v) << 8) | layout.blue.Of(v);
         }
       }
       dst[tx] = pixel;
@@ -450,10 +434,10 @@ BmpStatus ReadBmpInfo(std::span<const std::uint8_t> bytes, BmpInfo& info) {
   return status;
 }
 
-BmpStatus ReadBmpInfo(const std::filesystem::path& file, BmpInfo& info) {
+BmpStatus ReadBmpInfo(Os& os, const std::filesystem::path& file, BmpInfo& info) {
   info = {};
-  FileSource source;
-  if (!source.Open(file)) return BmpStatus::Unreadable;
+  FileSource source(os, file);
+  if (!source.IsOpen()) return BmpStatus::Unreadable;
   Layout layout;
   BmpStatus status = ParseHeader(source, layout);
   if (status == BmpStatus::Ok) info = layout.info;
@@ -468,11 +452,12 @@ BmpStatus DecodeBmpScaled(std::span<const std::uint8_t> bytes, int targetWidth, 
   return status;
 }
 
-BmpStatus DecodeBmpScaled(const std::filesystem::path& file, int targetWidth, int targetHeight,
-                          BmpPixels& out, const std::function<bool()>& cancelled) {
+BmpStatus DecodeBmpScaled(Os& os, const std::filesystem::path& file, int targetWidth,
+                          int targetHeight, BmpPixels& out,
+                          const std::function<bool()>& cancelled) {
   out = {};
-  FileSource source;
-  if (!source.Open(file)) return BmpStatus::Unreadable;
+  FileSource source(os, file);
+  if (!source.IsOpen()) return BmpStatus::Unreadable;
   if (cancelled) source.SetCancel(&cancelled);
   BmpStatus status = Decode(source, targetWidth, targetHeight, out);
   if (status != BmpStatus::Ok) out = {};

@@ -17,6 +17,8 @@
 #include <span>
 #include <vector>
 
+#include "platform/Os.h"
+
 namespace qvm {
 
 // Limits checked from the header alone, before any pixel is read. A side of at most 32767
@@ -58,7 +60,7 @@ bool LooksLikeBmp(std::span<const std::uint8_t> firstBytes);
 
 // Reads and checks the header only.
 BmpStatus ReadBmpInfo(std::span<const std::uint8_t> bytes, BmpInfo& info);
-BmpStatus ReadBmpInfo(const std::filesystem::path& file, BmpInfo& info);
+BmpStatus ReadBmpInfo(Os& os, const std::filesystem::path& file, BmpInfo& info);
 
 // Decodes the picture scaled to exactly targetWidth x targetHeight (nearest pixel). On any
 // status but Ok, `out` is empty.
@@ -66,7 +68,8 @@ BmpStatus DecodeBmpScaled(std::span<const std::uint8_t> bytes, int targetWidth, 
                           BmpPixels& out);
 // `cancelled`, when given, is asked now and then (every 64 KB of RLE, every 64 rows) and ends
 // the decode early when it says true: the result is then no longer wanted.
-BmpStatus DecodeBmpScaled(const std::filesystem::path& file, int targetWidth, int targetHeight,
-                          BmpPixels& out, const std::function<bool()>& cancelled = {});
+BmpStatus DecodeBmpScaled(Os& os, const std::filesystem::path& file, int targetWidth,
+                          int targetHeight, BmpPixels& out,
+                          const std::function<bool()>& cancelled = {});
 
 }  // namespace qvm

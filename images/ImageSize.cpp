@@ -5,8 +5,9 @@
 #include <climits>
 #include <cstdint>
 #include <cstring>
-#include <fstream>
 #include <vector>
+
+#include "platform/FileReader.h"
 
 namespace qvm {
 namespace {
@@ -32,32 +33,17 @@ class MemorySource : public ByteSource {
   std::string_view bytes_;
 };
 
-// Reads through a window of a few kilobytes: the JPEG walk asks for one byte at a time.
+// Reads through the reader's block: the JPEG walk asks for one byte at a time.
 class FileSource : public ByteSource {
  public:
-  explicit FileSource(const std::filesystem::path& file) : in_(file, std::ios::binary) {}
-  bool ok() const { return static_cast<bool>(in_); }
+  FileSource(Os& os, const std::filesystem::path& file) : reader_(os, file) {}
+  bool ok() const { return reader_.IsOpen(); }
   bool ReadAt(std::uint64_t offset, std::size_t n, unsigned char* out) override {
-    if (offset < start_ || offset - start_ > window_.size() ||
-        window_.size() - (offset - start_) < n) {
-      in_.clear();
-      in_.seekg(static_cast<std::streamoff>(offset));
-      window_.resize(std::max<std::size_t>(n, kWindow));
-      in_.read(reinterpret_cast<char*>(window_.data()),
-               static_cast<std::streamsize>(window_.size()));
-      window_.resize(static_cast<std::size_t>(in_.gcount()));
-      start_ = offset;
-      if (window_.size() < n) return false;
-    }
-    std::memcpy(out, window_.data() + (offset - start_), n);
-    return true;
+    return reader_.ReadAt(offset, out, n) == n;
   }
 
  private:
-  static constexpr std::size_t kWindow = 4096;
-  std::ifstream in_;
-  std::uint64_t start_ = 0;
-  std::vector<unsigned char> window_;
+  FileReader reader_;
 };
 
 std::uint32_t Le16(const unsigned char* p) { return p[0] | (p[1] << 8); }
@@ -112,8 +98,8 @@ ImageSize JpegSize(ByteSource& src) {
     if (!src.ReadAt(pos, 2, b)) return {};
     const std::uint32_t length = Be16(b);
     if (length < 2) return {};
-    const bool frame = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 &&
-                       marker != 0xCC;
+    const bool frame =
+        marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
     if (frame) {
       // length, precision, height, width
       if (length < 7 || !src.ReadAt(pos + 2, 5, b)) return {};
@@ -131,8 +117,8 @@ ImageSize SizeOf(ByteSource& src) {
 
 }  // namespace
 
-ImageSize ImageSizeOfFile(const std::filesystem::path& file) {
-  FileSource src(file);
+ImageSize ImageSizeOfFile(Os& os, const std::filesystem::path& file) {
+  FileSource src(os, file);
   if (!src.ok()) return {};
   return SizeOf(src);
 }

@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <string_view>
 
+#include "platform/Os.h"
+
 namespace qvm {
 
 struct ImageSize {
@@ -15,7 +17,7 @@ struct ImageSize {
 // The size a JPEG (any SOFn frame, progressive included) or BMP (core, info and later
 // headers; a top-down picture's negative height counts by its magnitude) declares. 0 x 0 for
 // anything else: another format, a cut header, a size of 0 or one that does not fit.
-ImageSize ImageSizeOfFile(const std::filesystem::path& file);
+ImageSize ImageSizeOfFile(Os& os, const std::filesystem::path& file);
 // The same for bytes already in memory (the start of the file, or all of it).
 ImageSize ImageSizeOfBytes(std::string_view bytes);
 

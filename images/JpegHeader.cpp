@@ -1,10 +1,9 @@
 #include "images/JpegHeader.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <memory>
-#include <system_error>
 #include <vector>
+
+#include "platform/FileReader.h"
 
 namespace qvm {
 namespace {
@@ -34,8 +33,8 @@ bool Walk(ReadAt&& readAt, JpegFrame& frame) {
     if (readAt(at, b, 2) != 2) return false;
     std::uint32_t length = (b[0] << 8) | b[1];
     if (length < 2) return false;
-    bool sof = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 &&
-               marker != 0xCC;
+    bool sof =
+        marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
     if (sof) {
       if (haveFrame) return false;
       std::uint8_t head[6 + 3 * 4];
@@ -86,34 +85,12 @@ bool ReadJpegFrame(std::span<const std::uint8_t> bytes, JpegFrame& frame) {
   return ok;
 }
 
-bool ReadJpegFrame(const std::filesystem::path& file, JpegFrame& frame) {
+bool ReadJpegFrame(Os& os, const std::filesystem::path& file, JpegFrame& frame) {
   frame = {};
-  std::error_code ec;
-  if (!std::filesystem::is_regular_file(file, ec)) return false;
-  struct Closer {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-  };
-  std::unique_ptr<std::FILE, Closer> f(std::fopen(file.c_str(), "rb"));
-  if (!f) return false;
-  // Segments are mostly read front to back; one block buffer serves the small reads.
-  std::vector<std::uint8_t> block(8192);
-  std::uint64_t blockAt = 0;
-  std::size_t blockLen = 0;
-  auto readAt = [&](std::uint64_t offset, std::uint8_t* to, std::size_t count) -> std::size_t {
-    std::size_t done = 0;
-    while (done < count) {
-      std::uint64_t want = offset + done;
-      if (want < blockAt || want >= blockAt + blockLen) {
-        if (std::fseek(f.get(), static_cast<long>(want), SEEK_SET) != 0) break;
-        blockAt = want;
-        blockLen = std::fread(block.data(), 1, block.size(), f.get());
-        if (blockLen == 0) break;
-      }
-      std::size_t n = std::min<std::uint64_t>(count - done, blockAt + blockLen - want);
-      std::copy_n(block.data() + (want - blockAt), n, to + done);
-      done += n;
-    }
-    return done;
+  FileReader reader(os, file);
+  if (!reader.IsOpen()) return false;
+  auto readAt = [&](std::uint64_t offset, std::uint8_t* to, std::size_t count) {
+    return reader.ReadAt(offset, to, count);
   };
   bool ok = Walk(readAt, frame);
   if (!ok) frame = {};

@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <span>
 
+#include "platform/Os.h"
+
 namespace qvm {
 
 struct JpegFrame {
@@ -25,7 +27,7 @@ struct JpegFrame {
 // no JPEG, end early, or the frame is one no decoder should be handed: height 0 (given later),
 // lossless, an unusual component count (not 1, 3 or 4) or sampling factor.
 bool ReadJpegFrame(std::span<const std::uint8_t> bytes, JpegFrame& frame);
-bool ReadJpegFrame(const std::filesystem::path& file, JpegFrame& frame);
+bool ReadJpegFrame(Os& os, const std::filesystem::path& file, JpegFrame& frame);
 
 // The bytes a decoder must hold at once besides its output: every DCT coefficient of the
 // picture when it arrives in several scans (progressive or component by component), otherwise

@@ -16,6 +16,7 @@
 #include <sstream>
 
 #include "platform/Os.h"
+#include "platform/PathText.h"
 
 namespace qvm {
 namespace fs = std::filesystem;
@@ -337,6 +338,19 @@ class PosixOs : public Os {
 Os& SystemOs() {
   static PosixOs os;
   return os;
+}
+
+// Arguments and environment are bytes on POSIX: they name files exactly as given.
+std::vector<std::string> ProgramArguments(int argc, char** argv) {
+  return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
+}
+
+fs::path PathFromArgument(std::string_view argument) { return fs::path(argument); }
+
+std::optional<fs::path> PathFromEnvironment(const char* name) {
+  const char* value = std::getenv(name);
+  if (!value || !*value) return std::nullopt;
+  return fs::path(value);
 }
 
 }  // namespace qvm

@@ -111,7 +111,7 @@ bool IsDroppablePictures(const Wizard& w, const std::vector<std::filesystem::pat
   if (!w.c.addImagesButton->IsEnabled()) return false;
   // The patterns look at ASCII letters only, so the file system's own name serves.
   for (const std::filesystem::path& file : files)
-    if (PicturePattern(file.filename().native()) == 0) return false;
+    if (PicturePattern(Utf8FromPath(file.filename())) == 0) return false;
   return true;
 }
 
@@ -124,12 +124,12 @@ void UseWindowBackground(QWidget* widget) {
 
 }  // namespace
 
-MainWindow::MainWindow(const std::filesystem::path& gameFolder, GameDatabase& db, QWidget* parent)
+MainWindow::MainWindow(Os& os, const GamePaths& paths, GameDatabase& db, QWidget* parent)
     : QWidget(parent),
       units_(DialogUnits::FromFont(WindowFont())),
       fileDialog_(this),
-      imaging_(this),
-      wizard_{.gameFolder = gameFolder, .db = db, .c = {}, .currentName = {}} {
+      imaging_(os, this),
+      wizard_{.os = os, .paths = paths, .db = db, .c = {}, .currentName = {}} {
   // A dialog-like window: title bar, system menu, minimise box; no maximise box, no resizing.
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
@@ -190,8 +190,8 @@ MainWindow::MainWindow(const std::filesystem::path& gameFolder, GameDatabase& db
     QTimer::singleShot(0, this, [this, files] { AttachDroppedFiles(wizard_, files); });
   });
 
-  tips_ = new PictureTips(this, [folder = gameFolder](const std::string& name) {
-    return ResolveMediaFile(folder, name);
+  tips_ = new PictureTips(this, os, [&os, &paths](const std::string& name) {
+    return ResolveMediaFile(os, paths, name);
   });
   tips_->Watch(images);
   tips_->Watch(static_cast<ListWidget*>(WidgetById(id::kStrayList)));
@@ -344,8 +344,8 @@ void MainWindow::closeEvent(QCloseEvent* event) {
   emit closed();
 }
 
-void RunMainWindow(const std::filesystem::path& gameFolder, GameDatabase& db) {
-  MainWindow window(gameFolder, db);
+void RunMainWindow(Os& os, const GamePaths& paths, GameDatabase& db) {
+  MainWindow window(os, paths, db);
   QEventLoop loop;
   QObject::connect(&window, &MainWindow::closed, &loop, &QEventLoop::quit, Qt::QueuedConnection);
   window.show();

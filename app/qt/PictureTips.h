@@ -19,6 +19,8 @@
 #include <optional>
 #include <string>
 
+#include "platform/Os.h"
+
 namespace qvm {
 
 // Largest side of a thumbnail, in pixels; smaller pictures are shown at their own size.
@@ -34,9 +36,10 @@ class PictureTips : public QObject {
   // Runs on the worker; tests replace it.
   using Decoder =
       std::function<QImage(const std::filesystem::path& file, int side, QSize* pictureSize)>;
-  static QImage DecodeThumbnail(const std::filesystem::path& file, int side, QSize* pictureSize);
+  static QImage DecodeThumbnail(Os& os, const std::filesystem::path& file, int side,
+                                QSize* pictureSize);
 
-  PictureTips(QObject* parent, Resolver resolver);
+  PictureTips(QObject* parent, Os& os, Resolver resolver);
   ~PictureTips() override;
 
   // Gives the items of `list` their picture tips. The items carry their CP1252 names as
@@ -89,6 +92,7 @@ class PictureTips : public QObject {
   void Show(const Thumb& thumb);
   bool StillHovering(const QByteArray& name) const;
 
+  Os& os_;
   Resolver resolver_;
   Decoder decoder_;
   QCache<QByteArray, Thumb> cache_;  // cost: bytes of the thumbnail

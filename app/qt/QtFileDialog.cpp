@@ -22,13 +22,12 @@ void QtFileDialog::SetScript(Script script) { ScriptSlot() = std::move(script); 
 
 std::optional<FileChoice> QtFileDialog::ChooseImageFiles(const OpenFileRequest& request) {
   if (ScriptSlot()) return ScriptSlot()(request);
-  QFileDialog dialog(owner_, ToQString(request.title),
-                     QFile::decodeName(request.startFolder.c_str()));
+  QFileDialog dialog(owner_, ToQString(request.title), QStringFromPath(request.startFolder));
   // Qt's own dialog matches the patterns without regard to case, as the request wants.
   dialog.setOption(QFileDialog::DontUseNativeDialog, true);
   dialog.setOption(QFileDialog::ReadOnly, true);
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
-  dialog.setFileMode(!request.mustExist   ? QFileDialog::AnyFile
+  dialog.setFileMode(!request.mustExist    ? QFileDialog::AnyFile
                      : request.multiSelect ? QFileDialog::ExistingFiles
                                            : QFileDialog::ExistingFile);
   QStringList filters;
@@ -41,9 +40,9 @@ std::optional<FileChoice> QtFileDialog::ChooseImageFiles(const OpenFileRequest& 
   QStringList files = dialog.selectedFiles();
   if (files.isEmpty()) return std::nullopt;
   FileChoice choice;
-  choice.sourceFolder = QFile::encodeName(QFileInfo(files.front()).absolutePath()).toStdString();
+  choice.sourceFolder = PathFromQString(QFileInfo(files.front()).absolutePath());
   for (const QString& file : files)
-    choice.names.emplace_back(QFile::encodeName(QFileInfo(file).fileName()).toStdString());
+    choice.names.push_back(PathFromQString(QFileInfo(file).fileName()));
   return choice;
 }
 

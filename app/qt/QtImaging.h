@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "platform/Controls.h"
+#include "platform/Os.h"
 
 namespace qvm {
 
@@ -58,26 +59,26 @@ struct PictureHeader {
 // limits keep a picture's decode within 64 MB of output and about 100 MB of decoder state;
 // Qt's allocation limit is set as well but its environment variable may lift it.
 inline constexpr int kMaxPictureSide = 32767;
-inline constexpr qint64 kMaxJpegPixels = qint64{1} << 26;        // e.g. 8192 x 8192
+inline constexpr qint64 kMaxJpegPixels = qint64{1} << 26;          // e.g. 8192 x 8192
 inline constexpr qint64 kMaxJpegDecoderBytes = qint64{100} << 20;  // progressive coefficients
-inline constexpr qint64 kMaxOtherPixels = qint64{15} << 20;       // full decode, 60 MB
+inline constexpr qint64 kMaxOtherPixels = qint64{15} << 20;        // full decode, 60 MB
 inline constexpr int kAllocationLimitMb = 64;
 // Decodes that go through more than this (bytes read or written; JPEG: pixels) run on the
 // worker thread.
 inline constexpr qint64 kSynchronousDecodeCost = qint64{8} << 20;
 
 // Reads the header of `file` and decides whether it may be decoded.
-PictureHeader ReadPictureHeader(const std::filesystem::path& file);
+PictureHeader ReadPictureHeader(Os& os, const std::filesystem::path& file);
 // Decodes `file` scaled to exactly `size` as Format_RGB32; a null image when it cannot.
 // `stale`, when given and true, abandons a decode early (its result is not wanted any more).
 // Safe on any thread.
-QImage DecodePicture(const std::filesystem::path& file, const PictureHeader& header,
+QImage DecodePicture(Os& os, const std::filesystem::path& file, const PictureHeader& header,
                      const QSize& size, const std::function<bool()>& stale = {});
 
 class QtImagingLibrary : public QObject, public ImagingLibrary {
   Q_OBJECT
  public:
-  explicit QtImagingLibrary(QWidget* window);
+  QtImagingLibrary(Os& os, QWidget* window);
   ~QtImagingLibrary() override;
 
   // The area at x, y of the window, width x height pixels. The flags select nothing here.
@@ -117,6 +118,7 @@ class QtImagingLibrary : public QObject, public ImagingLibrary {
   void NewGeneration();
   void Draw(const QImage& image);
 
+  Os& os_;
   QPointer<QWidget> window_;
   QPointer<PreviewArea> area_;
   QColor brush_ = Qt::black;

@@ -6,8 +6,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFileDialog>
 #include <QFile>
+#include <QFileDialog>
 #include <QFont>
 #include <QIcon>
 #include <QTimer>
@@ -19,6 +19,7 @@
 #include "app/Startup.h"
 #include "app/qt/MainWindow.h"
 #include "app/qt/QtMessageBox.h"
+#include "app/qt/QtText.h"
 
 namespace {
 
@@ -74,11 +75,12 @@ int main(int argc, char** argv) {
     return 0;
   }
   const bool chooseFolder = !args.isEmpty() && args.first() == "--choose-folder";
+  qvm::Os& os = qvm::SystemOs();
   const std::filesystem::path settings = qvm::LastFolderSettingsPath();
   if (chooseFolder) {
     args.clear();
-    if (auto remembered = qvm::RememberedGameFolder(settings)) {
-      args << QFile::decodeName(remembered->c_str());
+    if (auto remembered = qvm::RememberedGameFolder(os, settings)) {
+      args << qvm::QStringFromPath(*remembered);
     } else {
       QString chosen = QFileDialog::getExistingDirectory(
           nullptr, QObject::tr("Choose the main folder of QVM 7 SE (the one holding qvm.vrs)"),
@@ -93,7 +95,9 @@ int main(int argc, char** argv) {
     return 1;
   }
   const std::filesystem::path folder = std::filesystem::current_path();
-  if (chooseFolder && qvm::IsGameFolder(folder)) qvm::RememberGameFolder(settings, folder);
-  return qvm::RunWizard(folder, messages,
-                        [&](qvm::GameDatabase& db) { qvm::RunMainWindow(folder, db); });
+  if (chooseFolder && qvm::IsGameFolder(os, folder)) qvm::RememberGameFolder(os, settings, folder);
+  return qvm::RunWizard(os, folder, messages,
+                        [&](const qvm::GamePaths& paths, qvm::GameDatabase& db) {
+                          qvm::RunMainWindow(os, paths, db);
+                        });
 }

@@ -151,10 +151,10 @@ class DemoWindowTest : public ::testing::Test {
 TEST_F(DemoWindowTest, ClickingAWrestlerAnAliasATeamAndAStableShowsTheirRecords) {
   NewPool();
   GameDatabase db;
-  test::RecordingMessageBox loading;
-  LoadGameDatabase(game, db, loading);
+  const GamePaths paths = ResolveGamePaths(SystemOs(), game);
+  LoadGameDatabase(SystemOs(), paths, db);
   {
-    MainWindow window(game, db);
+    MainWindow window(SystemOs(), paths, db);
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     Wizard& w = window.wizard();
@@ -218,7 +218,7 @@ TEST_F(DemoWindowTest, ClickingAWrestlerAnAliasATeamAndAStableShowsTheirRecords)
               Report("600", "250", "2.4", "\r\nAspect ratio is perfectly  ok."));
     EXPECT_NE(PreviewCentre(window), kBackground);
   }
-  EXPECT_TRUE(loading.texts.empty());
+  EXPECT_TRUE(db.indexState.loaded);
   ReleasePool();
 }
 
@@ -237,10 +237,10 @@ QString TipOf(QWidget* field) {
 TEST_F(DemoWindowTest, LongNamesAndKeysCanBeReadWhole) {
   NewPool();
   GameDatabase db;
-  test::RecordingMessageBox loading;
-  LoadGameDatabase(game, db, loading);
+  const GamePaths paths = ResolveGamePaths(SystemOs(), game);
+  LoadGameDatabase(SystemOs(), paths, db);
   {
-    MainWindow window(game, db);
+    MainWindow window(SystemOs(), paths, db);
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     QWidget* record = window.WidgetById(id::kRecordText);
@@ -339,7 +339,11 @@ TEST_F(DemoWindowTest, AttachByDialogDoubleClickAndDropRemoveByDeleteAndCloseWri
     static_cast<QPushButton*>(window.WidgetById(id::kExitButton))->click();
   });
   test::RecordingMessageBox messages;
-  EXPECT_EQ(RunWizard(game, messages, [&](GameDatabase& db) { RunMainWindow(game, db); }), 0);
+  EXPECT_EQ(RunWizard(SystemOs(), game, messages,
+                      [&](const GamePaths& paths, GameDatabase& db) {
+                        RunMainWindow(SystemOs(), paths, db);
+                      }),
+            0);
   EXPECT_TRUE(messages.texts.empty());
 
   std::string expected = before;
@@ -357,8 +361,8 @@ TEST_F(DemoWindowTest, AttachByDialogDoubleClickAndDropRemoveByDeleteAndCloseWri
 TEST_F(DemoWindowTest, ADragIsTakenOnlyAsTheDialogWouldBe) {
   NewPool();
   GameDatabase db;
-  test::RecordingMessageBox loading;
-  LoadGameDatabase(game, db, loading);
+  const GamePaths paths = ResolveGamePaths(SystemOs(), game);
+  LoadGameDatabase(SystemOs(), paths, db);
   const fs::path out = folder / "outside";
   for (const char* name : {"a.JPG", "b.Bmp", "c.jpeg", "notes.txt", "d.png"})
     test::WriteBytes(out / name, "x");
@@ -366,7 +370,7 @@ TEST_F(DemoWindowTest, ADragIsTakenOnlyAsTheDialogWouldBe) {
              notes = FileUrl(out / "notes.txt"), png = FileUrl(out / "d.png");
   const QUrl web("https://example.org/a.jpg");
   {
-    MainWindow window(game, db);
+    MainWindow window(SystemOs(), paths, db);
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     struct Case {

@@ -45,7 +45,7 @@ std::optional<FileChoice> RunDialog(const fs::path& game,
     act(dialog);
     if (dialog->isVisible()) dialog->reject();
   });
-  return adapter.ChooseImageFiles(ImageFileRequest(game));
+  return adapter.ChooseImageFiles(ImageFileRequest(ResolveGamePaths(SystemOs(), game)));
 }
 
 TEST(QtFileDialogTest, OffersThePicturesOfMediaAndAnswersTheirFolderAndNames) {

@@ -29,11 +29,12 @@ class TreeFindBarTest : public ::testing::Test {
   }
   void TearDown() override { ReleasePool(); }
   test::GameFolder game;
+  const GamePaths paths = game.Paths();
   GameDatabase db;
 };
 
 TEST_F(TreeFindBarTest, TypingFindsAndEnterAndF3WalkTheMatchesAsClicksWould) {
-  MainWindow window(game.path(), db);
+  MainWindow window(SystemOs(), paths, db);
   int treeNotifications = 0;
   window.SetEventObserver([&](MessageKind kind, int id, int) {
     if (kind == MessageKind::Notify && id == id::kItemsTree) ++treeNotifications;

@@ -204,7 +204,7 @@ TEST(FastPath, NamesAreFoundInAnyLetterCase) {
       {"zed.BMP", "zed.BMP"},   {"missing.jpg", "missing.jpg"}, {"Hero.JP", "Hero.JP"},
   };
   for (const Case& c : cases) {
-    auto path = ResolveNameInFolder(folder.path(), c.asked);
+    auto path = ResolveNameInFolder(SystemOs(), folder.path(), c.asked);
     ASSERT_TRUE(path) << c.asked;
     EXPECT_EQ(path->filename().string(), c.found) << c.asked;
   }
@@ -260,17 +260,15 @@ TEST(FastPath, IndexReadAlongsideIsTakenAsBefore) {
   NewPool();
   test::GameFolder game;
   game.Write("media/index.dat", "Hero\r\nA.JPG|b.jpg|a.jpg\r\n");
-  test::RecordingMessageBox messages;
   GameDatabase db;
   std::vector<std::string> seen;
-  LoadGameDatabase(game.path(), db, messages, [&](const ImageIndex& index) {
+  LoadGameDatabase(SystemOs(), game.Paths(), db, [&](const ImageIndex& index) {
     for (Text name : index.Entry(1).images) seen.emplace_back(name);
   });
   EXPECT_EQ(seen, (std::vector<std::string>{"a.jpg", "b.jpg"}));
   ASSERT_EQ(db.imageIndex.EntryCount(), 1);
   EXPECT_EQ(db.imageIndex.Entry(1).key, "Hero");
   EXPECT_TRUE(db.indexState.loaded);
-  EXPECT_TRUE(messages.texts.empty());
   ReleasePool();
 }
 
@@ -288,10 +286,10 @@ TEST(FastPath, FirstStrayListMatchesAFreshScan) {
     }
     test::RecordingMessageBox messages;
     std::vector<std::string> first, fresh;
-    RunWizard(game.path(), messages, [&](GameDatabase& db) {
+    RunWizard(SystemOs(), game.path(), messages, [&](const GamePaths& paths, GameDatabase& db) {
       EXPECT_EQ(db.strayNamesAtStart.has_value(), !withJournal);
       MemoryListBox strayList;
-      Wizard w{.gameFolder = game.path(), .db = db, .c = {}, .currentName = {}};
+      Wizard w{.os = SystemOs(), .paths = paths, .db = db, .c = {}, .currentName = {}};
       w.c.strayList = &strayList;
       ScanStrayImages(w);
       first = strayList.Items();

@@ -1,5 +1,3 @@
-#include "images/ImageSize.h"
-
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -7,6 +5,7 @@
 #include <string>
 
 #include "TestFolder.h"
+#include "images/ImageSize.h"
 
 namespace qvm {
 namespace {
@@ -92,11 +91,11 @@ TEST(ImageSizeTest, ReadsFilesPastLargeSegments) {
   for (int i = 0; i < 3; ++i) bytes += Segment(0xE1, std::string(65533, '\xFF'));
   bytes += Frame(0xC2, 4000, 3000) + kScan;
   test::WriteBytes(folder / "big.jpg", bytes);
-  ImageSize size = ImageSizeOfFile(folder / "big.jpg");
+  ImageSize size = ImageSizeOfFile(SystemOs(), folder / "big.jpg");
   EXPECT_EQ(size.width, 4000);
   EXPECT_EQ(size.height, 3000);
-  EXPECT_EQ(ImageSizeOfFile(folder / "missing.jpg").width, 0);
-  EXPECT_EQ(ImageSizeOfFile(folder.path()).width, 0);  // a folder
+  EXPECT_EQ(ImageSizeOfFile(SystemOs(), folder / "missing.jpg").width, 0);
+  EXPECT_EQ(ImageSizeOfFile(SystemOs(), folder.path()).width, 0);  // a folder
 }
 
 TEST(ImageSizeTest, BmpSuite) {
@@ -116,13 +115,13 @@ TEST(ImageSizeTest, BmpSuite) {
       {"b/badheadersize.bmp", 0, 0},
   };
   for (const Case& c : cases) {
-    ImageSize size = ImageSizeOfFile(suite / c.file);
+    ImageSize size = ImageSizeOfFile(SystemOs(), suite / c.file);
     EXPECT_EQ(size.width, c.width) << c.file;
     EXPECT_EQ(size.height, c.height) << c.file;
   }
   // Every picture, bad ones included, is read without a fault.
   for (const auto& entry : std::filesystem::recursive_directory_iterator(suite)) {
-    if (entry.is_regular_file()) ImageSizeOfFile(entry.path());
+    if (entry.is_regular_file()) ImageSizeOfFile(SystemOs(), entry.path());
   }
 }
 

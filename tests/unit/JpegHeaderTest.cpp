@@ -1,10 +1,9 @@
 // The JPEG frame header as the preview judges it, on hand-made marker streams.
-#include "images/JpegHeader.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 
+#include "images/JpegHeader.h"
 #include "tests/unit/TestFolder.h"
 
 namespace qvm {
@@ -19,8 +18,11 @@ std::string Segment(unsigned char marker, const std::string& body) {
 
 // A frame header: precision 8, the size, then (id, sampling, table) per component.
 std::string Sof(unsigned char marker, int width, int height, const std::string& samplings) {
-  std::string body{8, static_cast<char>(height >> 8), static_cast<char>(height & 0xFF),
-                   static_cast<char>(width >> 8), static_cast<char>(width & 0xFF),
+  std::string body{8,
+                   static_cast<char>(height >> 8),
+                   static_cast<char>(height & 0xFF),
+                   static_cast<char>(width >> 8),
+                   static_cast<char>(width & 0xFF),
                    static_cast<char>(samplings.size())};
   for (std::size_t c = 0; c < samplings.size(); ++c)
     body += std::string{static_cast<char>(c + 1), samplings[c], 0};
@@ -54,28 +56,29 @@ TEST(JpegHeader, FramesAreFoundAndJudged) {
        false, false, (750 * 2 + 375 + 375) * 128},
       {"progressive 4:2:0 holds every coefficient", kSoi + Sof(0xC2, 6000, 4000, k420) + Sos(3),
        true, 6000, 4000, true, false, 562500ull * 128},
-      {"progressive 4:4:4", kSoi + Sof(0xC2, 6000, 4000, "\x11\x11\x11") + Sos(1), true, 6000,
-       4000, true, true, 1125000ull * 128},
+      {"progressive 4:4:4", kSoi + Sof(0xC2, 6000, 4000, "\x11\x11\x11") + Sos(1), true, 6000, 4000,
+       true, true, 1125000ull * 128},
       {"component by component", kSoi + Sof(0xC0, 800, 800, "\x11\x11\x11") + Sos(1), true, 800,
        800, false, true, 30000ull * 128},
-      {"the huge header", kSoi + kApp0 + Sof(0xC0, 64250, 64250, k420) + Sos(3), true, 64250,
-       64250, false, false, (8032 * 2 + 4016 * 2) * 128},
+      {"the huge header", kSoi + kApp0 + Sof(0xC0, 64250, 64250, k420) + Sos(3), true, 64250, 64250,
+       false, false, (8032 * 2 + 4016 * 2) * 128},
       {"grey, arithmetic", kSoi + Sof(0xC9, 16, 8, "\x11") + Sos(1), true, 16, 8, false, false,
        2 * 128},
-      {"stray bytes and fill bytes", kSoi + "junk\xFF\xFF" + Sof(0xC0, 8, 8, "\x11").substr(1) +
-       Sos(1), true, 8, 8, false, false, 128},
+      {"stray bytes and fill bytes",
+       kSoi + "junk\xFF\xFF" + Sof(0xC0, 8, 8, "\x11").substr(1) + Sos(1), true, 8, 8, false, false,
+       128},
       {"no start of image", kApp0 + Sof(0xC0, 8, 8, "\x11") + Sos(1), false, 0, 0, false, false, 0},
       {"end of image before a scan", kSoi + Sof(0xC0, 8, 8, "\x11") + "\xFF\xD9", false, 0, 0,
        false, false, 0},
-      {"scan before the frame", kSoi + Sos(1) + Sof(0xC0, 8, 8, "\x11"), false, 0, 0, false,
-       false, 0},
+      {"scan before the frame", kSoi + Sos(1) + Sof(0xC0, 8, 8, "\x11"), false, 0, 0, false, false,
+       0},
       {"height given later", kSoi + Sof(0xC0, 8, 0, "\x11") + Sos(1), false, 0, 0, false, false, 0},
       {"two components", kSoi + Sof(0xC0, 8, 8, "\x11\x11") + Sos(2), false, 0, 0, false, false, 0},
       {"sampling 0", kSoi + Sof(0xC0, 8, 8, "\x01") + Sos(1), false, 0, 0, false, false, 0},
       {"sampling 5", kSoi + Sof(0xC0, 8, 8, "\x51") + Sos(1), false, 0, 0, false, false, 0},
       {"lossless", kSoi + Sof(0xC3, 8, 8, "\x11") + Sos(1), false, 0, 0, false, false, 0},
-      {"two frames", kSoi + Sof(0xC0, 8, 8, "\x11") + Sof(0xC0, 8, 8, "\x11") + Sos(1), false, 0,
-       0, false, false, 0},
+      {"two frames", kSoi + Sof(0xC0, 8, 8, "\x11") + Sof(0xC0, 8, 8, "\x11") + Sos(1), false, 0, 0,
+       false, false, 0},
       {"cut in the frame", (kSoi + Sof(0xC0, 8, 8, "\x11\x11\x11")).substr(0, 14), false, 0, 0,
        false, false, 0},
       {"length below 2", kSoi + std::string("\xFF\xE1\0\1", 4) + Sos(1), false, 0, 0, false, false,
@@ -100,11 +103,11 @@ TEST(JpegHeader, LongSegmentsInAFileAreSkippedNotRead) {
   std::string file = kSoi + exif + exif + Sof(0xC2, 1200, 1500, k420) + Sos(3);
   test::WriteBytes(folder / "p.jpg", file + std::string(100000, '\0'));
   JpegFrame frame;
-  ASSERT_TRUE(ReadJpegFrame(folder / "p.jpg", frame));
+  ASSERT_TRUE(ReadJpegFrame(SystemOs(), folder / "p.jpg", frame));
   EXPECT_EQ(frame.width, 1200);
   EXPECT_TRUE(frame.progressive);
-  EXPECT_FALSE(ReadJpegFrame(folder / "missing.jpg", frame));
-  EXPECT_FALSE(ReadJpegFrame(folder.path(), frame));
+  EXPECT_FALSE(ReadJpegFrame(SystemOs(), folder / "missing.jpg", frame));
+  EXPECT_FALSE(ReadJpegFrame(SystemOs(), folder.path(), frame));
 }
 
 }  // namespace

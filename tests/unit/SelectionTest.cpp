@@ -89,7 +89,8 @@ class SelectionTest : public ::testing::Test {
   GameDatabase db;
   MemoryWindow window;
   test::RecordingMessageBox messages;
-  Wizard w{game.path(), db, window.Controls(&messages), 0, RecordKind::None, {}, 300, 375};
+  const GamePaths paths = game.Paths();
+  Wizard w{SystemOs(), paths, db, window.Controls(&messages), 0, RecordKind::None, {}, 300, 375};
 };
 
 TEST_F(SelectionTest, CategoryAndGroupNodesResetTheView) {
@@ -367,7 +368,8 @@ class KeysTest : public ::testing::Test {
   GameDatabase db;
   MemoryWindow window;
   test::RecordingMessageBox messages;
-  Wizard w{game.path(), db, window.Controls(&messages), 0, RecordKind::None, {}, 300, 375};
+  const GamePaths paths = game.Paths();
+  Wizard w{SystemOs(), paths, db, window.Controls(&messages), 0, RecordKind::None, {}, 300, 375};
 };
 
 TEST_F(KeysTest, StableKeyFromSelectedMembersInListOrder) {

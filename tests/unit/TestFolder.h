@@ -1,13 +1,16 @@
 // A fresh temporary folder per test, removed afterwards.
 #pragma once
 
+#include <stdlib.h>
+
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <string_view>
 
-#include <stdlib.h>
+#include "platform/GamePaths.h"
+#include "platform/Os.h"
 
 namespace qvm::test {
 
@@ -33,7 +36,8 @@ class TempFolder {
 
 inline void WriteBytes(const std::filesystem::path& path, std::string_view bytes) {
   std::filesystem::create_directories(path.parent_path());
-  std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  std::ofstream(path, std::ios::binary)
+      .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 inline std::string ReadBytes(const std::filesystem::path& path) {
@@ -45,8 +49,12 @@ inline std::string ReadBytes(const std::filesystem::path& path) {
 class GameFolder : public TempFolder {
  public:
   GameFolder() { WriteBytes(path() / "qvm.vrs", ""); }
-  void Write(std::string_view rel, std::string_view bytes) const { WriteBytes(path() / rel, bytes); }
+  void Write(std::string_view rel, std::string_view bytes) const {
+    WriteBytes(path() / rel, bytes);
+  }
   std::string Read(std::string_view rel) const { return ReadBytes(path() / rel); }
+  // The run's paths as start-up resolves them, as the folder is now.
+  GamePaths Paths(Os& os = SystemOs()) const { return ResolveGamePaths(os, path()); }
 };
 
 }  // namespace qvm::test

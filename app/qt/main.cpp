@@ -1,8 +1,6 @@
 // qvm-image-wizard [GAME_FOLDER | --choose-folder]: opens the wizard on the game folder (default:
 // the current one). --choose-folder, used by the desktop entry, takes the folder remembered from
 // the last run or asks for one.
-#include <unistd.h>
-
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -90,7 +88,9 @@ int main(int argc, char** argv) {
     }
   }
   // The game folder becomes the working folder, as if the wizard had been started there.
-  if (!args.isEmpty() && ::chdir(QFile::encodeName(args.first()).constData()) != 0) {
+  std::error_code changed;
+  if (!args.isEmpty()) std::filesystem::current_path(qvm::PathFromQString(args.first()), changed);
+  if (changed) {
     messages.Show(qvm::kNotGameFolderMessage);
     return 1;
   }

@@ -16,6 +16,7 @@
 #include "gamedb/GameTextReader.h"
 #include "gamedb/LoadGameDatabase.h"
 #include "gamedb/SortedView.h"
+#include "images/MediaFile.h"
 #include "images/StrayImages.h"
 #include "index/ImageIndex.h"
 #include "index/Journal.h"
@@ -189,11 +190,14 @@ TEST(FastPath, StrayNamesAreThoseOfTheNestedScan) {
   ReleasePool();
 }
 
+// The resolver on disk, and one listing of media looked up many times, find the same file.
 TEST(FastPath, NamesAreFoundInAnyLetterCase) {
-  test::TempFolder folder;
+  test::GameFolder game;
   // UTF-8 on disk; "caf\xC3\xA9" is "caf\xE9" in CP1252.
   for (const char* name : {"Hero.JPG", "caf\xC3\xA9.jpg", "zed.BMP", "Zed.bmp", "Other.jpg"})
-    test::WriteBytes(folder / name, "x");
+    game.Write(std::string("media/") + name, "x");
+  const GamePaths paths = game.Paths();
+  const MediaListing listing(SystemOs(), paths);
   struct Case {
     const char* asked;  // CP1252
     const char* found;  // on disk
@@ -204,10 +208,14 @@ TEST(FastPath, NamesAreFoundInAnyLetterCase) {
       {"zed.BMP", "zed.BMP"},   {"missing.jpg", "missing.jpg"}, {"Hero.JP", "Hero.JP"},
   };
   for (const Case& c : cases) {
-    auto path = ResolveNameInFolder(SystemOs(), folder.path(), c.asked);
+    auto path = ResolveNameInFolder(SystemOs(), paths.media, c.asked);
     ASSERT_TRUE(path) << c.asked;
     EXPECT_EQ(path->filename().string(), c.found) << c.asked;
+    const FolderEntry* entry = listing.Find(c.asked);
+    EXPECT_EQ(entry ? entry->name.string() : path->filename().string(), c.found) << c.asked;
+    EXPECT_EQ(entry != nullptr, std::filesystem::exists(*path)) << c.asked;
   }
+  EXPECT_EQ(listing.Find("../Hero.JPG"), nullptr);
 }
 
 TEST(FastPath, CircuitAliasesAreTheSameWithOrWithoutTheHashes) {

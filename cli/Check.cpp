@@ -10,7 +10,7 @@
 #include <unordered_set>
 #include <vector>
 
-#include "cli/Cli.h"
+#include "cli/Commands.h"
 #include "cli/IndexLookup.h"
 #include "cli/Json.h"
 #include "gamedb/GameReaders.h"
@@ -27,12 +27,6 @@
 namespace qvm::cli {
 namespace {
 namespace fs = std::filesystem;
-
-int Run(Context& ctx);
-const Register kRegister({"check", "[--json]",
-                          "a health report of the game folder and its index, one \"kind: "
-                          "detail\" line per finding; exit 1 when there is any",
-                          Run, true});
 
 // Kind words of the index and picture findings (the loading findings bring their own).
 constexpr std::string_view kIndexUnreadable = "index";
@@ -360,7 +354,9 @@ void WriteJson(std::ostream& out, const std::vector<Finding>& findings) {
   json.EndArray();
 }
 
-int Run(Context& ctx) {
+}  // namespace
+
+int RunCheck(Context& ctx) {
   if (!ctx.args.empty()) return UsageError(ctx, "check takes no arguments but --json");
   auto game = LoadGame(ctx);
   const std::vector<Finding> findings = Checker(ctx.os, ctx.paths, game->db).Run();
@@ -372,5 +368,4 @@ int Run(Context& ctx) {
   return findings.empty() ? kExitOk : kExitNotFound;
 }
 
-}  // namespace
 }  // namespace qvm::cli

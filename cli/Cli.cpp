@@ -6,16 +6,36 @@
 #include "platform/Cp1252.h"
 
 namespace qvm::cli {
-
 namespace {
-std::vector<Command>& Registry() {
-  static std::vector<Command> commands;
-  return commands;
-}
-}  // namespace
 
-Register::Register(Command command) { Registry().push_back(command); }
-const std::vector<Command>& Commands() { return Registry(); }
+constexpr std::string_view kKindWords[kKindCount] = {"wrestler", "team", "stable", "manager",
+                                                     "title"};
+
+// The lock for writing the index; false (after telling why) while the window holds it.
+bool LockIndexForWriting(Context& ctx, LockAttempt& lock) {
+  ctx.os.CreateFolder(ctx.paths.media, nullptr);
+  lock = ctx.os.TryLock(ctx.paths.media, ctx.paths.lock);
+  if (lock.state == LockState::HeldByOther) {
+    ctx.err << "error: the wizard has this game open (media/index.dat is locked); close the "
+               "wizard first, its save at close would undo this change\n";
+    return false;
+  }
+  return true;
+}
+
+// Saves as the window does at close, deciding alone; true when index.dat was written.
+bool SaveIndex(Context& ctx, const ImageIndex& index, const IndexFileState& state) {
+  IndexSaveOutcome outcome = SaveImageIndex(ctx.os, ctx.paths, index, state);
+  if (outcome.result == SaveResult::ChangedByOther) {
+    // The window asks here; without anyone to ask, the other program's file stays.
+    PrintLine(ctx.err, kIndexChangedQuestion);
+    outcome = SaveImageIndex(ctx.os, ctx.paths, index, state, WhenChanged::KeepTheirs);
+  }
+  if (std::string told = SaveOutcomeMessage(outcome); !told.empty()) PrintLine(ctx.err, told);
+  return outcome.result == SaveResult::Saved;
+}
+
+}  // namespace
 
 std::optional<std::string> ToCp1252(const std::string& utf8, Context& ctx) {
   auto converted = Cp1252FromUtf8(utf8);
@@ -64,33 +84,33 @@ std::unique_ptr<Game> LoadGame(Context& ctx) {
   return game;
 }
 
-bool LoadIndex(Context& ctx, ImageIndex& index, IndexFileState* state) {
-  IndexFileState loaded = LoadImageIndex(ctx.os, ctx.paths, index);
-  if (state) *state = loaded;
-  if (!loaded.loaded) PrintLine(ctx.err, kIndexUnreadableMessage);
-  return loaded.loaded;
+bool LoadIndex(Context& ctx, ImageIndex& index) {
+  if (LoadImageIndex(ctx.os, ctx.paths, index).loaded) return true;
+  PrintLine(ctx.err, kIndexUnreadableMessage);
+  return false;
 }
 
-bool LockIndexForWriting(Context& ctx, LockAttempt& lock) {
-  ctx.os.CreateFolder(ctx.paths.media, nullptr);
-  lock = ctx.os.TryLock(ctx.paths.media, ctx.paths.lock);
-  if (lock.state == LockState::HeldByOther) {
-    ctx.err << "error: the wizard has this game open (media/index.dat is locked); close the "
-               "wizard first, its save at close would undo this change\n";
-    return false;
+int EditIndex(Context& ctx, const std::function<IndexEdit(ImageIndex&)>& edit) {
+  LockAttempt lock;
+  if (!LockIndexForWriting(ctx, lock)) return kExitUsage;
+  ImageIndex index;
+  const IndexFileState state = LoadImageIndex(ctx.os, ctx.paths, index);
+  if (!state.loaded) {
+    PrintLine(ctx.err, kIndexUnreadableMessage);
+    return kExitUsage;
   }
-  return true;
+  const IndexEdit done = edit(index);
+  if (done.save && !SaveIndex(ctx, index, state)) return kExitUsage;
+  return done.status;
 }
 
-bool SaveIndex(Context& ctx, const ImageIndex& index, const IndexFileState& state) {
-  IndexSaveOutcome outcome = SaveImageIndex(ctx.os, ctx.paths, index, state);
-  if (outcome.result == SaveResult::ChangedByOther) {
-    // The window asks here; without anyone to ask, the other program's file stays.
-    PrintLine(ctx.err, kIndexChangedQuestion);
-    outcome = SaveImageIndex(ctx.os, ctx.paths, index, state, WhenChanged::KeepTheirs);
+std::string_view KindWord(RecordKind kind) { return kKindWords[KindSlot(kind)]; }
+
+std::optional<RecordKind> ParseKindWord(std::string_view word) {
+  for (int k = 0; k < kKindCount; ++k) {
+    if (word == kKindWords[k]) return kRecordKinds[k];
   }
-  if (std::string told = SaveOutcomeMessage(outcome); !told.empty()) PrintLine(ctx.err, told);
-  return outcome.result == SaveResult::Saved;
+  return std::nullopt;
 }
 
 }  // namespace qvm::cli

@@ -1,11 +1,15 @@
-// The command-line companion: one small file per command, each registering itself here.
+// The command-line companion: what every command shares. The commands themselves, one small
+// file each, are listed in Commands.h.
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <iosfwd>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "gamedb/GameDatabase.h"
@@ -22,9 +26,6 @@ inline constexpr int kExitUsage = 2;     // usage or environment error
 struct Context;
 
 struct Command {
-  Command(const char* name_, const char* usage_, const char* summary_, int (*run_)(Context&),
-          bool json_ = false)
-      : name(name_), usage(usage_), summary(summary_), run(run_), json(json_) {}
   const char* name;
   const char* usage;    // arguments, e.g. "KEY"
   const char* summary;  // one line for --help
@@ -41,12 +42,6 @@ struct Context {
   const Command* command = nullptr;
   bool json = false;  // --json: print one JSON document instead of lines
 };
-
-// Commands register themselves with a static `Register` object in their own file.
-struct Register {
-  explicit Register(Command command);
-};
-const std::vector<Command>& Commands();
 
 // A CP1252 argument; prints a clear error (exit 2 for the caller) when it cannot be held.
 std::optional<std::string> ToCp1252(const std::string& utf8, Context& ctx);
@@ -68,14 +63,23 @@ struct Game {
 std::unique_ptr<Game> LoadGame(Context& ctx);
 
 // Reads the index alone; false (after telling why on stderr) when it cannot be read.
-bool LoadIndex(Context& ctx, ImageIndex& index, IndexFileState* state = nullptr);
+bool LoadIndex(Context& ctx, ImageIndex& index);
 
-// Takes the index lock for a command that writes the index; prints why not and returns false
-// while the window holds it.
-bool LockIndexForWriting(Context& ctx, LockAttempt& lock);
+// What a command that writes the index did to the table it was given.
+struct IndexEdit {
+  bool save = false;     // the table changed: save it
+  int status = kExitOk;  // the exit status when the save (if any) went through
+};
+// Runs `edit` on the stored index the way the window would: takes the lock (refusing while the
+// window holds it), reads the index, edits, and saves safely when the edit asks. Everything
+// that goes wrong is told on stderr; a lock held by the window, an unreadable index or a save
+// that did not write index.dat give kExitUsage. Another program's change to index.dat is kept
+// (the window asks; nobody is there to ask) and the table goes to index.dat.unsaved.
+int EditIndex(Context& ctx, const std::function<IndexEdit(ImageIndex&)>& edit);
 
-// Saves as the window does at close, but decides alone: another program's change is kept and
-// the table goes to index.dat.unsaved. Prints what the window would show; true when saved.
-bool SaveIndex(Context& ctx, const ImageIndex& index, const IndexFileState& state);
+// The kind words, in the tree's order: wrestler, team, stable, manager, title.
+std::string_view KindWord(RecordKind kind);
+// The kind a word names; none for any other text.
+std::optional<RecordKind> ParseKindWord(std::string_view word);
 
 }  // namespace qvm::cli

@@ -4,7 +4,7 @@
 #include <string>
 #include <unordered_map>
 
-#include "cli/Cli.h"
+#include "cli/Commands.h"
 #include "cli/IndexLookup.h"
 #include "cli/Json.h"
 #include "platform/MemoryControls.h"
@@ -13,23 +13,6 @@
 
 namespace qvm::cli {
 namespace {
-
-int Run(Context& ctx);
-const Register kRegister({"missing", "[--kind KIND] [--json]",
-                          "the entities without a picture, in tree order, one \"KIND<TAB>NAME\" "
-                          "line each; KIND: wrestler, team, stable, manager, title; exit 1 when "
-                          "there is any",
-                          Run, true});
-
-constexpr std::string_view kKindWords[kKindCount] = {"wrestler", "team", "stable", "manager",
-                                                     "title"};
-
-std::optional<RecordKind> ParseKind(std::string_view word) {
-  for (int k = 0; k < kKindCount; ++k) {
-    if (word == kKindWords[k]) return kRecordKinds[k];
-  }
-  return std::nullopt;
-}
 
 struct Entity {
   RecordKind kind;
@@ -104,10 +87,12 @@ Described Describe(const GameDatabase& db, const IndexLookup& lookup, Entity e) 
   return {t.name, std::string(t.name), lookup.HasPictures(t.name)};
 }
 
-int Run(Context& ctx) {
+}  // namespace
+
+int RunMissing(Context& ctx) {
   std::optional<RecordKind> only;
   if (ctx.args.size() == 2 && ctx.args[0] == "--kind") {
-    only = ParseKind(ctx.args[1]);
+    only = ParseKindWord(ctx.args[1]);
     if (!only) return UsageError(ctx, "KIND is wrestler, team, stable, manager or title");
   } else if (!ctx.args.empty()) {
     return UsageError(ctx, "missing takes only --kind KIND");
@@ -128,7 +113,7 @@ int Run(Context& ctx) {
     Described d = Describe(game->db, lookup, e);
     if (d.covered) continue;
     any = true;
-    std::string_view word = kKindWords[KindSlot(e.kind)];
+    std::string_view word = KindWord(e.kind);
     if (json) {
       json->BeginObject();
       json->Member("kind", word);
@@ -143,5 +128,4 @@ int Run(Context& ctx) {
   return any ? kExitNotFound : kExitOk;
 }
 
-}  // namespace
 }  // namespace qvm::cli

@@ -1,12 +1,11 @@
 // stray: the pictures in media that no index entry names, in the stray list's order.
-#include "cli/Cli.h"
+#include "cli/Commands.h"
 #include "cli/Json.h"
 #include "images/StrayImages.h"
 
 namespace qvm::cli {
-namespace {
 
-int Run(Context& ctx) {
+int RunStray(Context& ctx) {
   if (!ctx.args.empty()) return UsageError(ctx, "stray takes no arguments");
   ImageIndex index;
   if (!LoadIndex(ctx, index)) return kExitUsage;
@@ -22,8 +21,4 @@ int Run(Context& ctx) {
   return kExitOk;
 }
 
-const Register kRegister({"stray", "[--json]", "the pictures in media that no index entry names",
-                          Run, true});
-
-}  // namespace
 }  // namespace qvm::cli

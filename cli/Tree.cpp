@@ -1,17 +1,13 @@
 // tree: the category tree exactly as the window builds it, one node per line.
 #include <string>
 
-#include "cli/Cli.h"
+#include "cli/Commands.h"
 #include "cli/Json.h"
 #include "platform/MemoryControls.h"
 #include "tree/CategoryTree.h"
 
 namespace qvm::cli {
 namespace {
-
-int Run(Context& ctx);
-const Register kRegister({"tree", "[--json]",
-                          "the category tree, two spaces of indentation per level", Run, true});
 
 void PrintBelow(Context& ctx, const MemoryTree& tree, NodeHandle parent, std::size_t depth) {
   for (NodeHandle node = tree.FirstChild(parent); node != 0; node = tree.NextSibling(node)) {
@@ -35,7 +31,9 @@ void WriteBelow(JsonWriter& json, const MemoryTree& tree, NodeHandle parent) {
   json.EndArray();
 }
 
-int Run(Context& ctx) {
+}  // namespace
+
+int RunTree(Context& ctx) {
   if (!ctx.args.empty()) return UsageError(ctx, "tree takes no arguments");
   auto game = LoadGame(ctx);
   MemoryTree tree;
@@ -49,5 +47,4 @@ int Run(Context& ctx) {
   return kExitOk;
 }
 
-}  // namespace
 }  // namespace qvm::cli

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "app/Startup.h"
-#include "cli/Cli.h"
+#include "cli/Commands.h"
 #include "platform/PathText.h"
 
 namespace {
@@ -64,10 +64,7 @@ int main(int argc, char** argv) {
     return kExitUsage;
   }
   const std::string& name = args[i++];
-  const Command* command = nullptr;
-  for (const auto& c : Commands()) {
-    if (name == c.name) command = &c;
-  }
+  const Command* command = FindCommand(name);
   if (!command) {
     std::cerr << "error: unknown command \"" << name << "\"\n";
     PrintHelp(std::cerr);

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <ostream>
+#include <span>
 #include <string>
 #include <system_error>
 #include <unordered_map>
@@ -19,7 +20,6 @@
 #include "images/MediaFile.h"
 #include "images/StrayImages.h"
 #include "platform/Cp1252.h"
-#include "platform/FileReader.h"
 #include "platform/GamePath.h"
 #include "platform/PathText.h"
 #include "tree/Keys.h"
@@ -107,28 +107,38 @@ class ProducedKeys {
 };
 
 // Why the preview would show nothing for `file`, judged from its header alone; nothing when
-// it looks sound.
+// it looks sound. The start of the file is read once: a whole small picture, or enough of a
+// large one for most headers; only a header that goes on beyond it is read again from the file.
 std::optional<std::string> PictureProblem(Os& os, const fs::path& file) {
-  unsigned char magic[2] = {};
+  constexpr std::size_t kHeadBytes = 16384;
+  std::uint8_t head[kHeadBytes];
+  std::size_t got = 0;
   {
-    FileReader in(os, file);
+    OsFile in(os, os.OpenForReading(file, nullptr));
     if (!in.IsOpen()) {
       const EntryInfo info = os.Info(file, true);
       return info.type == EntryType::Regular && info.size == 0 ? "is empty (0 bytes)"
                                                                : "cannot be read";
     }
-    if (in.Size() == 0) return "is empty (0 bytes)";
-    if (in.ReadAt(0, magic, 2) != 2) {
-      return in.Failed() ? "cannot be read" : "is neither a JPEG nor a BMP picture";
+    while (got < kHeadBytes) {
+      const std::int64_t n = os.Read(in.Handle(), head + got, kHeadBytes - got, nullptr);
+      if (n < 0) return "cannot be read";
+      if (n == 0) break;
+      got += static_cast<std::size_t>(n);
     }
   }
+  if (got == 0) return "is empty (0 bytes)";
+  if (got < 2) return "is neither a JPEG nor a BMP picture";
+  const bool whole = got < kHeadBytes;
+  const std::span<const std::uint8_t> bytes(head, got);
   auto tooLarge = [](std::int64_t w, std::int64_t h) {
     return "declares " + std::to_string(w) + " x " + std::to_string(h) +
            " pixels, more than the preview decodes";
   };
-  if (magic[0] == 0xFF && magic[1] == 0xD8) {
+  if (head[0] == 0xFF && head[1] == 0xD8) {
+    // A walk that succeeds within the bytes read saw all it needed.
     JpegFrame frame;
-    if (!ReadJpegFrame(os, file, frame)) {
+    if (!ReadJpegFrame(bytes, frame) && (whole || !ReadJpegFrame(os, file, frame))) {
       return "has a JPEG header that cannot be read (cut short, a size of 0, or a frame no "
              "decoder should be handed)";
     }
@@ -139,9 +149,11 @@ std::optional<std::string> PictureProblem(Os& os, const fs::path& file) {
     }
     return std::nullopt;
   }
-  if (magic[0] == 'B' && magic[1] == 'M') {
+  if (head[0] == 'B' && head[1] == 'M') {
+    // The BMP reader weighs the header against the file's size: it reads from memory only
+    // when it holds the whole file.
     BmpInfo info;
-    switch (ReadBmpInfo(os, file, info)) {
+    switch (whole ? ReadBmpInfo(bytes, info) : ReadBmpInfo(os, file, info)) {
       case BmpStatus::Ok:
         return std::nullopt;
       case BmpStatus::Unsupported:
@@ -179,6 +191,17 @@ class Checker {
 
  private:
   void Add(Finding f) { findings_.push_back(std::move(f)); }
+
+  std::size_t Position(const FolderEntry& entry) const {
+    return static_cast<std::size_t>(&entry - media_.Entries().data());
+  }
+  // True when the entry is a file a picture name may open (worked out once per entry: a link
+  // is looked at on the disk).
+  bool Opens(const FolderEntry& entry) {
+    signed char& known = opens_[Position(entry)];
+    if (known < 0) known = entry.type == EntryType::Regular || media_.FileOf(entry) ? 1 : 0;
+    return known == 1;
+  }
   Finding About(std::string_view kind, int entry, std::string text) {
     return {kind, EntryText(entry, index_.Entry(entry).key) + text, entry,
             std::string(index_.Entry(entry).key)};
@@ -246,11 +269,9 @@ class Checker {
         // The one listing of media finds the entry the resolver would, with its type: a
         // regular file needs no look at the disk, only a link does.
         const FolderEntry* entry = media_.Find(name);
-        if (entry) {
-          if (media_.FileOf(*entry)) {
-            indexedFiles_.insert(Utf8FromPath(entry->name));
-            continue;
-          }
+        if (entry && Opens(*entry)) {
+          indexed_[Position(*entry)] = true;
+          continue;
         }
         Finding f = About(kMissingPicture, e,
                           ": " + Quoted(name) +
@@ -277,7 +298,7 @@ class Checker {
       // Index names are lower case: the resolver shows which file they lead to.
       const std::string lower = LowerCp1252(group.front());
       std::optional<std::string> uses;
-      if (const FolderEntry* entry = media_.Find(lower); entry && media_.FileOf(*entry)) {
+      if (const FolderEntry* entry = media_.Find(lower); entry && Opens(*entry)) {
         uses = Cp1252FromPath(entry->name);
       }
       Finding f{kCaseConflict,
@@ -303,7 +324,10 @@ class Checker {
     };
     for (const std::string& name : pictures_) check(Utf8FromCp1252(name));
     // Files the index names that the picture patterns do not list ("x.png").
-    std::vector<std::string> others(indexedFiles_.begin(), indexedFiles_.end());
+    std::vector<std::string> others;
+    for (std::size_t i = 0; i < indexed_.size(); ++i) {
+      if (indexed_[i]) others.push_back(Utf8FromPath(media_.Entries()[i].name));
+    }
     std::sort(others.begin(), others.end());
     for (const std::string& onDisk : others) check(onDisk);
   }
@@ -327,7 +351,8 @@ class Checker {
   const IndexLookup lookup_;
   const MediaListing media_{os_, paths_};
   const std::vector<std::string> pictures_ = ListMediaPictures(os_, paths_, media_.Entries());
-  std::unordered_set<std::string> indexedFiles_;  // on-disk names the index leads to
+  std::vector<signed char> opens_ = std::vector<signed char>(media_.Entries().size(), -1);
+  std::vector<bool> indexed_ = std::vector<bool>(media_.Entries().size());  // the index leads there
   std::vector<Finding> findings_;
 };
 

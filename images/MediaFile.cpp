@@ -1,6 +1,7 @@
 #include "images/MediaFile.h"
 
 #include <algorithm>
+#include <functional>
 
 #include "platform/Cp1252.h"
 #include "platform/GamePath.h"
@@ -42,21 +43,41 @@ std::optional<fs::path> ResolveMediaFile(Os& os, const GamePaths& paths, std::st
 
 MediaListing::MediaListing(Os& os, const GamePaths& paths) : os_(os), paths_(paths) {
   if (!os.ListFolder(paths.media, entries_, nullptr)) entries_.clear();
-  utf8_.reserve(entries_.size());
-  for (std::uint32_t i = 0; i < entries_.size(); ++i) {
+  const auto count = static_cast<std::uint32_t>(entries_.size());
+  utf8_.reserve(count);
+  upper_.reserve(count);
+  next_.assign(count, kNone);
+  std::size_t size = 16;
+  while (size < 2 * static_cast<std::size_t>(count)) size *= 2;
+  slots_.assign(size, kNone);
+  std::vector<std::uint32_t> last(size, kNone);  // per slot, the last position chained so far
+  for (std::uint32_t i = 0; i < count; ++i) {
     utf8_.push_back(Utf8FromPath(entries_[i].name));
     // A name CP1252 cannot hold is found by no name of the index.
-    if (auto name = Cp1252FromUtf8(utf8_.back())) byUpper_[UpperCp1252(*name)].push_back(i);
+    auto name = Cp1252FromUtf8(utf8_.back());
+    upper_.push_back(name ? UpperCp1252(*name) : std::string());
+    if (!name) continue;
+    std::size_t at = std::hash<std::string_view>{}(upper_[i]) & (size - 1);
+    while (slots_[at] != kNone && upper_[slots_[at]] != upper_[i]) at = (at + 1) & (size - 1);
+    if (slots_[at] == kNone) {
+      slots_[at] = i;
+    } else {
+      next_[last[at]] = i;
+    }
+    last[at] = i;
   }
 }
 
 const FolderEntry* MediaListing::Find(std::string_view name) const {
   if (!IsPlainFileName(name)) return nullptr;
-  auto variants = byUpper_.find(UpperCp1252(name));
-  if (variants == byUpper_.end()) return nullptr;
+  const std::string upper = UpperCp1252(name);
+  const std::size_t mask = slots_.size() - 1;
+  std::size_t at = std::hash<std::string_view>{}(upper)&mask;
+  while (slots_[at] != kNone && upper_[slots_[at]] != upper) at = (at + 1) & mask;
+  if (slots_[at] == kNone) return nullptr;
   const std::string exact = Utf8FromCp1252(name);
-  std::uint32_t best = variants->second.front();
-  for (std::uint32_t i : variants->second) {
+  std::uint32_t best = slots_[at];
+  for (std::uint32_t i = best; i != kNone; i = next_[i]) {
     if (utf8_[i] == exact) return &entries_[i];
     if (utf8_[i] < utf8_[best]) best = i;
   }

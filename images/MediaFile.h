@@ -6,7 +6,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "platform/GamePaths.h"
@@ -39,12 +38,17 @@ class MediaListing {
   std::optional<std::filesystem::path> FileOf(const FolderEntry& entry) const;
 
  private:
+  static constexpr std::uint32_t kNone = UINT32_MAX;
+
   Os& os_;
   const GamePaths& paths_;
   std::vector<FolderEntry> entries_;
-  std::vector<std::string> utf8_;  // the names of entries_, UTF-8
-  // CP1252 upper-cased name -> positions in entries_ of its spellings, in listing order.
-  std::unordered_map<std::string, std::vector<std::uint32_t>> byUpper_;
+  std::vector<std::string> utf8_;   // the names of entries_, UTF-8
+  std::vector<std::string> upper_;  // and CP1252 upper-cased (empty when CP1252 cannot hold them)
+  // An open-addressed table of the distinct upper-cased names: the first position with each,
+  // the others chained in listing order through next_. A full index looks up 400,000 names.
+  std::vector<std::uint32_t> slots_;
+  std::vector<std::uint32_t> next_;
 };
 
 }  // namespace qvm

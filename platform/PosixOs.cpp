@@ -66,11 +66,9 @@ EntryType TypeOfDirent(unsigned char type) {
   }
 }
 
-// Clears O_NONBLOCK again once the file is known to be a regular file.
-void MakeBlocking(int fd) {
-  int flags = ::fcntl(fd, F_GETFL);
-  if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
-}
+// Clears O_NONBLOCK again once the file is known to be a regular file. F_SETFL changes only
+// the status flags (O_APPEND and the like), so the flags it was opened with serve as they are.
+void MakeBlocking(int fd, int flags) { ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK); }
 
 // Opens with O_NONBLOCK, so that a FIFO or device never makes the call wait, and keeps the
 // file only when it is regular.
@@ -94,7 +92,7 @@ FileHandle OpenRegular(const fs::path& path, int flags, std::string* error) {
     if (error) *error = S_ISDIR(st.st_mode) ? "it is a folder" : "it is not a regular file";
     return kNoFile;
   }
-  MakeBlocking(fd);
+  MakeBlocking(fd, flags);
   return fd;
 }
 

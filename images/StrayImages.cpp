@@ -72,26 +72,26 @@ std::vector<std::string> ListMediaPictures(Os& os, const GamePaths& paths,
   // The listing carries each entry's type, so a plain file costs no call of its own (a full
   // media folder holds 20,000).
   std::optional<fs::path> realGameFolder;  // found when the first link needs it
-  std::string onDisk;
   for (const FolderEntry& entry : media) {
     if (entry.type != EntryType::Regular && entry.type != EntryType::Link) continue;
-    onDisk = Utf8FromPath(entry.name);
-    if (onDisk.empty() || onDisk.front() == '.') continue;
-    // The patterns are ASCII, and every byte of a UTF-8 sequence for another character is
-    // above 0x7F: the UTF-8 name matches exactly when its CP1252 spelling does.
-    int pattern = PicturePattern(onDisk);
-    if (pattern == 0) continue;
-    if (entry.type == EntryType::Link) {
-      if (!realGameFolder) realGameFolder = os.RealPath(paths.game).value_or(fs::path());
-      if (!ListableLink(os, paths.media / entry.name, *realGameFolder)) continue;
-    }
-    // An ASCII name is spelled alike in both.
-    if (std::all_of(onDisk.begin(), onDisk.end(),
-                    [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
-      groups[pattern - 1].push_back(onDisk);
-    } else if (auto name = Cp1252FromUtf8(onDisk)) {
-      groups[pattern - 1].push_back(std::move(*name));
-    }
+    WithUtf8OfPath(entry.name, [&](std::string_view onDisk) {
+      if (onDisk.empty() || onDisk.front() == '.') return;
+      // The patterns are ASCII, and every byte of a UTF-8 sequence for another character is
+      // above 0x7F: the UTF-8 name matches exactly when its CP1252 spelling does.
+      int pattern = PicturePattern(onDisk);
+      if (pattern == 0) return;
+      if (entry.type == EntryType::Link) {
+        if (!realGameFolder) realGameFolder = os.RealPath(paths.game).value_or(fs::path());
+        if (!ListableLink(os, paths.media / entry.name, *realGameFolder)) return;
+      }
+      // An ASCII name is spelled alike in both.
+      if (std::all_of(onDisk.begin(), onDisk.end(),
+                      [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+        groups[pattern - 1].emplace_back(onDisk);
+      } else if (auto name = Cp1252FromUtf8(onDisk)) {
+        groups[pattern - 1].push_back(std::move(*name));
+      }
+    });
   }
   std::vector<std::string> listed;
   listed.reserve(groups[0].size() + groups[1].size());

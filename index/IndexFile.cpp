@@ -1,8 +1,10 @@
 #include "index/IndexFile.h"
 
+#include <algorithm>
 #include <functional>
 
 #include "platform/FileIo.h"
+#include "platform/PathText.h"
 
 namespace qvm {
 namespace fs = std::filesystem;
@@ -47,17 +49,15 @@ IndexFileState LoadImageIndex(Os& os, const GamePaths& paths, ImageIndex& index)
 
 void RemoveSaveLeftovers(Os& os, const GamePaths& paths, const std::vector<FolderEntry>& listing) {
   // Earlier versions wrote beside the file under these names.
-  std::vector<fs::path> older;
-  for (const char* suffix : {".new", ".bak.new", ".unsaved.new"}) {
-    fs::path name = paths.index.filename();
-    name += suffix;
-    older.push_back(std::move(name));
-  }
+  const std::string index = Utf8FromPath(paths.index.filename());
+  const std::string older[] = {index + ".new", index + ".bak.new", index + ".unsaved.new"};
   for (const FolderEntry& entry : listing) {
     if (entry.type != EntryType::Regular) continue;
-    bool isOlder = false;
-    for (const fs::path& name : older) isOlder = isOlder || entry.name == name;
-    if (isOlder || IsTemporaryFileName(entry.name)) os.Remove(paths.media / entry.name, nullptr);
+    const bool leftover = WithUtf8OfPath(entry.name, [&](std::string_view name) {
+      return IsTemporaryFileName(name) ||
+             std::find(std::begin(older), std::end(older), name) != std::end(older);
+    });
+    if (leftover) os.Remove(paths.media / entry.name, nullptr);
   }
 }
 

@@ -52,10 +52,9 @@ FileHandle CreateTemporaryFile(Os& os, const fs::path& folder, std::string_view 
   return file;
 }
 
-bool IsTemporaryFileName(const fs::path& name) {
-  const std::string text = Utf8FromPath(name);
-  return text.size() > kTemporaryPrefix.size() + kTemporarySuffix.size() &&
-         text.starts_with(kTemporaryPrefix) && text.ends_with(kTemporarySuffix);
+bool IsTemporaryFileName(std::string_view name) {
+  return name.size() > kTemporaryPrefix.size() + kTemporarySuffix.size() &&
+         name.starts_with(kTemporaryPrefix) && name.ends_with(kTemporarySuffix);
 }
 
 bool WriteFileAtomically(Os& os, const fs::path& target, std::string_view bytes,

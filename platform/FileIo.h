@@ -20,8 +20,8 @@ std::optional<std::string> ReadWholeFile(Os& os, const std::filesystem::path& pa
 // `path` receives the name; kNoFile with `error` when no such file can be made.
 FileHandle CreateTemporaryFile(Os& os, const std::filesystem::path& folder, std::string_view tag,
                                std::filesystem::path& path, std::string* error);
-// True for a name CreateTemporaryFile makes: what a run cut short may leave behind.
-bool IsTemporaryFileName(const std::filesystem::path& name);
+// True for a name (UTF-8) CreateTemporaryFile makes: what a run cut short may leave behind.
+bool IsTemporaryFileName(std::string_view name);
 
 // Replaces `target` with `bytes` so that the file on disk is always either the complete old
 // or the complete new one: write a temporary file beside it, flush, close, rename it over

@@ -28,16 +28,17 @@ bool SpellsUpper(std::string_view onDisk, std::string_view upper) {
 }
 
 // The index of the entry spelling `upper` first in byte order of the UTF-8 names; -1 for none.
+// The names are compared in place: the media folder of a full game holds 20,000 pictures, and
+// every preview of a name whose case differs on disk looks here.
 long FirstCaseVariant(const std::vector<FolderEntry>& entries, std::string_view upper) {
   long best = -1;
   std::string bestName;
   for (std::size_t i = 0; i < entries.size(); ++i) {
-    std::string name = Utf8FromPath(entries[i].name);
-    if (!SpellsUpper(name, upper)) continue;
-    if (best < 0 || name < bestName) {
+    WithUtf8OfPath(entries[i].name, [&](std::string_view name) {
+      if (!SpellsUpper(name, upper) || (best >= 0 && name >= bestName)) return;
       best = static_cast<long>(i);
-      bestName = std::move(name);
-    }
+      bestName = name;
+    });
   }
   return best;
 }
@@ -80,16 +81,6 @@ std::optional<fs::path> ResolveGamePath(Os& os, const fs::path& root, std::strin
 std::optional<fs::path> ResolveNameInFolder(Os& os, const fs::path& folder, std::string_view name) {
   if (!IsPlainFileName(name)) return std::nullopt;
   return folder / MatchComponent(os, folder, name);
-}
-
-const FolderEntry* FindNameInListing(const std::vector<FolderEntry>& entries,
-                                     std::string_view name) {
-  const fs::path wanted = PathFromCp1252(name);
-  for (const FolderEntry& entry : entries) {
-    if (entry.name == wanted) return &entry;
-  }
-  long best = FirstCaseVariant(entries, UpperCp1252(name));
-  return best < 0 ? nullptr : &entries[static_cast<std::size_t>(best)];
 }
 
 bool IsRegularFile(Os& os, const fs::path& path) {

@@ -26,12 +26,6 @@ std::optional<std::filesystem::path> ResolveNameInFolder(Os& os,
                                                          const std::filesystem::path& folder,
                                                          std::string_view name);
 
-// The entry of `entries` (one listing of a folder) that a CP1252 name finds by the rule above:
-// the one spelled exactly so, else the first of its case variants in byte order of the UTF-8
-// names. Null when none spells it.
-const FolderEntry* FindNameInListing(const std::vector<FolderEntry>& entries,
-                                     std::string_view name);
-
 // True for a name that may stand for a file inside a folder: not empty, not "." or "..", and
 // without "/", "\", ":" or NUL.
 bool IsPlainFileName(std::string_view name);

@@ -64,7 +64,7 @@ TEST(CrashSafety, KillingASaveLeavesTheOldOrTheNewFileAndNoLeftovers) {
     SystemOs().ListFolder(paths.media, listing, nullptr);
     RemoveSaveLeftovers(SystemOs(), paths, listing);
     for (const auto& entry : fs::directory_iterator(game / "media")) {
-      if (IsTemporaryFileName(entry.path().filename())) ++leftovers;
+      if (IsTemporaryFileName(entry.path().filename().string())) ++leftovers;
     }
   }
   std::cout << "[ figure ] kill -9 during saves: runs " << runs << ", damaged files " << damaged

@@ -93,6 +93,23 @@ TEST(Startup, AnUnreadableIndexIsToldOnceLoadingIsDoneAndNeverReplaced) {
   EXPECT_TRUE(std::filesystem::is_directory(game / "media/index.dat"));
 }
 
+TEST(Startup, LinksPlantedWhereTheWizardsOwnFilesGoAreNeverWrittenThrough) {
+  test::GameFolder game;
+  test::TempFolder outside;
+  game.Write("media/index.dat", "K\r\na.jpg\r\n");
+  const char* planted[] = {"index.dat.journal", "index.dat.lock", "index.dat.bak", "index.dat.new"};
+  for (const char* name : planted) {
+    test::WriteBytes(outside / name, "outside");
+    std::filesystem::create_symlink(outside / name, game / "media" / name);
+  }
+  RecordingMessageBox messages;
+  RunWizard(SystemOs(), game.path(), messages,
+            [&](const GamePaths&, GameDatabase& db) { db.imageIndex.AddImage(1, "b.jpg"); });
+  for (const char* name : planted) EXPECT_EQ(test::ReadBytes(outside / name), "outside") << name;
+  EXPECT_EQ(game.Read("media/index.dat"), "K\r\na.jpg|b.jpg\r\n");
+  EXPECT_EQ(game.Read("media/index.dat.bak"), "K\r\na.jpg\r\n");  // the link itself replaced
+}
+
 TEST(Startup, ASecondWizardOnTheSameGameEndsWithoutTouchingTheIndex) {
   test::GameFolder game;
   game.Write("media/index.dat", "K\r\nA.JPG\r\n");

@@ -75,7 +75,11 @@ const FolderEntry* MediaListing::Find(std::string_view name) const {
   std::size_t at = std::hash<std::string_view>{}(upper)&mask;
   while (slots_[at] != kNone && upper_[slots_[at]] != upper) at = (at + 1) & mask;
   if (slots_[at] == kNone) return nullptr;
-  const std::string exact = Utf8FromCp1252(name);
+  // An ASCII name is spelled alike in UTF-8.
+  const bool ascii = std::all_of(name.begin(), name.end(),
+                                 [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  const std::string converted = ascii ? std::string() : Utf8FromCp1252(name);
+  const std::string_view exact = ascii ? name : std::string_view(converted);
   std::uint32_t best = slots_[at];
   for (std::uint32_t i = best; i != kNone; i = next_[i]) {
     if (utf8_[i] == exact) return &entries_[i];

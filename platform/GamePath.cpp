@@ -57,7 +57,10 @@ fs::path MatchComponent(Os& os, const fs::path& dir, std::string_view component)
 
 bool IsPlainFileName(std::string_view name) {
   if (name.empty() || name == "." || name == "..") return false;
-  return name.find_first_of(std::string_view("/\\:\0", 4)) == std::string_view::npos;
+  for (char c : name) {
+    if (c == '/' || c == '\\' || c == ':' || c == '\0') return false;
+  }
+  return true;
 }
 
 std::optional<fs::path> ResolveGamePath(Os& os, const fs::path& root, std::string_view gamePath) {

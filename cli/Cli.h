@@ -7,7 +7,6 @@
 #include <iosfwd>
 #include <memory>
 #include <optional>
-#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -77,7 +76,8 @@ struct IndexEdit {
 // (the window asks; nobody is there to ask) and the table goes to index.dat.unsaved.
 int EditIndex(Context& ctx, const std::function<IndexEdit(ImageIndex&)>& edit);
 
-// The kind words, in the tree's order: wrestler, team, stable, manager, title.
+// The kind words, in the tree's order: wrestler, team, stable, manager, title. `kind` is one
+// of the five, never None.
 std::string_view KindWord(RecordKind kind);
 // The kind a word names; none for any other text.
 std::optional<RecordKind> ParseKindWord(std::string_view word);

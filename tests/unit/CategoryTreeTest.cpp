@@ -172,5 +172,49 @@ TEST_F(CategoryTreeTest, EmptyNamesStayInTheirOwnCategory) {
   EXPECT_THAT(ListingOf(RecordKind::Manager), ElementsAre("", "  ", "M", "  Max"));
 }
 
+// What the selection reads of each node: its role, its kind and the record it shows.
+TEST_F(CategoryTreeTest, NodesKnowTheirRoleAndRecord) {
+  AddWrestler("Zed", {"Zed", "Al"});
+  AddWrestler("adam");
+  AddNamed(db.teams, "Ann and Bo");
+  AddNamed(db.stables, "Clan");
+  AddNamed(db.managers, "Max");
+  AddNamed(db.titles, "Belt");
+  AddNamed(db.titles, "Award");
+  Build();
+  EXPECT_THAT(
+      Listing(0, 0, true),
+      ElementsAre("Wrestlers | root 1", "  A | group 1", "    adam | entity 1 #2", "  Z | group 1",
+                  "    Zed | entity 1 #1", "      Al | alias 1 #1.1", "      Zed | alias 1 #1.2",
+                  "Tag Teams | root 2", "  A | group 2", "    Ann and Bo | entity 2 #1",
+                  "Stables | root 3", "  C | group 3", "    Clan | entity 3 #1",
+                  "Managers | root 4", "  M | group 4", "    Max | entity 4 #1", "Titles | root 5",
+                  "  Award | entity 5 #2", "  Belt | entity 5 #1"));
+  // Parents, rows and children agree; unknown handles read as nothing.
+  for (NodeHandle n = 1; n <= tree.NodeCount(); ++n) {
+    std::span<const NodeHandle> siblings = tree.Children(tree.Parent(n));
+    ASSERT_LT(static_cast<std::size_t>(tree.Row(n)), siblings.size());
+    EXPECT_EQ(siblings[static_cast<std::size_t>(tree.Row(n))], n);
+  }
+  for (NodeHandle unknown : {NodeHandle{0}, NodeHandle{tree.NodeCount() + 1}}) {
+    EXPECT_EQ(tree.Find(unknown), nullptr);
+    EXPECT_EQ(tree.Text(unknown), "");
+    EXPECT_EQ(tree.Row(unknown), -1);
+    EXPECT_EQ(NodeText(tree, unknown), "");
+  }
+  EXPECT_TRUE(tree.Children(tree.NodeCount() + 1).empty());
+}
+
+// The selection reads at most 255 bytes of a text; the tree keeps it whole.
+TEST_F(CategoryTreeTest, LongNamesAreKeptWhole) {
+  AddNamed(db.managers, std::string(300, 'm'));
+  Build();
+  NodeHandle node = tree.Children(tree.Children(tree.Root(RecordKind::Manager))[0])[0];
+  EXPECT_EQ(tree.Text(node).size(), 300u);
+  EXPECT_EQ(NodeText(tree, node), std::string(255, 'm'));
+  EXPECT_EQ(RecordOf(tree, node, RecordKind::Manager), 1);
+  EXPECT_EQ(RecordOf(tree, node, RecordKind::Title), 0);
+}
+
 }  // namespace
 }  // namespace qvm

@@ -305,6 +305,20 @@ TEST_F(SelectionTest, NodeWithoutRecordSaysSoAndKeepsTheState) {
   }
 }
 
+// Each handler finds only its own kind's records: another kind's node is not found.
+TEST_F(SelectionTest, HandlersRefuseNodesOfAnotherKind) {
+  const NodeHandle title = Node({"Titles", "Belt"});
+  const NodeHandle mo = Node({"Managers", "M", "Mo"});
+  SelectWrestler(w, title);
+  SelectTeam(w, mo);
+  SelectStable(w, title);
+  SelectManager(w, Node({"Managers", "M"}));
+  SelectTitle(w, mo);
+  SelectAlias(w, "Zed", Node({"Wrestlers", "Z", "Zed", "Zed"}));
+  EXPECT_EQ(messages.texts, std::vector<std::string>(6, "Node not found!"));
+  EXPECT_EQ(w.currentRecordKind, RecordKind::None);
+}
+
 // The preview that a selection starts advises for the record just selected, also when
 // another kind was selected before.
 TEST_F(SelectionTest, FirstPreviewAdvisesForTheNewRecordsKind) {

@@ -14,6 +14,7 @@
 #include <QTreeView>
 
 #include "app/ImageOperations.h"
+#include "app/Selection.h"
 #include "app/Startup.h"
 #include "app/StrayList.h"
 #include "app/qt/ClippedTextTip.h"
@@ -22,7 +23,6 @@
 #include "app/qt/TreeFindBar.h"
 #include "images/MediaFile.h"
 #include "images/StrayImages.h"
-#include "tree/CategoryTree.h"
 
 // The icons live in the static GUI library; nothing else would pull them into the program.
 static void InitResources() { Q_INIT_RESOURCE(resources); }
@@ -168,13 +168,11 @@ MainWindow::MainWindow(const std::filesystem::path& gameFolder, GameDatabase& db
   imaging_.OpenGfx(preview.x(), preview.y(), preview.width(), preview.height(), kOpenGfxFlags);
   imaging_.GfxWindow(kGfxWindowValue);
 
-  // The whole tree arrives as one model reset: the view lays it out once.
-  treeModel_->BeginBulk();
-  BuildCategoryTree(db, *wizard_.c.itemsTree);
-  treeModel_->EndBulk();
+  // The view reads the tree in place, a branch's rows only when it is opened.
+  ShowCategoryTree(wizard_);
 
   auto* treeView = static_cast<QTreeView*>(WidgetById(id::kItemsTree));
-  findBar_ = new TreeFindBar(treeView, treeModel_, *wizard_.c.itemsTree, db, this);
+  findBar_ = new TreeFindBar(treeView, treeModel_, wizard_.tree, this);
   auto* find = new QShortcut(QKeySequence::Find, this);
   connect(find, &QShortcut::activated, this, [this] { findBar_->Open(QString()); });
 

@@ -6,9 +6,9 @@
 
 namespace qvm {
 
-TreeFindBar::TreeFindBar(QTreeView* view, TreeModel* model, const TreeView& tree,
-                         const GameDatabase& db, QWidget* parent)
-    : QLineEdit(parent), view_(view), model_(model), tree_(tree), db_(db) {
+TreeFindBar::TreeFindBar(QTreeView* view, TreeModel* model, const CategoryTree& tree,
+                         QWidget* parent)
+    : QLineEdit(parent), view_(view), model_(model), tree_(tree) {
   setPlaceholderText(tr("Find a name"));
   setClearButtonEnabled(true);
   hide();
@@ -17,7 +17,7 @@ TreeFindBar::TreeFindBar(QTreeView* view, TreeModel* model, const TreeView& tree
 }
 
 void TreeFindBar::Open(const QString& text) {
-  if (finder_.Empty()) finder_.Build(tree_, db_);
+  if (finder_.Empty()) finder_.Build(tree_);
   // Over the bottom of the tree, inside its frame: the window's layout stays as it is.
   QRect area = view_->geometry();
   int height = sizeHint().height();
@@ -41,7 +41,7 @@ void TreeFindBar::Close() {
 bool TreeFindBar::FindNext(bool backward) { return Search(true, backward); }
 
 bool TreeFindBar::Search(bool next, bool backward) {
-  if (finder_.Empty()) finder_.Build(tree_, db_);
+  if (finder_.Empty()) finder_.Build(tree_);
   NodeHandle from = TreeModel::HandleOf(view_->currentIndex());
   NodeHandle found = finder_.Find(FromQString(text()), from, backward, !next);
   ShowFound(found != 0 || text().isEmpty());

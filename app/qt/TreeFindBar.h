@@ -9,7 +9,7 @@
 #include <QTreeView>
 
 #include "app/qt/QtTree.h"
-#include "gamedb/GameDatabase.h"
+#include "tree/CategoryTree.h"
 #include "tree/TreeFind.h"
 
 namespace qvm {
@@ -17,8 +17,7 @@ namespace qvm {
 class TreeFindBar : public QLineEdit {
   Q_OBJECT
  public:
-  TreeFindBar(QTreeView* view, TreeModel* model, const TreeView& tree, const GameDatabase& db,
-              QWidget* parent);
+  TreeFindBar(QTreeView* view, TreeModel* model, const CategoryTree& tree, QWidget* parent);
 
   // Shows the field with `text` and the focus in it.
   void Open(const QString& text);
@@ -37,8 +36,7 @@ class TreeFindBar : public QLineEdit {
 
   QPointer<QTreeView> view_;
   TreeModel* model_;
-  const TreeView& tree_;
-  const GameDatabase& db_;
+  const CategoryTree& tree_;
   TreeFinder finder_;  // built when first needed; the tree never changes afterwards
 };
 

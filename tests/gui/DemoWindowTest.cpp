@@ -45,20 +45,25 @@ std::vector<std::string> Selected(const ListBox& list) {
 }
 
 // The node reached from the top level through these texts (CP1252); 0 when there is none.
-NodeHandle NodeAt(const TreeModel& tree, const std::vector<std::string>& path) {
+NodeHandle NodeAt(const CategoryTree& tree, const std::vector<std::string>& path) {
   NodeHandle node = 0;
   for (const std::string& text : path) {
-    NodeHandle child = node ? tree.FirstChildOf(node) : (tree.NodeCount() ? 1 : 0);
-    while (child && tree.Text(child) != text) child = tree.NextSiblingOf(child);
-    if (!child) return 0;
-    node = child;
+    NodeHandle found = 0;
+    for (NodeHandle child : tree.Children(node)) {
+      if (tree.Text(child) == text) {
+        found = child;
+        break;
+      }
+    }
+    if (!found) return 0;
+    node = found;
   }
   return node;
 }
 
 // Clicks the node as a user would, after opening its groups.
 void ClickNode(MainWindow& window, const std::vector<std::string>& path) {
-  NodeHandle node = NodeAt(window.Tree(), path);
+  NodeHandle node = NodeAt(window.wizard().tree, path);
   ASSERT_NE(node, 0u) << path.back();
   auto* view = static_cast<QTreeView*>(window.WidgetById(id::kItemsTree));
   QModelIndex index = window.Tree().IndexOf(node);

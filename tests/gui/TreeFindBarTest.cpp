@@ -17,14 +17,14 @@ class TreeFindBarTest : public ::testing::Test {
   void SetUp() override {
     NewPool();
     auto wrestler = [&](std::vector<const char*> names) {
-      Wrestler w{0, PoolString(names[0]), {}};
-      for (const char* n : names) w.aliases.push_back({0, PoolString(n)});
+      Wrestler w{PoolString(names[0]), {}};
+      for (const char* n : names) w.aliases.push_back({PoolString(n)});
       db.wrestlers.push_back(w);
     };
     wrestler({"Zo\xEB Kane"});
     wrestler({"Andre", "ANDR\xC9 THE GIANT"});
     wrestler({"Bob"});
-    db.titles.push_back({0, PoolString("Zoo Title")});
+    db.titles.push_back({PoolString("Zoo Title")});
     for (int k = 0; k < kKindCount; ++k) PrepareSortedView(db, kRecordKinds[k]);
   }
   void TearDown() override { ReleasePool(); }
@@ -42,7 +42,7 @@ TEST_F(TreeFindBarTest, TypingFindsAndEnterAndF3WalkTheMatchesAsClicksWould) {
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
   auto* view = static_cast<QTreeView*>(window.WidgetById(id::kItemsTree));
   auto current = [&] {
-    return std::string(window.Tree().Text(TreeModel::HandleOf(view->currentIndex())));
+    return std::string(window.wizard().tree.Text(TreeModel::HandleOf(view->currentIndex())));
   };
   QRect treeRect = view->geometry();
 

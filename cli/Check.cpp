@@ -2,7 +2,6 @@
 // its kind, so that grep can pick them.
 #include <algorithm>
 #include <cstdint>
-#include <fstream>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -15,12 +14,12 @@
 #include "cli/IndexLookup.h"
 #include "cli/Json.h"
 #include "gamedb/GameReaders.h"
-#include "images/BmpDecoder.h"
-#include "images/JpegHeader.h"
 #include "images/MediaFile.h"
+#include "images/PictureHeader.h"
 #include "images/StrayImages.h"
 #include "platform/Cp1252.h"
 #include "platform/GamePath.h"
+#include "platform/Os.h"
 #include "tree/Keys.h"
 
 namespace qvm::cli {
@@ -42,11 +41,6 @@ constexpr std::string_view kMissingPicture = "missing-picture";
 constexpr std::string_view kCaseConflict = "case-conflict";
 constexpr std::string_view kBadPicture = "bad-picture";
 constexpr std::string_view kUnknownKey = "unknown-key";
-
-// What the window's preview decodes at most: beyond it a picture shows nothing.
-constexpr int kMaxPictureSide = 32767;
-constexpr std::int64_t kMaxJpegPixels = std::int64_t{1} << 26;
-constexpr std::uint64_t kMaxJpegDecoderBytes = std::uint64_t{100} << 20;
 
 struct Finding {
   Finding(std::string_view kind_, std::string text_, int entry_ = 0,
@@ -125,56 +119,6 @@ class ProducedKeys {
   std::unordered_set<std::string> keys_;
   std::unordered_set<std::string> stables_;
 };
-
-// Why the preview would show nothing for `file`, judged from its header alone; nothing when
-// it looks sound.
-std::optional<std::string> PictureProblem(const fs::path& file) {
-  std::error_code ec;
-  const std::uintmax_t size = fs::file_size(file, ec);
-  if (ec) return "cannot be read";
-  if (size == 0) return "is empty (0 bytes)";
-  unsigned char magic[2] = {};
-  {
-    std::ifstream in(file, std::ios::binary);
-    if (!in.read(reinterpret_cast<char*>(magic), 2)) {
-      return in.gcount() < 2 && in.eof() ? "is neither a JPEG nor a BMP picture"
-                                         : "cannot be read";
-    }
-  }
-  auto tooLarge = [](std::int64_t w, std::int64_t h) {
-    return "declares " + std::to_string(w) + " x " + std::to_string(h) +
-           " pixels, more than the preview decodes";
-  };
-  if (magic[0] == 0xFF && magic[1] == 0xD8) {
-    JpegFrame frame;
-    if (!ReadJpegFrame(file, frame)) {
-      return "has a JPEG header that cannot be read (cut short, a size of 0, or a frame no "
-             "decoder should be handed)";
-    }
-    const std::int64_t pixels = std::int64_t{frame.width} * frame.height;
-    if (frame.width > kMaxPictureSide || frame.height > kMaxPictureSide ||
-        pixels > kMaxJpegPixels || JpegDecodeMemory(frame) > kMaxJpegDecoderBytes) {
-      return tooLarge(frame.width, frame.height);
-    }
-    return std::nullopt;
-  }
-  if (magic[0] == 'B' && magic[1] == 'M') {
-    BmpInfo info;
-    switch (ReadBmpInfo(file, info)) {
-      case BmpStatus::Ok:
-        return std::nullopt;
-      case BmpStatus::Unsupported:
-        return "is a kind of BMP the preview does not decode";
-      case BmpStatus::TooLarge:
-        return tooLarge(info.width, info.height);
-      case BmpStatus::Unreadable:
-        return "cannot be read";
-      default:
-        return "has a BMP header that is cut short or unknown";
-    }
-  }
-  return "is neither a JPEG nor a BMP picture";
-}
 
 class Checker {
  public:
@@ -320,9 +264,11 @@ class Checker {
     std::unordered_set<std::string> seen;
     auto check = [&](const std::string& onDisk) {
       if (!seen.insert(onDisk).second) return;
-      if (auto problem = PictureProblem(MediaFolder(folder_) / onDisk)) {
+      // The preview's own rule: what it does not show is a bad picture, and why.
+      const PictureHeader header = ReadPictureHeader(SystemOs(), MediaFolder(folder_) / onDisk);
+      if (!header.Shown()) {
         std::string name = Cp1252FromUtf8(onDisk).value_or(onDisk);
-        Finding f{kBadPicture, Quoted(name) + " " + *problem};
+        Finding f{kBadPicture, Quoted(name) + " " + PictureProblemText(header)};
         f.names = {name};
         Add(std::move(f));
       }

@@ -5,9 +5,10 @@
 
 #include "app/Wizard.h"
 #include "cli/Cli.h"
-#include "images/ImageSize.h"
 #include "images/MediaFile.h"
+#include "images/PictureHeader.h"
 #include "images/PreviewReport.h"
+#include "platform/Os.h"
 
 namespace qvm::cli {
 namespace {
@@ -59,10 +60,11 @@ int Run(Context& ctx) {
   auto name = ToCp1252(ctx.args[0], ctx);
   if (!name) return kExitUsage;
 
-  // The same lookup as the preview: a name that leads nowhere safe in media gives sizes 0.
+  // The same lookup and the same header rule as the preview: a name that leads nowhere safe in
+  // media, or a file the preview does not show, gives sizes 0.
   auto file = ResolveMediaFile(ctx.folder, *name);
-  ImageSize size = file ? ImageSizeOfFile(*file) : ImageSize{};
-  std::string report = PreviewReport(size.width, size.height,
+  const PictureHeader header = file ? ReadPictureHeader(SystemOs(), *file) : PictureHeader();
+  std::string report = PreviewReport(header.Width(), header.Height(),
                                      RecommendedRatio(selection.kind, selection.selectedMembers));
   std::string lines;
   for (char c : report) {

@@ -23,6 +23,7 @@
 #include "app/qt/TreeFindBar.h"
 #include "images/MediaFile.h"
 #include "images/StrayImages.h"
+#include "platform/Os.h"
 
 // The icons live in the static GUI library; nothing else would pull them into the program.
 static void InitResources() { Q_INIT_RESOURCE(resources); }
@@ -128,7 +129,7 @@ MainWindow::MainWindow(const std::filesystem::path& gameFolder, GameDatabase& db
     : QWidget(parent),
       units_(DialogUnits::FromFont(WindowFont())),
       fileDialog_(this),
-      imaging_(this),
+      imaging_(this, SystemOs()),
       wizard_{.gameFolder = gameFolder, .db = db, .c = {}, .currentName = {}} {
   // A dialog-like window: title bar, system menu, minimise box; no maximise box, no resizing.
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -188,7 +189,7 @@ MainWindow::MainWindow(const std::filesystem::path& gameFolder, GameDatabase& db
     QTimer::singleShot(0, this, [this, files] { AttachDroppedFiles(wizard_, files); });
   });
 
-  tips_ = new PictureTips(this, [folder = gameFolder](const std::string& name) {
+  tips_ = new PictureTips(this, SystemOs(), [folder = gameFolder](const std::string& name) {
     return ResolveMediaFile(folder, name);
   });
   tips_->Watch(images);

@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "app/qt/QtImaging.h"
+#include "platform/Os.h"
 #include "tests/unit/BmpWriter.h"
 #include "tests/unit/TestFolder.h"
 
@@ -245,7 +246,7 @@ class PictureSweep : public ::testing::Test {
   }
 
   QWidget window;
-  QtImagingLibrary imaging{&window};
+  QtImagingLibrary imaging{&window, SystemOs()};
   test::TempFolder folder;
   std::vector<Tally> tallies;
   double slowestMs = 0;
@@ -382,7 +383,7 @@ TEST(HugeHeader, AJpegDeclaringAHugePictureIsRefusedFromItsHeader) {
   test::WriteBytes(file, bytes);
 
   QWidget window;
-  QtImagingLibrary imaging(&window);
+  QtImagingLibrary imaging(&window, SystemOs());
   imaging.OpenGfx(0, 0, 200, 230, 2048);
   imaging.BrushColor(0x00502010);
   imaging.GfxCLS();

@@ -348,11 +348,11 @@ TEST_F(PictureSweep, NoPictureCrashesRepeatsDifferentlyOrDrawsWhenRefused) {
     EXPECT_EQ(imaging.ImageParam(folder / name, 1), 0) << name;
   }
 
-  // Other formats Qt reads, and files that are no pictures at all.
+  // A format Qt reads but the game does not show, and files that are no pictures at all.
   test::WriteBytes(folder / "picture.png", Encode(gradient, "PNG"));
   test::WriteBytes(folder / "cut.png", Encode(gradient, "PNG").substr(0, 2000));
-  Sweep("generated PNG", folder / "picture.png");
-  Sweep("generated PNG", folder / "cut.png");
+  Sweep("generated PNG (never shown)", folder / "picture.png");
+  Sweep("generated PNG (never shown)", folder / "cut.png");
   test::WriteBytes(folder / "empty.jpg", "");
   test::WriteBytes(folder / "text.bmp", "BM but then just text, nothing more\r\n");
   fs::create_directories(folder / "folder.jpg");

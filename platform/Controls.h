@@ -125,16 +125,17 @@ class MessageBox {
 
 // What the open-file dialog asks for and what it answers.
 struct OpenFileRequest {
-  std::string title;               // "QVM 7 Visualizer"
+  std::string title;  // "QVM 7 Visualizer"
   std::filesystem::path startFolder;
   // (description, pattern) pairs; patterns match without regard to case.
   std::vector<std::pair<std::string, std::string>> filters;
+  std::string initialName;  // what the file-name box shows when the dialog opens
   bool multiSelect = true;
   bool mustExist = true;
 };
 struct FileChoice {
-  std::filesystem::path sourceFolder;           // the folder the files were picked in
-  std::vector<std::filesystem::path> names;     // bare file names, in the dialog's order
+  std::filesystem::path sourceFolder;        // the folder the files were picked in
+  std::vector<std::filesystem::path> names;  // bare file names, in the dialog's order
 };
 
 class FileDialog {

@@ -28,7 +28,7 @@ std::optional<FileChoice> QtFileDialog::ChooseImageFiles(const OpenFileRequest& 
   dialog.setOption(QFileDialog::DontUseNativeDialog, true);
   dialog.setOption(QFileDialog::ReadOnly, true);
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
-  dialog.setFileMode(!request.mustExist   ? QFileDialog::AnyFile
+  dialog.setFileMode(!request.mustExist    ? QFileDialog::AnyFile
                      : request.multiSelect ? QFileDialog::ExistingFiles
                                            : QFileDialog::ExistingFile);
   QStringList filters;
@@ -37,6 +37,8 @@ std::optional<FileChoice> QtFileDialog::ChooseImageFiles(const OpenFileRequest& 
                    QStringLiteral(")");
   dialog.setNameFilters(filters);
   if (!filters.isEmpty()) dialog.selectNameFilter(filters.front());
+  // Only fills the file-name box: a pattern names no file, so nothing is selected by it.
+  if (!request.initialName.empty()) dialog.selectFile(ToQString(request.initialName));
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
   QStringList files = dialog.selectedFiles();
   if (files.isEmpty()) return std::nullopt;

@@ -63,6 +63,9 @@ TEST(QtFileDialogTest, OffersThePicturesOfMediaAndAnswersTheirFolderAndNames) {
     EXPECT_EQ(dialog->nameFilters(), QStringList({"Jpegs (*.JP*)", "Bitmaps (*.BMP)"}));
     EXPECT_EQ(dialog->selectedNameFilter(), "Jpegs (*.JP*)");
     EXPECT_EQ(dialog->fileMode(), QFileDialog::ExistingFiles);  // several, and they must exist
+    auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    ASSERT_NE(name, nullptr);
+    EXPECT_EQ(name->text(), "*.JP*");
 
     // The patterns match without regard to case; "*" takes dots as well.
     const std::set<QString> jpegs = {"Hero.JPG", "photo.jpeg", "notes.jpg.txt"};
@@ -76,8 +79,6 @@ TEST(QtFileDialogTest, OffersThePicturesOfMediaAndAnswersTheirFolderAndNames) {
     // Several files at once, of the type shown.
     dialog->selectNameFilter(QStringLiteral("Jpegs (*.JP*)"));
     EXPECT_TRUE(QTest::qWaitFor([&] { return Listed(dialog) == jpegs; }, 5000));
-    auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-    ASSERT_NE(name, nullptr);
     name->setText(QStringLiteral("\"photo.jpeg\" \"Hero.JPG\""));
     static_cast<QDialog*>(dialog)->accept();  // as the Open button does
   });

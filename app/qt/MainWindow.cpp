@@ -217,6 +217,7 @@ void MainWindow::CreateControls() {
         view->setHeaderHidden(true);
         view->setRootIsDecorated(true);
         ShowTreeLines(view);
+        KeepSelectionOnBlankClicks(view);
         view->setItemsExpandable(true);
         view->setUniformRowHeights(true);
         view->setSelectionMode(QAbstractItemView::SingleSelection);

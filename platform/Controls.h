@@ -125,7 +125,7 @@ class MessageBox {
 
 // What the open-file dialog asks for and what it answers.
 struct OpenFileRequest {
-  std::string title;  // "QVM 7 Visualizer"
+  std::string title;               // "QVM 7 Visualizer"
   std::filesystem::path startFolder;
   // (description, pattern) pairs; patterns match without regard to case.
   std::vector<std::pair<std::string, std::string>> filters;
@@ -134,8 +134,8 @@ struct OpenFileRequest {
   bool mustExist = true;
 };
 struct FileChoice {
-  std::filesystem::path sourceFolder;        // the folder the files were picked in
-  std::vector<std::filesystem::path> names;  // bare file names, in the dialog's order
+  std::filesystem::path sourceFolder;           // the folder the files were picked in
+  std::vector<std::filesystem::path> names;     // bare file names, in the dialog's order
 };
 
 class FileDialog {

@@ -48,7 +48,7 @@ std::optional<FileChoice> QtFileDialog::ChooseImageFiles(const OpenFileRequest& 
   dialog.setOption(QFileDialog::DontUseNativeDialog, true);
   dialog.setOption(QFileDialog::ReadOnly, true);
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
-  dialog.setFileMode(!request.mustExist    ? QFileDialog::AnyFile
+  dialog.setFileMode(!request.mustExist   ? QFileDialog::AnyFile
                      : request.multiSelect ? QFileDialog::ExistingFiles
                                            : QFileDialog::ExistingFile);
   QStringList filters;

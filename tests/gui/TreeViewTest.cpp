@@ -93,10 +93,6 @@ TEST_F(TreeViewTest, TypingAndPlusMinusStarWorkAsInADesktopTree) {
     ExpectShownAndHandled(what);
     EXPECT_FALSE(window->FindBar().isVisible()) << what;
   }
-  // Letters typed quickly run on as one name.
-  QTest::qWait(100);
-  QTest::keyClicks(view, "ti");
-  EXPECT_EQ(Current(), "Titles");
 }
 
 TEST_F(TreeViewTest, AClickOnBlankSpaceKeepsTheSelectionShown) {
@@ -115,7 +111,6 @@ TEST_F(TreeViewTest, AClickOnBlankSpaceKeepsTheSelectionShown) {
        [&] { QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, below); }},
       {"click beside a node",
        [&] { QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, beside); }},
-      {"right click", [&] { QTest::mouseClick(view->viewport(), Qt::RightButton, {}, below); }},
       {"double click", [&] { QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, below); }},
       {"drag from blank space over a node",
        [&] {

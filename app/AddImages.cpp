@@ -37,6 +37,7 @@ OpenFileRequest ImageFileRequest(const std::filesystem::path& gameFolder) {
   request.title = "QVM 7 Visualizer";
   request.startFolder = MediaFolder(gameFolder);
   request.filters = {{"Jpegs", "*.JP*"}, {"Bitmaps", "*.BMP"}};
+  request.initialName = "*.JP*";
   request.multiSelect = true;
   request.mustExist = true;
   return request;

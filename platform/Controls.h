@@ -129,6 +129,7 @@ struct OpenFileRequest {
   std::filesystem::path startFolder;
   // (description, pattern) pairs; patterns match without regard to case.
   std::vector<std::pair<std::string, std::string>> filters;
+  std::string initialName;  // what the file-name box shows when the dialog opens
   bool multiSelect = true;
   bool mustExist = true;
 };

@@ -4,7 +4,6 @@
 #include <QEventLoop>
 #include <QHeaderView>
 #include <QIcon>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -18,6 +17,7 @@
 #include "app/Startup.h"
 #include "app/StrayList.h"
 #include "app/qt/ClippedTextTip.h"
+#include "app/qt/KeyReleaseFilter.h"
 #include "app/qt/PictureTips.h"
 #include "app/qt/QtText.h"
 #include "app/qt/TreeFindBar.h"
@@ -84,27 +84,6 @@ QFont WindowFont() {
   font.setStyleHint(QFont::SansSerif);
   return font;
 }
-
-// The images list's key releases go to the core before the list handles the key itself.
-// Only Delete is passed as its key code (46): Qt's codes of other keys could collide with it
-// ("." is 46 as well), and the core acts on no other key.
-class ImagesListKeyHandler : public QObject {
- public:
-  ImagesListKeyHandler(QObject* parent, Wizard& wizard) : QObject(parent), wizard_(wizard) {}
-
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() == QEvent::KeyRelease) {
-      auto* key = static_cast<QKeyEvent*>(event);
-      OnImagesListKeyUp(wizard_, key->key() == Qt::Key_Delete ? kDeleteKey : 0,
-                        key->isAutoRepeat());
-    }
-    return QObject::eventFilter(watched, event);
-  }
-
- private:
-  Wizard& wizard_;
-};
 
 // A drop is taken as the open-file dialog's answer would be: only while the dialog could be
 // opened (the Add button is enabled), and only files of the dialog's two types.
@@ -177,8 +156,9 @@ MainWindow::MainWindow(const std::filesystem::path& gameFolder, GameDatabase& db
   auto* find = new QShortcut(QKeySequence::Find, this);
   connect(find, &QShortcut::activated, this, [this] { findBar_->Open(QString()); });
 
-  imagesKeyHandler_ = new ImagesListKeyHandler(this, wizard_);
-  WidgetById(id::kImagesList)->installEventFilter(imagesKeyHandler_);
+  // The Delete key acts on its release, once, never while it is held down.
+  imagesKeyHandler_ = new KeyReleaseFilter(WidgetById(id::kImagesList), Qt::Key_Delete,
+                                           [this] { OnImagesListKeyUp(wizard_, kDeleteKey); });
 
   // Pictures dropped from a file manager onto the images list.
   auto* images = static_cast<ListWidget*>(WidgetById(id::kImagesList));
@@ -218,6 +198,7 @@ void MainWindow::CreateControls() {
         view->setHeaderHidden(true);
         view->setRootIsDecorated(true);
         ShowTreeLines(view);
+        KeepSelectionOnBlankClicks(view);
         view->setItemsExpandable(true);
         view->setUniformRowHeights(true);
         view->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -333,7 +314,7 @@ void MainWindow::Dispatch(MessageKind kind, int controlId, int code) {
   if (observer_) observer_(kind, controlId, code);
   if (HandleEvent(wizard_, kind, controlId, code) == Operation::CloseWindow) {
     // The images list gets its own key handling back before the window goes.
-    if (QWidget* images = WidgetById(id::kImagesList)) images->removeEventFilter(imagesKeyHandler_);
+    imagesKeyHandler_->Detach();
     close();
   }
 }

@@ -1,5 +1,6 @@
 #include "app/qt/QtTree.h"
 
+#include <QMouseEvent>
 #include <QProxyStyle>
 #include <QStyleFactory>
 #include <memory>
@@ -25,12 +26,48 @@ class TreeLinesStyle : public QProxyStyle {
   std::unique_ptr<QStyle> lines_;
 };
 
+// Keeps a press on blank space, and the drag and release that follow it, from the view, which
+// would otherwise clear its selection.
+class BlankClickFilter : public QObject {
+ public:
+  explicit BlankClickFilter(QTreeView* view) : QObject(view), view_(view) {}
+
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    switch (event->type()) {
+      case QEvent::MouseButtonPress:
+      case QEvent::MouseButtonDblClick: {
+        QPoint at = static_cast<QMouseEvent*>(event)->position().toPoint();
+        swallowing_ = !view_->indexAt(at).isValid();
+        return swallowing_;
+      }
+      case QEvent::MouseMove:
+        return swallowing_ && static_cast<QMouseEvent*>(event)->buttons() != Qt::NoButton;
+      case QEvent::MouseButtonRelease: {
+        bool swallow = swallowing_;
+        if (static_cast<QMouseEvent*>(event)->buttons() == Qt::NoButton) swallowing_ = false;
+        return swallow;
+      }
+      default:
+        return false;
+    }
+  }
+
+ private:
+  QTreeView* view_;
+  bool swallowing_ = false;
+};
+
 }  // namespace
 
 void ShowTreeLines(QTreeView* view) {
   auto* style = new TreeLinesStyle;
   style->setParent(view);
   view->setStyle(style);
+}
+
+void KeepSelectionOnBlankClicks(QTreeView* view) {
+  view->viewport()->installEventFilter(new BlankClickFilter(view));
 }
 
 // --- TreeModel -----------------------------------------------------------------------------------

@@ -46,6 +46,10 @@ class TreeModel : public QAbstractItemModel {
 // rest of the view keeps the application's style.
 void ShowTreeLines(QTreeView* view);
 
+// A click on the view's blank space (below the last node, or beside the nodes) changes nothing:
+// the selected node stays selected and shown, as the record it stands for stays shown.
+void KeepSelectionOnBlankClicks(QTreeView* view);
+
 // The tree view over a TreeModel. The selected node is the view's current node.
 class QtTreeView : public QtWidgetControl<TreeView> {
  public:

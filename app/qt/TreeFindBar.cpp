@@ -66,27 +66,28 @@ void TreeFindBar::GoTo(NodeHandle node) {
 
 void TreeFindBar::keyPressEvent(QKeyEvent* event) {
   switch (event->key()) {
-    case Qt::Key_Escape: Close(); return;
+    case Qt::Key_Escape:
+      Close();
+      return;
     case Qt::Key_Return:
-    case Qt::Key_Enter: Search(true, event->modifiers() & Qt::ShiftModifier); return;
-    case Qt::Key_F3: Search(true, event->modifiers() & Qt::ShiftModifier); return;
-    default: QLineEdit::keyPressEvent(event);
+    case Qt::Key_Enter:
+      Search(true, event->modifiers() & Qt::ShiftModifier);
+      return;
+    case Qt::Key_F3:
+      Search(true, event->modifiers() & Qt::ShiftModifier);
+      return;
+    default:
+      QLineEdit::keyPressEvent(event);
   }
 }
 
 bool TreeFindBar::eventFilter(QObject* watched, QEvent* event) {
   if (watched == view_ && event->type() == QEvent::KeyPress) {
     auto* key = static_cast<QKeyEvent*>(event);
-    bool plain = !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
-    QString typed = key->text();
-    // Typing a name in the tree starts a search instead of the view's first-letter jump;
-    // a blank alone still toggles nothing.
-    if (plain && !typed.isEmpty() && typed.at(0).isPrint() && !typed.at(0).isSpace()) {
-      Open(isVisible() ? text() + typed : typed);
-      return true;
-    }
+    // F3 opens the field with what was last looked for, and goes on looking for it.
     if (key->key() == Qt::Key_F3) {
-      Search(true, key->modifiers() & Qt::ShiftModifier);
+      Open(QString());
+      if (!text().isEmpty()) Search(true, key->modifiers() & Qt::ShiftModifier);
       return true;
     }
   }

@@ -1,7 +1,8 @@
-// The find field of the tree: Ctrl+F, or typing while the tree has the focus, opens it over the
+// The find field of the tree: Ctrl+F, or F3 while the tree has the focus, opens it over the
 // bottom of the tree. It goes to entities and aliases whose names contain the text, regardless
 // of case and accents; Enter or F3 goes to the next match, Shift+F3 to the previous, Escape
-// closes it. Going to a match selects it as a user's click would.
+// closes it. Going to a match selects it as a user's click would. Typing in the tree itself
+// stays the tree's own: it goes to the next visible node starting with the letters typed.
 #pragma once
 
 #include <QLineEdit>

@@ -32,7 +32,7 @@ class TreeFindBarTest : public ::testing::Test {
   GameDatabase db;
 };
 
-TEST_F(TreeFindBarTest, TypingFindsAndEnterAndF3WalkTheMatchesAsClicksWould) {
+TEST_F(TreeFindBarTest, CtrlFOpensAndEnterAndF3WalkTheMatchesAsClicksWould) {
   MainWindow window(game.path(), db);
   int treeNotifications = 0;
   window.SetEventObserver([&](MessageKind kind, int id, int) {
@@ -46,14 +46,14 @@ TEST_F(TreeFindBarTest, TypingFindsAndEnterAndF3WalkTheMatchesAsClicksWould) {
   };
   QRect treeRect = view->geometry();
 
-  // Typing while the tree has the focus opens the field with what was typed.
+  // Ctrl+F opens the field; typing there finds.
   view->setFocus();
-  treeNotifications = 0;
-  QTest::keyClicks(view, "zo");
+  QTest::keyClick(view, Qt::Key_F, Qt::ControlModifier);
   TreeFindBar& bar = window.FindBar();
   ASSERT_TRUE(bar.isVisible());
   EXPECT_TRUE(treeRect.contains(bar.geometry()));
-  EXPECT_EQ(bar.text(), "zo");
+  treeNotifications = 0;
+  QTest::keyClicks(&bar, "zo");
   EXPECT_EQ(current(), "Zo\xEB Kane");
   EXPECT_GT(treeNotifications, 0);  // the selection ran as for a click
   EXPECT_TRUE(view->isExpanded(view->currentIndex().parent()));
@@ -81,9 +81,13 @@ TEST_F(TreeFindBarTest, TypingFindsAndEnterAndF3WalkTheMatchesAsClicksWould) {
   EXPECT_FALSE(bar.isVisible());
   EXPECT_EQ(view->geometry(), treeRect);
 
-  // Ctrl+F opens it again.
-  QTest::keyClick(&window, Qt::Key_F, Qt::ControlModifier);
+  // F3 in the tree opens it again and goes on with what was looked for last.
+  bar.setText("zo");
+  QTest::keyClick(&bar, Qt::Key_Escape);
+  QTest::keyClick(view, Qt::Key_F3);
   EXPECT_TRUE(bar.isVisible());
+  EXPECT_EQ(current(), "Zo\xEB Kane");
+  EXPECT_EQ(QApplication::focusWidget(), &bar);
 }
 
 }  // namespace

@@ -36,6 +36,7 @@ OpenFileRequest ImageFileRequest(const GamePaths& paths) {
   request.title = "QVM 7 Visualizer";
   request.startFolder = paths.media;
   request.filters = {{"Jpegs", "*.JP*"}, {"Bitmaps", "*.BMP"}};
+  request.initialName = "*.JP*";
   request.multiSelect = true;
   request.mustExist = true;
   return request;

@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <optional>
 #include <ostream>
-#include <span>
 #include <string>
 #include <system_error>
 #include <unordered_map>
@@ -15,12 +14,12 @@
 #include "cli/IndexLookup.h"
 #include "cli/Json.h"
 #include "gamedb/GameReaders.h"
-#include "images/BmpDecoder.h"
-#include "images/JpegHeader.h"
 #include "images/MediaFile.h"
+#include "images/PictureHeader.h"
 #include "images/StrayImages.h"
 #include "platform/Cp1252.h"
 #include "platform/GamePath.h"
+#include "platform/Os.h"
 #include "platform/PathText.h"
 #include "tree/Keys.h"
 
@@ -37,11 +36,6 @@ constexpr std::string_view kMissingPicture = "missing-picture";
 constexpr std::string_view kCaseConflict = "case-conflict";
 constexpr std::string_view kBadPicture = "bad-picture";
 constexpr std::string_view kUnknownKey = "unknown-key";
-
-// What the window's preview decodes at most: beyond it a picture shows nothing.
-constexpr int kMaxPictureSide = 32767;
-constexpr std::int64_t kMaxJpegPixels = std::int64_t{1} << 26;
-constexpr std::uint64_t kMaxJpegDecoderBytes = std::uint64_t{100} << 20;
 
 struct Finding {
   Finding(std::string_view kind_, std::string text_, int entry_ = 0,
@@ -105,69 +99,6 @@ class ProducedKeys {
   std::unordered_set<std::string> keys_;
   std::unordered_set<std::string> stables_;
 };
-
-// Why the preview would show nothing for `file`, judged from its header alone; nothing when
-// it looks sound. The start of the file is read once: a whole small picture, or enough of a
-// large one for most headers; only a header that goes on beyond it is read again from the file.
-std::optional<std::string> PictureProblem(Os& os, const fs::path& file) {
-  constexpr std::size_t kHeadBytes = 16384;
-  std::uint8_t head[kHeadBytes];
-  std::size_t got = 0;
-  {
-    OsFile in(os, os.OpenForReading(file, nullptr));
-    if (!in.IsOpen()) {
-      const EntryInfo info = os.Info(file, true);
-      return info.type == EntryType::Regular && info.size == 0 ? "is empty (0 bytes)"
-                                                               : "cannot be read";
-    }
-    while (got < kHeadBytes) {
-      const std::int64_t n = os.Read(in.Handle(), head + got, kHeadBytes - got, nullptr);
-      if (n < 0) return "cannot be read";
-      if (n == 0) break;
-      got += static_cast<std::size_t>(n);
-    }
-  }
-  if (got == 0) return "is empty (0 bytes)";
-  if (got < 2) return "is neither a JPEG nor a BMP picture";
-  const bool whole = got < kHeadBytes;
-  const std::span<const std::uint8_t> bytes(head, got);
-  auto tooLarge = [](std::int64_t w, std::int64_t h) {
-    return "declares " + std::to_string(w) + " x " + std::to_string(h) +
-           " pixels, more than the preview decodes";
-  };
-  if (head[0] == 0xFF && head[1] == 0xD8) {
-    // A walk that succeeds within the bytes read saw all it needed.
-    JpegFrame frame;
-    if (!ReadJpegFrame(bytes, frame) && (whole || !ReadJpegFrame(os, file, frame))) {
-      return "has a JPEG header that cannot be read (cut short, a size of 0, or a frame no "
-             "decoder should be handed)";
-    }
-    const std::int64_t pixels = std::int64_t{frame.width} * frame.height;
-    if (frame.width > kMaxPictureSide || frame.height > kMaxPictureSide ||
-        pixels > kMaxJpegPixels || JpegDecodeMemory(frame) > kMaxJpegDecoderBytes) {
-      return tooLarge(frame.width, frame.height);
-    }
-    return std::nullopt;
-  }
-  if (head[0] == 'B' && head[1] == 'M') {
-    // The BMP reader weighs the header against the file's size: it reads from memory only
-    // when it holds the whole file.
-    BmpInfo info;
-    switch (whole ? ReadBmpInfo(bytes, info) : ReadBmpInfo(os, file, info)) {
-      case BmpStatus::Ok:
-        return std::nullopt;
-      case BmpStatus::Unsupported:
-        return "is a kind of BMP the preview does not decode";
-      case BmpStatus::TooLarge:
-        return tooLarge(info.width, info.height);
-      case BmpStatus::Unreadable:
-        return "cannot be read";
-      default:
-        return "has a BMP header that is cut short or unknown";
-    }
-  }
-  return "is neither a JPEG nor a BMP picture";
-}
 
 class Checker {
  public:
@@ -315,9 +246,11 @@ class Checker {
     std::unordered_set<std::string> seen;
     auto check = [&](const std::string& onDisk) {
       if (!seen.insert(onDisk).second) return;
-      if (auto problem = PictureProblem(os_, paths_.media / PathFromUtf8(onDisk))) {
+      // The preview's own rule: what it does not show is a bad picture, and why.
+      const PictureHeader header = ReadPictureHeader(os_, paths_.media / PathFromUtf8(onDisk));
+      if (!header.Shown()) {
         std::string name = Cp1252FromUtf8(onDisk).value_or(onDisk);
-        Finding f{kBadPicture, Quoted(name) + " " + *problem};
+        Finding f{kBadPicture, Quoted(name) + " " + PictureProblemText(header)};
         f.names = {name};
         Add(std::move(f));
       }

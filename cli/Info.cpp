@@ -5,9 +5,10 @@
 
 #include "app/Wizard.h"
 #include "cli/Commands.h"
-#include "images/ImageSize.h"
 #include "images/MediaFile.h"
+#include "images/PictureHeader.h"
 #include "images/PreviewReport.h"
+#include "platform/Os.h"
 
 namespace qvm::cli {
 namespace {
@@ -56,10 +57,11 @@ int RunInfo(Context& ctx) {
   auto name = ToCp1252(ctx.args[0], ctx);
   if (!name) return kExitUsage;
 
-  // The same lookup as the preview: a name that leads nowhere safe in media gives sizes 0.
+  // The same lookup and the same header rule as the preview: a name that leads nowhere safe in
+  // media, or a file the preview does not show, gives sizes 0.
   auto file = ResolveMediaFile(ctx.os, ctx.paths, *name);
-  ImageSize size = file ? ImageSizeOfFile(ctx.os, *file) : ImageSize{};
-  std::string report = PreviewReport(size.width, size.height,
+  const PictureHeader header = file ? ReadPictureHeader(ctx.os, *file) : PictureHeader();
+  std::string report = PreviewReport(header.Width(), header.Height(),
                                      RecommendedRatio(selection.kind, selection.selectedMembers));
   std::string lines;
   for (char c : report) {

@@ -2,12 +2,10 @@
 #include <optional>
 #include <ostream>
 #include <string>
-#include <unordered_map>
 
 #include "cli/Commands.h"
 #include "cli/IndexLookup.h"
 #include "cli/Json.h"
-#include "platform/MemoryControls.h"
 #include "tree/CategoryTree.h"
 #include "tree/Keys.h"
 
@@ -19,35 +17,22 @@ struct Entity {
   std::size_t index;  // into the kind's table
 };
 
-template <class Record>
-void MapNodes(const std::vector<Record>& table, RecordKind kind,
-              std::unordered_map<NodeHandle, Entity>& byNode) {
-  for (std::size_t i = 0; i < table.size(); ++i) {
-    if (table[i].node != 0) byNode.emplace(table[i].node, Entity{kind, i});
+void CollectBelow(const CategoryTree& tree, NodeHandle parent, std::vector<Entity>& out) {
+  for (NodeHandle node : tree.Children(parent)) {
+    const TreeNode& n = *tree.Find(node);
+    if (n.role == NodeRole::Entity) {
+      out.push_back(Entity{n.kind, static_cast<std::size_t>(n.record) - 1});
+    }
+    CollectBelow(tree, node, out);
   }
 }
 
-void CollectBelow(const MemoryTree& tree, NodeHandle parent,
-                  const std::unordered_map<NodeHandle, Entity>& byNode, std::vector<Entity>& out) {
-  for (NodeHandle node = tree.FirstChild(parent); node != 0; node = tree.NextSibling(node)) {
-    if (auto it = byNode.find(node); it != byNode.end()) out.push_back(it->second);
-    CollectBelow(tree, node, byNode, out);  // alias nodes are in no record's `node`
-  }
-}
-
-// The entities in the order the window's tree shows them, read from the tree as built.
-std::vector<Entity> EntitiesInTreeOrder(GameDatabase& db) {
-  MemoryTree tree;
+// The entities in the order the window's tree shows them.
+std::vector<Entity> EntitiesInTreeOrder(const GameDatabase& db) {
+  CategoryTree tree;
   BuildCategoryTree(db, tree);
-  std::unordered_map<NodeHandle, Entity> byNode;
-  MapNodes(db.wrestlers, RecordKind::Wrestler, byNode);
-  MapNodes(db.teams, RecordKind::TagTeam, byNode);
-  MapNodes(db.stables, RecordKind::Stable, byNode);
-  MapNodes(db.managers, RecordKind::Manager, byNode);
-  MapNodes(db.titles, RecordKind::Title, byNode);
   std::vector<Entity> order;
-  order.reserve(byNode.size());
-  CollectBelow(tree, 0, byNode, order);
+  CollectBelow(tree, 0, order);
   return order;
 }
 

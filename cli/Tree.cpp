@@ -3,27 +3,26 @@
 
 #include "cli/Commands.h"
 #include "cli/Json.h"
-#include "platform/MemoryControls.h"
 #include "tree/CategoryTree.h"
 
 namespace qvm::cli {
 namespace {
 
-void PrintBelow(Context& ctx, const MemoryTree& tree, NodeHandle parent, std::size_t depth) {
-  for (NodeHandle node = tree.FirstChild(parent); node != 0; node = tree.NextSibling(node)) {
+void PrintBelow(Context& ctx, const CategoryTree& tree, NodeHandle parent, std::size_t depth) {
+  for (NodeHandle node : tree.Children(parent)) {
     std::string line(2 * depth, ' ');
-    line += tree.FullText(node);
+    line += tree.Text(node);
     PrintLine(ctx.out, line);
     PrintBelow(ctx, tree, node, depth + 1);
   }
 }
 
 // [{"text": ..., "children": [...]}, ...]: every node with its children, leaves included.
-void WriteBelow(JsonWriter& json, const MemoryTree& tree, NodeHandle parent) {
+void WriteBelow(JsonWriter& json, const CategoryTree& tree, NodeHandle parent) {
   json.BeginArray();
-  for (NodeHandle node = tree.FirstChild(parent); node != 0; node = tree.NextSibling(node)) {
+  for (NodeHandle node : tree.Children(parent)) {
     json.BeginObject();
-    json.Cp1252Member("text", tree.FullText(node));
+    json.Cp1252Member("text", tree.Text(node));
     json.Key("children");
     WriteBelow(json, tree, node);
     json.EndObject();
@@ -36,7 +35,7 @@ void WriteBelow(JsonWriter& json, const MemoryTree& tree, NodeHandle parent) {
 int RunTree(Context& ctx) {
   if (!ctx.args.empty()) return UsageError(ctx, "tree takes no arguments");
   auto game = LoadGame(ctx);
-  MemoryTree tree;
+  CategoryTree tree;
   BuildCategoryTree(game->db, tree);
   if (ctx.json) {
     JsonWriter json(ctx.out);

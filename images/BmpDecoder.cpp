@@ -13,8 +13,6 @@ namespace {
 constexpr std::uint32_t kRgb = 0, kRle8 = 1, kRle4 = 2, kBitFields = 3, kAlphaBitFields = 6;
 constexpr std::uint32_t kBlack = 0xFF000000u;
 constexpr std::size_t kFileHeaderSize = 14;
-// The longest header plus masks that we ever read before the palette.
-constexpr std::size_t kMaxHeadBytes = kFileHeaderSize + 124 + 16;
 
 // Random access to the file's bytes; reads past the end give fewer bytes.
 class Source {
@@ -95,7 +93,7 @@ struct Layout {
 };
 
 BmpStatus ParseHeader(Source& source, Layout& layout) {
-  std::array<std::uint8_t, kMaxHeadBytes> head{};
+  std::array<std::uint8_t, kBmpHeaderBytes> head{};
   std::size_t got = source.ReadAt(0, head.data(), head.size());
   if (got < kFileHeaderSize + 4 || head[0] != 'B' || head[1] != 'M') return BmpStatus::NotBmp;
   const std::uint8_t* h = head.data() + kFileHeaderSize;
@@ -104,7 +102,6 @@ BmpStatus ParseHeader(Source& source, Layout& layout) {
 
   BmpInfo& info = layout.info;
   info.headerSize = static_cast<int>(std::min<std::uint32_t>(headerSize, 1u << 20));
-  info.fileSize = source.Size();
   bool os2 = false;
   std::int64_t width = 0, height = 0;
   std::uint32_t clrUsed = 0;
@@ -150,11 +147,12 @@ BmpStatus ParseHeader(Source& source, Layout& layout) {
     info.topDown = true;
     height = -height;  // from a 32-bit value, so no overflow in 64 bits
   }
-  if (width <= 0 || height <= 0) return BmpStatus::NotBmp;
-  if (width > kBmpMaxSide || height > kBmpMaxSide || width * height > kBmpMaxPixels)
-    return BmpStatus::TooLarge;
+  // A height of -2^31 has no positive counterpart in 32 bits: nonsense, like a size of 0.
+  if (width <= 0 || height <= 0 || height > INT32_MAX) return BmpStatus::NotBmp;
   info.width = static_cast<int>(width);
   info.height = static_cast<int>(height);
+  if (width > kMaxPictureSide || height > kMaxPictureSide || width * height > kMaxBmpPixels)
+    return BmpStatus::TooLarge;
 
   const int bits = info.bitCount;
   switch (info.compression) {
@@ -405,9 +403,9 @@ bool DecodeRle(Source& source, const Layout& layout, BmpPixels& out) {
 
 BmpStatus Decode(Source& source, int targetWidth, int targetHeight, BmpPixels& out) {
   out = {};
-  if (targetWidth <= 0 || targetHeight <= 0 || targetWidth > kBmpMaxSide ||
-      targetHeight > kBmpMaxSide ||
-      static_cast<std::int64_t>(targetWidth) * targetHeight > kBmpMaxTargetPixels)
+  if (targetWidth <= 0 || targetHeight <= 0 || targetWidth > kMaxPictureSide ||
+      targetHeight > kMaxPictureSide ||
+      static_cast<std::int64_t>(targetWidth) * targetHeight > kMaxShownPixels)
     return BmpStatus::BadTarget;
   Layout layout;
   BmpStatus status = ParseHeader(source, layout);
@@ -430,17 +428,8 @@ BmpStatus ReadBmpInfo(std::span<const std::uint8_t> bytes, BmpInfo& info) {
   MemorySource source(bytes);
   Layout layout;
   BmpStatus status = ParseHeader(source, layout);
-  info = status == BmpStatus::Ok ? layout.info : BmpInfo{};
-  return status;
-}
-
-BmpStatus ReadBmpInfo(Os& os, const std::filesystem::path& file, BmpInfo& info) {
-  info = {};
-  FileSource source(os, file);
-  if (!source.IsOpen()) return BmpStatus::Unreadable;
-  Layout layout;
-  BmpStatus status = ParseHeader(source, layout);
-  if (status == BmpStatus::Ok) info = layout.info;
+  const bool sized = status == BmpStatus::Ok || status == BmpStatus::TooLarge;
+  info = sized ? layout.info : BmpInfo{};
   return status;
 }
 

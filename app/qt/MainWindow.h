@@ -69,7 +69,7 @@ class MainWindow : public QWidget, public ControlHost {
   QtMessageBox messages_;
   QtFileDialog fileDialog_;
   QtImagingLibrary imaging_;
-  QObject* imagesKeyHandler_ = nullptr;
+  class KeyReleaseFilter* imagesKeyHandler_ = nullptr;  // owned by the images list
   class TreeFindBar* findBar_ = nullptr;
   class PictureTips* tips_ = nullptr;
   Wizard wizard_;

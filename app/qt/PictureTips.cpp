@@ -11,6 +11,7 @@
 
 #include "app/qt/QtImaging.h"
 #include "app/qt/QtText.h"
+#include "platform/Os.h"
 
 namespace qvm {
 namespace {
@@ -26,8 +27,8 @@ QByteArray NameOf(const QListWidgetItem* item) {
 QImage PictureTips::DecodeThumbnail(Os& os, const std::filesystem::path& file, int side,
                                     QSize* pictureSize) {
   const PictureHeader header = ReadPictureHeader(os, file);
-  *pictureSize = header.kind == PictureHeader::Kind::None ? QSize() : header.size;
-  if (pictureSize->isEmpty()) return {};
+  *pictureSize = QSize(header.Width(), header.Height());
+  if (!header.Shown()) return {};
   QSize size = *pictureSize;
   if (size.width() > side || size.height() > side) {
     size = size.scaled(side, side, Qt::KeepAspectRatio);

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/qt/QtImaging.h"
+#include "platform/Os.h"
 #include "tests/unit/TestFolder.h"
 
 namespace qvm {
@@ -50,7 +51,7 @@ class ImagingTest : public ::testing::Test {
   Drawn Drawing() { return DrawnPixels(Canvas(), qRgb(20, 20, 80)); }
 
   QWidget window;
-  QtImagingLibrary imaging{SystemOs(), &window};
+  QtImagingLibrary imaging{&window, SystemOs()};
   test::TempFolder folder;
   fs::path jpeg;
 };
@@ -156,7 +157,7 @@ TEST_F(ImagingTest, GoodBitmapsLookAsQtShowsThem) {
     if (theirs.isNull()) continue;
     theirs = theirs.convertToFormat(QImage::Format_RGB32);
     PictureHeader header = ReadPictureHeader(SystemOs(), entry.path());
-    ASSERT_EQ(header.kind, PictureHeader::Kind::Bmp) << entry.path();
+    ASSERT_EQ(header.format, PictureFormat::Bmp) << entry.path();
     QImage ours = DecodePicture(SystemOs(), entry.path(), header, theirs.size());
     ASSERT_EQ(ours.size(), theirs.size()) << entry.path();
     int worst = 0;
@@ -225,8 +226,8 @@ TEST_F(ImagingTest, HeadersFollowTheContentAndChangesOnDisk) {
   fs::path jpgNamedBmp = folder / "really-a-jpeg.bmp";
   ASSERT_TRUE(blue.save(QString::fromStdString(bmpNamedJpg.string()), "BMP"));
   ASSERT_TRUE(blue.save(QString::fromStdString(jpgNamedBmp.string()), "JPG"));
-  EXPECT_EQ(ReadPictureHeader(SystemOs(), bmpNamedJpg).kind, PictureHeader::Kind::Bmp);
-  EXPECT_EQ(ReadPictureHeader(SystemOs(), jpgNamedBmp).kind, PictureHeader::Kind::Jpeg);
+  EXPECT_EQ(ReadPictureHeader(SystemOs(), bmpNamedJpg).format, PictureFormat::Bmp);
+  EXPECT_EQ(ReadPictureHeader(SystemOs(), jpgNamedBmp).format, PictureFormat::Jpeg);
   for (const fs::path& file : {bmpNamedJpg, jpgNamedBmp}) {
     EXPECT_EQ(imaging.ImageParam(file, 1), 30) << file;
     EXPECT_EQ(imaging.ImageParam(file, 2), 20) << file;

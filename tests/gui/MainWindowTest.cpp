@@ -17,6 +17,7 @@
 #include "app/Startup.h"
 #include "app/qt/MainWindow.h"
 #include "app/qt/QtMessageBox.h"
+#include "gamedb/SortedView.h"
 #include "tests/unit/RecordingMessageBox.h"
 #include "tests/unit/TestFolder.h"
 
@@ -201,7 +202,11 @@ TEST_F(MainWindowTest, SaveChangesBeforeTheFirstSelection) {
 }
 
 TEST_F(MainWindowTest, UserActionsReachTheDispatchAsNotifications) {
+  db.wrestlers.push_back({PoolString("Ace"), {{PoolString("Ace")}}});
+  PrepareSortedView(db, RecordKind::Wrestler);
   MainWindow window(SystemOs(), paths, db);
+  const NodeHandle root = window.wizard().tree.Root(RecordKind::Wrestler);
+  const NodeHandle group = window.wizard().tree.Children(root)[0];
   using Event = std::tuple<MessageKind, int, int>;
   std::vector<Event> events;
   window.SetEventObserver(
@@ -217,9 +222,6 @@ TEST_F(MainWindowTest, UserActionsReachTheDispatchAsNotifications) {
   Wizard& w = window.wizard();
   for (const char* name : {"a.jpg", "b.jpg", "c.jpg"}) w.c.strayList->AddString(name);
   w.c.strayList->SetCurrent(0);
-  NodeHandle root = window.Tree().Append(0, "Wrestlers");
-  NodeHandle group = window.Tree().Append(root, "A");
-  window.Tree().MarkHasChildren(root);
   EXPECT_TRUE(events.empty());
 
   // A double-click on an item not selected yet: first its selection change, then the double-click.

@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "app/qt/QtImaging.h"
+#include "platform/Os.h"
 #include "tests/unit/BmpWriter.h"
 #include "tests/unit/TestFolder.h"
 
@@ -253,7 +254,7 @@ class PictureSweep : public ::testing::Test {
   }
 
   QWidget window;
-  QtImagingLibrary imaging{SystemOs(), &window};
+  QtImagingLibrary imaging{&window, SystemOs()};
   test::TempFolder folder;
   std::vector<Tally> tallies;
   double slowestMs = 0;
@@ -355,11 +356,11 @@ TEST_F(PictureSweep, NoPictureCrashesRepeatsDifferentlyOrDrawsWhenRefused) {
     EXPECT_EQ(imaging.ImageParam(folder / name, 1), 0) << name;
   }
 
-  // Other formats Qt reads, and files that are no pictures at all.
+  // A format Qt reads but the game does not show, and files that are no pictures at all.
   test::WriteBytes(folder / "picture.png", Encode(gradient, "PNG"));
   test::WriteBytes(folder / "cut.png", Encode(gradient, "PNG").substr(0, 2000));
-  Sweep("generated PNG", folder / "picture.png");
-  Sweep("generated PNG", folder / "cut.png");
+  Sweep("generated PNG (never shown)", folder / "picture.png");
+  Sweep("generated PNG (never shown)", folder / "cut.png");
   test::WriteBytes(folder / "empty.jpg", "");
   test::WriteBytes(folder / "text.bmp", "BM but then just text, nothing more\r\n");
   fs::create_directories(folder / "folder.jpg");
@@ -390,7 +391,7 @@ TEST(HugeHeader, AJpegDeclaringAHugePictureIsRefusedFromItsHeader) {
   test::WriteBytes(file, bytes);
 
   QWidget window;
-  QtImagingLibrary imaging(SystemOs(), &window);
+  QtImagingLibrary imaging(&window, SystemOs());
   imaging.OpenGfx(0, 0, 200, 230, 2048);
   imaging.BrushColor(0x00502010);
   imaging.GfxCLS();

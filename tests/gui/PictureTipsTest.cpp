@@ -17,6 +17,7 @@
 #include "app/qt/PictureTips.h"
 #include "app/qt/QtControls.h"
 #include "images/MediaFile.h"
+#include "platform/Os.h"
 #include "tests/unit/TestFolder.h"
 
 namespace qvm {

@@ -49,6 +49,7 @@ TEST_F(AddImagesTest, APictureFromOutsideIsCopiedAttachedLowerCasedAndListed) {
   EXPECT_EQ(r.startFolder, game / "media");
   EXPECT_THAT(r.filters, ElementsAre(std::pair<std::string, std::string>{"Jpegs", "*.JP*"},
                                      std::pair<std::string, std::string>{"Bitmaps", "*.BMP"}));
+  EXPECT_EQ(r.initialName, "*.JP*");
   EXPECT_TRUE(r.multiSelect);
   EXPECT_TRUE(r.mustExist);
 

@@ -80,7 +80,7 @@ TEST(FastPath, SortedViewsOrderAsTheDisplayOrder) {
   for (int i = 0; i < 500; ++i) {
     Wrestler w;
     w.name = PoolString(texts.Next());
-    for (int j = 0; j < 6; ++j) w.aliases.push_back(Alias{0, PoolString(texts.Next())});
+    for (int j = 0; j < 6; ++j) w.aliases.push_back(Alias{PoolString(texts.Next())});
     db.wrestlers.push_back(w);
   }
   PrepareSortedView(db, RecordKind::Wrestler);
@@ -225,7 +225,7 @@ TEST(FastPath, CircuitAliasesAreTheSameWithOrWithoutTheHashes) {
   for (int k = 0; k < 200; ++k) {
     Text name = PoolString(names.Next(3));
     for (GameDatabase* db : {&plain, &hashed})
-      db->wrestlers.push_back(Wrestler{0, name, {Alias{0, name}}});
+      db->wrestlers.push_back(Wrestler{name, {Alias{name}}});
   }
   AliasHashes hashes;
   for (int circuit = 0; circuit < 30; ++circuit) {

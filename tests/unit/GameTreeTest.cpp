@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "gamedb/LoadGameDatabase.h"
-#include "platform/MemoryControls.h"
 #include "tests/unit/TestFolder.h"
 #include "tree/CategoryTree.h"
 
@@ -48,10 +47,10 @@ void WriteSmallGame(const test::GameFolder& game) {
   game.Write("circ1/card.ttl", "2\r\nx\r\nWorld Title\r\n1\r\nx\r\nAlpha Belt\r\n2\r\n");
 }
 
-std::vector<std::string> Listing(const MemoryTree& tree, NodeHandle parent = 0, int depth = 0) {
+std::vector<std::string> Listing(const CategoryTree& tree, NodeHandle parent = 0, int depth = 0) {
   std::vector<std::string> lines;
-  for (NodeHandle n = tree.FirstChild(parent); n; n = tree.NextSibling(n)) {
-    lines.push_back(std::string(2 * depth, ' ') + std::string(tree.FullText(n)));
+  for (NodeHandle n : tree.Children(parent)) {
+    lines.push_back(std::string(2 * depth, ' ') + std::string(tree.Text(n)));
     for (std::string& line : Listing(tree, n, depth + 1)) lines.push_back(std::move(line));
   }
   return lines;
@@ -70,7 +69,7 @@ TEST_F(GameTreeTest, SmallGameFolderGivesItsTree) {
   LoadGameDatabase(SystemOs(), game.Paths(), db);
   if (db.wrestlers.empty()) GTEST_SKIP() << "the game readers do not load wrestlers yet";
 
-  MemoryTree tree;
+  CategoryTree tree;
   BuildCategoryTree(db, tree);
   const std::vector<std::string> expected = {
       "Wrestlers",

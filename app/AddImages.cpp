@@ -1,7 +1,6 @@
 // Attaching pictures from the open-file dialog, from a drop and from the StrayList.
 #include "app/ImageOperations.h"
 #include "images/AttachPictures.h"
-#include "index/IndexFile.h"
 
 namespace qvm {
 namespace {
@@ -27,16 +26,17 @@ void Show(Wizard& w, const AttachReport& report) {
 }
 
 void AttachFiles(Wizard& w, const std::string& key, const std::vector<PictureFile>& files) {
-  Show(w, AttachPictureFiles(w.gameFolder, w.db.imageIndex, key, files));
+  Show(w, AttachPictureFiles(w.os, w.paths, w.db.imageIndex, key, files));
 }
 
 }  // namespace
 
-OpenFileRequest ImageFileRequest(const std::filesystem::path& gameFolder) {
+OpenFileRequest ImageFileRequest(const GamePaths& paths) {
   OpenFileRequest request;
   request.title = "QVM 7 Visualizer";
-  request.startFolder = MediaFolder(gameFolder);
+  request.startFolder = paths.media;
   request.filters = {{"Jpegs", "*.JP*"}, {"Bitmaps", "*.BMP"}};
+  request.initialName = "*.JP*";
   request.multiSelect = true;
   request.mustExist = true;
   return request;
@@ -49,7 +49,7 @@ void AddImages(Wizard& w, std::string_view fileName) {
     Show(w, AttachMediaNames(w.db.imageIndex, key, {std::string(fileName)}));
     return;
   }
-  auto choice = w.c.fileDialog->ChooseImageFiles(ImageFileRequest(w.gameFolder));
+  auto choice = w.c.fileDialog->ChooseImageFiles(ImageFileRequest(w.paths));
   if (!choice) return;
   AttachFiles(w, key, PictureFilesOf(*choice));
 }

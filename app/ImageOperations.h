@@ -23,7 +23,7 @@ std::string DeleteQuestion(std::string_view name);
 
 // The open-file dialog's request: title, media as start folder, the Jpegs and Bitmaps types,
 // several files at once, files must exist.
-OpenFileRequest ImageFileRequest(const std::filesystem::path& gameFolder);
+OpenFileRequest ImageFileRequest(const GamePaths& paths);
 
 // Attaches `fileName` (a file already in media) to the key in IndexLineText; with an empty
 // name asks the user for files first (copied into media when they are not there yet).

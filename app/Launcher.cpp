@@ -1,40 +1,44 @@
 #include "app/Launcher.h"
 
-#include <cstdlib>
-#include <system_error>
+#include <vector>
 
 #include "app/Startup.h"
 #include "platform/FileIo.h"
+#include "platform/PathText.h"
 
 namespace qvm {
 namespace fs = std::filesystem;
 
 fs::path LastFolderSettingsPath() {
-  const char* xdg = std::getenv("XDG_CONFIG_HOME");
   fs::path base;
-  if (xdg && *xdg && fs::path(xdg).is_absolute()) {
-    base = xdg;
+  if (auto xdg = PathFromEnvironment("XDG_CONFIG_HOME"); xdg && xdg->is_absolute()) {
+    base = *xdg;
   } else {
-    const char* home = std::getenv("HOME");
-    base = fs::path(home && *home ? home : "/tmp") / ".config";
+    base = PathFromEnvironment("HOME").value_or(PathFromUtf8("/tmp")) / ".config";
   }
   return base / "qvm-image-wizard" / "last-game-folder";
 }
 
-std::optional<fs::path> RememberedGameFolder(const fs::path& settings) {
-  auto text = ReadWholeFile(settings);
+std::optional<fs::path> RememberedGameFolder(Os& os, const fs::path& settings) {
+  auto text = ReadWholeFile(os, settings);
   if (!text) return std::nullopt;
   while (!text->empty() && (text->back() == '\n' || text->back() == '\r')) text->pop_back();
   if (text->empty()) return std::nullopt;
-  fs::path folder = *text;
-  if (!folder.is_absolute() || !IsGameFolder(folder)) return std::nullopt;
+  fs::path folder = PathFromUtf8(*text);
+  if (!folder.is_absolute() || !IsGameFolder(os, folder)) return std::nullopt;
   return folder;
 }
 
-bool RememberGameFolder(const fs::path& settings, const fs::path& folder) {
-  std::error_code ec;
-  fs::create_directories(settings.parent_path(), ec);
-  return WriteFileAtomically(settings, fs::absolute(folder).string() + "\n", nullptr);
+bool RememberGameFolder(Os& os, const fs::path& settings, const fs::path& folder) {
+  // The folders that are missing, outermost first.
+  std::vector<fs::path> missing;
+  for (fs::path p = settings.parent_path();
+       !p.empty() && p != p.root_path() && os.Info(p, true).type == EntryType::Missing;
+       p = p.parent_path()) {
+    missing.insert(missing.begin(), p);
+  }
+  for (const fs::path& p : missing) os.CreateFolder(p, nullptr);
+  return WriteFileAtomically(os, settings, Utf8FromPath(fs::absolute(folder)) + "\n", nullptr);
 }
 
 }  // namespace qvm

@@ -5,15 +5,19 @@
 #include <filesystem>
 #include <optional>
 
+#include "platform/Os.h"
+
 namespace qvm {
 
 // $XDG_CONFIG_HOME/qvm-image-wizard/last-game-folder (XDG_CONFIG_HOME defaults to ~/.config).
 std::filesystem::path LastFolderSettingsPath();
 
 // The remembered folder when one is recorded and it still is a game folder.
-std::optional<std::filesystem::path> RememberedGameFolder(const std::filesystem::path& settings);
+std::optional<std::filesystem::path> RememberedGameFolder(Os& os,
+                                                          const std::filesystem::path& settings);
 
 // Records `folder` (absolute). False when the settings file cannot be written.
-bool RememberGameFolder(const std::filesystem::path& settings, const std::filesystem::path& folder);
+bool RememberGameFolder(Os& os, const std::filesystem::path& settings,
+                        const std::filesystem::path& folder);
 
 }  // namespace qvm

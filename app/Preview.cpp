@@ -14,7 +14,7 @@ void ShowPreview(Wizard& w, bool fromStrayList) {
 
   // The list shows lower-case names; the file may carry capitals. A name that leads nowhere
   // safe in media is not handed to the library at all.
-  const auto file = ResolveMediaFile(w.gameFolder, source.ItemText(-1));
+  const auto file = ResolveMediaFile(w.os, w.paths, source.ItemText(-1));
   int width = 0;
   int height = 0;
   if (file) {

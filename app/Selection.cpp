@@ -12,21 +12,22 @@
 namespace qvm {
 namespace {
 
-// The first record, in table order, that the node shows. A handle of 0 shows nothing.
+// The record of `kind` that an entity node shows: its number from the tree, looked up in the
+// table. nullptr when the node is no such entity or its number is outside the table.
 template <class Record>
-const Record* FindRecord(const std::vector<Record>& table, NodeHandle node) {
-  if (node == 0) return nullptr;
-  for (const Record& record : table) {
-    if (record.node == node) return &record;
-  }
-  return nullptr;
+const Record* FindRecord(const Wizard& w, const std::vector<Record>& table, RecordKind kind,
+                         NodeHandle node) {
+  const int number = RecordOf(w.tree, node, kind);
+  if (number < 1 || static_cast<std::size_t>(number) > table.size()) return nullptr;
+  return &table[static_cast<std::size_t>(number) - 1];
 }
 
 // Every handler starts alike: the MembersList emptied, then the record looked up.
 template <class Record>
-const Record* StartHandler(Wizard& w, const std::vector<Record>& table, NodeHandle node) {
+const Record* StartHandler(Wizard& w, const std::vector<Record>& table, RecordKind kind,
+                           NodeHandle node) {
   w.c.membersList->ResetContent();
-  const Record* record = FindRecord(table, node);
+  const Record* record = FindRecord(w, table, kind, node);
   if (!record) w.c.messages->Show(kNodeNotFoundMessage);
   return record;
 }
@@ -51,7 +52,7 @@ void ShowNamedRecord(Wizard& w, Text name, const std::vector<Alias>* aliases, Re
 }
 
 bool SelectWrestlerFound(Wizard& w, NodeHandle node) {
-  const Wrestler* wrestler = StartHandler(w, w.db.wrestlers, node);
+  const Wrestler* wrestler = StartHandler(w, w.db.wrestlers, RecordKind::Wrestler, node);
   if (!wrestler) return false;
   ShowNamedRecord(w, wrestler->name, &wrestler->aliases, RecordKind::Wrestler);
   return true;
@@ -62,19 +63,19 @@ bool SelectWrestlerFound(Wizard& w, NodeHandle node) {
 void SelectWrestler(Wizard& w, NodeHandle node) { SelectWrestlerFound(w, node); }
 
 void SelectManager(Wizard& w, NodeHandle node) {
-  if (const Manager* manager = StartHandler(w, w.db.managers, node)) {
+  if (const Manager* manager = StartHandler(w, w.db.managers, RecordKind::Manager, node)) {
     ShowNamedRecord(w, manager->name, nullptr, RecordKind::Manager);
   }
 }
 
 void SelectTitle(Wizard& w, NodeHandle node) {
-  if (const Title* title = StartHandler(w, w.db.titles, node)) {
+  if (const Title* title = StartHandler(w, w.db.titles, RecordKind::Title, node)) {
     ShowNamedRecord(w, title->name, nullptr, RecordKind::Title);
   }
 }
 
 void SelectTeam(Wizard& w, NodeHandle node) {
-  const Team* team = StartHandler(w, w.db.teams, node);
+  const Team* team = StartHandler(w, w.db.teams, RecordKind::TagTeam, node);
   if (!team) return;
   if (TeamKeyAddsMembers(team->name)) {
     w.c.membersList->AddString(team->member1);
@@ -85,7 +86,7 @@ void SelectTeam(Wizard& w, NodeHandle node) {
 }
 
 void SelectStable(Wizard& w, NodeHandle node) {
-  const Stable* stable = StartHandler(w, w.db.stables, node);
+  const Stable* stable = StartHandler(w, w.db.stables, RecordKind::Stable, node);
   if (!stable) return;
   w.currentName = std::string(stable->name);
   for (int number : stable->members) {
@@ -107,57 +108,56 @@ void SelectAlias(Wizard& w, std::string_view aliasText, NodeHandle wrestlerNode)
   PickMemberName(w);
 }
 
+void ShowCategoryTree(Wizard& w) {
+  BuildCategoryTree(w.db, w.tree);
+  w.c.itemsTree->SetNodes(w.tree);
+}
+
 void SelectNode(Wizard& w) {
-  const TreeView& tree = *w.c.itemsTree;
-  const NodeHandle sel = tree.Selection();
+  const NodeHandle sel = w.c.itemsTree->Selection();
   if (sel == w.lastTreeItem) return;
   SelectMembersPanel(w);
   w.lastTreeItem = sel;
 
-  std::string label = NodeText(tree, sel);
-  const NodeHandle parent = sel ? tree.Parent(sel) : 0;
-  // A root slot that stayed 0 (its insertion failed) matches no node.
-  auto isRoot = [&w](NodeHandle node, RecordKind kind) {
-    return node != 0 && node == w.db.categoryRoots[KindSlot(kind)];
-  };
+  std::string label = NodeText(w.tree, sel);
+  const TreeNode* node = w.tree.Find(sel);
   Control& button = *w.c.addImagesButton;
+  // A node the tree does not know reads as a category: nothing to show.
+  const NodeRole role = node ? node->role : NodeRole::CategoryRoot;
+  const RecordKind kind = node ? node->kind : RecordKind::None;
 
-  if (isRoot(parent, RecordKind::Wrestler) || isRoot(parent, RecordKind::TagTeam) ||
-      isRoot(parent, RecordKind::Stable) || isRoot(parent, RecordKind::Manager)) {
+  if (role == NodeRole::LetterGroup) {
     label += " (Group)";
     button.SetEnabled(false);
     ResetSelectionView(w);
-  } else if (isRoot(parent, RecordKind::Title)) {
+  } else if (role == NodeRole::Entity && kind == RecordKind::Title) {
     label += " (Title)";
     button.SetEnabled(true);
     SelectTitle(w, sel);
+  } else if (role == NodeRole::Entity && kind == RecordKind::Wrestler) {
+    label += " (Wrestler)";
+    SelectWrestler(w, sel);
+    button.SetEnabled(true);
+  } else if (role == NodeRole::Entity && kind == RecordKind::TagTeam) {
+    label += " (Tag Team)";
+    SelectTeam(w, sel);
+    button.SetEnabled(true);
+  } else if (role == NodeRole::Entity && kind == RecordKind::Stable) {
+    label += " (Stable)";
+    SelectStable(w, sel);
+    button.SetEnabled(false);
+  } else if (role == NodeRole::Entity && kind == RecordKind::Manager) {
+    label += " (Manager)";
+    SelectManager(w, sel);
+    button.SetEnabled(true);
+  } else if (role == NodeRole::Alias) {
+    SelectAlias(w, label, node->parent);
+    label += " (Alias)";
+    button.SetEnabled(true);
   } else {
-    const NodeHandle grandparent = parent ? tree.Parent(parent) : 0;
-    if (isRoot(grandparent, RecordKind::Wrestler)) {
-      label += " (Wrestler)";
-      SelectWrestler(w, sel);
-      button.SetEnabled(true);
-    } else if (isRoot(grandparent, RecordKind::TagTeam)) {
-      label += " (Tag Team)";
-      SelectTeam(w, sel);
-      button.SetEnabled(true);
-    } else if (isRoot(grandparent, RecordKind::Stable)) {
-      label += " (Stable)";
-      SelectStable(w, sel);
-      button.SetEnabled(false);
-    } else if (isRoot(grandparent, RecordKind::Manager)) {
-      label += " (Manager)";
-      SelectManager(w, sel);
-      button.SetEnabled(true);
-    } else if (isRoot(grandparent ? tree.Parent(grandparent) : 0, RecordKind::Wrestler)) {
-      SelectAlias(w, label, parent);
-      label += " (Alias)";
-      button.SetEnabled(true);
-    } else {
-      label += " (Category)";
-      button.SetEnabled(false);
-      ResetSelectionView(w);
-    }
+    label += " (Category)";
+    button.SetEnabled(false);
+    ResetSelectionView(w);
   }
   w.c.recordText->SetText(label);
 }

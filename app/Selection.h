@@ -10,12 +10,17 @@ namespace qvm {
 inline constexpr std::string_view kNodeNotFoundMessage = "Node not found!";
 inline constexpr std::string_view kSelectErrorMessage = "Error";
 
+// Builds the category tree of the game into the session and hands it to the ItemsTree, with
+// nothing selected.
+void ShowCategoryTree(Wizard& w);
+
 // Reads the tree's selected node and, unless it is the node handled last, shows what it
 // stands for (kind word in RecordText, members, key, images, button state).
 void SelectNode(Wizard& w);
 
-// The handlers for the node of one record. Each first empties the MembersList; when no record
-// has the node's handle it says "Node not found!" and leaves everything else as it was.
+// The handlers for the node of one record. Each first empties the MembersList; when the node
+// shows no record of the handler's kind (or one outside the table) it says "Node not found!"
+// and leaves everything else as it was.
 // Wrestler, manager, title: the names as members, the first selected, its images listed, the
 // record's name as key line.
 void SelectWrestler(Wizard& w, NodeHandle node);

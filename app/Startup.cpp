@@ -1,20 +1,15 @@
 #include "app/Startup.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <memory>
 #include <optional>
 #include <string>
-#include <system_error>
 #include <vector>
 
 #include "gamedb/LoadGameDatabase.h"
 #include "images/StrayImages.h"
+#include "index/IndexFile.h"
 #include "index/Journal.h"
 #include "platform/FileIo.h"
-#include "platform/FileLock.h"
 
 namespace qvm {
 namespace fs = std::filesystem;
@@ -41,67 +36,85 @@ std::string RestoredChangesMessage(int count) {
          " to the picture assignments, kept in media/index.dat.journal, were restored.";
 }
 
-bool IsGameFolder(const fs::path& folder) {
-  int fd = ::open((folder / "qvm.vrs").c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
-  struct stat st {};
-  bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-  ::close(fd);
-  return regular;
+bool IsGameFolder(Os& os, const fs::path& folder) {
+  OsFile marker(os, os.OpenForReading(folder / "qvm.vrs", nullptr));
+  return marker.IsOpen();
 }
 
-int RunWizard(const fs::path& folder, MessageBox& messages,
-              const std::function<void(GameDatabase&)>& runMainWindow) {
+namespace {
+
+// Saves at close; asks first when another program changed the file, and tells what became of
+// the changes when index.dat was left alone. True when index.dat holds the table.
+bool SaveAtClose(Os& os, const GamePaths& paths, const GameDatabase& db, MessageBox& messages) {
+  IndexSaveOutcome outcome = SaveImageIndex(os, paths, db.imageIndex, db.indexState);
+  if (outcome.result == SaveResult::ChangedByOther) {
+    MessageStyle ask{.yesNo = true, .exclamation = true, .defaultNo = true};
+    const bool replace = messages.Show(kIndexChangedQuestion, ask) == MessageAnswer::Yes;
+    outcome = SaveImageIndex(os, paths, db.imageIndex, db.indexState,
+                             replace ? WhenChanged::Replace : WhenChanged::KeepTheirs);
+  }
+  if (std::string told = SaveOutcomeMessage(outcome); !told.empty()) messages.Show(told);
+  return outcome.result == SaveResult::Saved;
+}
+
+}  // namespace
+
+int RunWizard(Os& os, const fs::path& folder, MessageBox& messages,
+              const MainWindowRun& runMainWindow) {
   ProgramTitle();
-  if (!IsGameFolder(folder)) {
+  if (!IsGameFolder(os, folder)) {
     messages.Show(kNotGameFolderMessage);
     return 1;
   }
   NewPool();
+  const GamePaths paths = ResolveGamePaths(os, folder);
   // The lock keeps a second wizard (and the CLI) from writing the index under this one.
-  std::error_code ec;
-  fs::create_directory(MediaFolder(folder), ec);
-  FileLock lock;
-  if (lock.TryLock(IndexLockPath(MediaFolder(folder))) == LockResult::HeldByOther) {
+  os.CreateFolder(paths.media, nullptr);
+  LockAttempt lock = os.TryLock(paths.media, paths.lock);
+  if (lock.state == LockState::HeldByOther) {
     messages.Show(kAlreadyOpenMessage);
     ReleasePool();
     return 1;
   }
-  RemoveSaveLeftovers(folder);
   auto db = std::make_unique<GameDatabase>();
   // The first StrayList is worked out on the thread that reads the index, while the game
-  // files load.
+  // files load, from the one listing of media that also finds what a cut-short save left.
   std::optional<std::vector<std::string>> strayNames;
-  LoadGameDatabase(folder, *db, messages,
-                   [&](const ImageIndex& index) { strayNames = SortedStrayNames(folder, index); });
+  LoadGameDatabase(os, paths, *db, [&](const ImageIndex& index) {
+    std::vector<FolderEntry> media;
+    os.ListFolder(paths.media, media, nullptr);
+    RemoveSaveLeftovers(os, paths, media);
+    strayNames = SortedStrayNames(ListMediaPictures(os, paths, media), index);
+  });
+  if (!db->indexState.loaded) messages.Show(kIndexUnreadableMessage);
 
   // Changes of a run that never reached its save are replayed onto the stored index.
-  fs::path journalPath = JournalPath(folder);
   int restored = 0;
-  if (auto pending = ReadWholeFile(journalPath); pending && !pending->empty()) {
+  if (auto pending = ReadWholeFile(os, paths.journal); pending && !pending->empty()) {
     restored = ReplayJournal(*pending, db->imageIndex);
     if (restored > 0) messages.Show(RestoredChangesMessage(restored));
   }
   if (restored == 0) db->strayNamesAtStart = std::move(strayNames);
-  Journal journal;
-  bool journalOk = journal.Open(journalPath);
+  Journal journal(os);
+  bool journalOk = journal.Open(paths.journal);
   int changes = 0;
   db->imageIndex.SetObserver([&](const IndexChange& change) {
     ++changes;
     if (journalOk && !journal.Append(change)) {
       journalOk = false;
-      messages.Show("Changes cannot be written to media/index.dat.journal; they are kept in "
-                    "memory and saved when the window closes.");
+      messages.Show(
+          "Changes cannot be written to media/index.dat.journal; they are kept in "
+          "memory and saved when the window closes.");
     }
   });
 
-  runMainWindow(*db);
+  runMainWindow(paths, *db);
 
   db->imageIndex.SetObserver(nullptr);
-  bool saved = SaveImageIndex(folder, db->imageIndex, db->indexState, messages);
+  bool saved = SaveAtClose(os, paths, *db, messages);
   journal.Close();
   // Until the index holds them, the journal is the only copy of this run's changes.
-  if (saved || (changes == 0 && restored == 0)) fs::remove(journalPath, ec);
+  if (saved || (changes == 0 && restored == 0)) os.Remove(paths.journal, nullptr);
   db.reset();
   ReleasePool();
   return 0;

@@ -8,6 +8,8 @@
 
 #include "gamedb/GameDatabase.h"
 #include "platform/Controls.h"
+#include "platform/GamePaths.h"
+#include "platform/Os.h"
 
 namespace qvm {
 
@@ -27,12 +29,16 @@ const std::string& ProgramTitle();
 std::string BuildNumber();
 
 // True when `folder`/qvm.vrs is a regular file that can be opened for reading.
-bool IsGameFolder(const std::filesystem::path& folder);
+bool IsGameFolder(Os& os, const std::filesystem::path& folder);
+
+// The window's part of one run, given the run's paths and the loaded game; returns when the
+// window has closed.
+using MainWindowRun = std::function<void(const GamePaths& paths, GameDatabase& db)>;
 
 // Runs the whole life of the wizard on `folder`: the folder check (its message, then nothing
-// else), the pool, loading, `runMainWindow` (returns when the window has closed), saving the
-// index, releasing the pool. Returns the process exit status.
-int RunWizard(const std::filesystem::path& folder, MessageBox& messages,
-              const std::function<void(GameDatabase&)>& runMainWindow);
+// else), the pool, the lock, loading, `runMainWindow`, saving the index (asking first when
+// another program changed it meanwhile), releasing the pool. Returns the process exit status.
+int RunWizard(Os& os, const std::filesystem::path& folder, MessageBox& messages,
+              const MainWindowRun& runMainWindow);
 
 }  // namespace qvm

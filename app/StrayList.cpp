@@ -12,7 +12,7 @@ void ScanStrayImages(Wizard& w) {
     names = std::move(*w.db.strayNamesAtStart);
     w.db.strayNamesAtStart.reset();
   } else {
-    names = SortedStrayNames(w.gameFolder, w.db.imageIndex);
+    names = SortedStrayNames(w.os, w.paths, w.db.imageIndex);
   }
   // Already in list order, so every text lands at the end.
   for (const std::string& name : names) list.AddString(name);

@@ -1,12 +1,14 @@
-// The state of one window session that the core's operations share: the game, the controls
-// they reach through the control interfaces, and the selection state.
+// The state of one window session that the core's operations share: the game and its tree, the
+// controls they reach through the control interfaces, and the selection state.
 #pragma once
 
-#include <filesystem>
 #include <string>
 
 #include "gamedb/GameDatabase.h"
 #include "platform/Controls.h"
+#include "platform/GamePaths.h"
+#include "platform/Os.h"
+#include "tree/CategoryTree.h"
 
 namespace qvm {
 
@@ -30,7 +32,8 @@ struct WizardControls {
 };
 
 struct Wizard {
-  std::filesystem::path gameFolder;
+  Os& os;                  // every file the session reads or writes goes through it
+  const GamePaths& paths;  // resolved once when the run started
   GameDatabase& db;
   WizardControls c;
 
@@ -42,6 +45,9 @@ struct Wizard {
   // Size of the preview area in pixels, fixed when the window is built.
   int previewWidth = 0;
   int previewHeight = 0;
+
+  // What the ItemsTree shows; built once with the window (ShowCategoryTree).
+  CategoryTree tree{};
 };
 
 }  // namespace qvm

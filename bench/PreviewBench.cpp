@@ -21,6 +21,7 @@
 
 #include "app/qt/QtImaging.h"
 #include "bench/Harness.h"
+#include "platform/Os.h"
 
 namespace fs = std::filesystem;
 using qvm::QtImagingLibrary;
@@ -89,7 +90,7 @@ Figures Measure(const fs::path& file, int runs) {
     }
     // The preview as the window runs it, with a fresh library (no cached header).
     QWidget window;
-    QtImagingLibrary imaging(&window);
+    QtImagingLibrary imaging(&window, qvm::SystemOs());
     imaging.OpenGfx(0, 0, kAreaW, kAreaH, 2048);
     // A timer that ticks whenever the event loop is free; the longest gap between ticks, or
     // the longest stretch inside our calls, is how long the window stood still.

@@ -2,7 +2,6 @@
 // its kind, so that grep can pick them.
 #include <algorithm>
 #include <cstdint>
-#include <fstream>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -11,27 +10,22 @@
 #include <unordered_set>
 #include <vector>
 
-#include "cli/Cli.h"
+#include "cli/Commands.h"
 #include "cli/IndexLookup.h"
 #include "cli/Json.h"
 #include "gamedb/GameReaders.h"
-#include "images/BmpDecoder.h"
-#include "images/JpegHeader.h"
 #include "images/MediaFile.h"
+#include "images/PictureHeader.h"
 #include "images/StrayImages.h"
 #include "platform/Cp1252.h"
 #include "platform/GamePath.h"
+#include "platform/Os.h"
+#include "platform/PathText.h"
 #include "tree/Keys.h"
 
 namespace qvm::cli {
 namespace {
 namespace fs = std::filesystem;
-
-int Run(Context& ctx);
-const Register kRegister({"check", "[--json]",
-                          "a health report of the game folder and its index, one \"kind: "
-                          "detail\" line per finding; exit 1 when there is any",
-                          Run, true});
 
 // Kind words of the index and picture findings (the loading findings bring their own).
 constexpr std::string_view kIndexUnreadable = "index";
@@ -43,11 +37,6 @@ constexpr std::string_view kCaseConflict = "case-conflict";
 constexpr std::string_view kBadPicture = "bad-picture";
 constexpr std::string_view kUnknownKey = "unknown-key";
 
-// What the window's preview decodes at most: beyond it a picture shows nothing.
-constexpr int kMaxPictureSide = 32767;
-constexpr std::int64_t kMaxJpegPixels = std::int64_t{1} << 26;
-constexpr std::uint64_t kMaxJpegDecoderBytes = std::uint64_t{100} << 20;
-
 struct Finding {
   Finding(std::string_view kind_, std::string text_, int entry_ = 0,
           std::optional<std::string> key_ = std::nullopt)
@@ -56,8 +45,8 @@ struct Finding {
   std::string text;  // CP1252, one line
   int entry = 0;     // the index entry it concerns, 1-based; 0 for none
   std::optional<std::string> key;
-  std::vector<std::string> names;     // picture names (as listed or as on disk)
-  std::optional<std::string> uses;    // case-conflict: the file index names lead to
+  std::vector<std::string> names;   // picture names (as listed or as on disk)
+  std::optional<std::string> uses;  // case-conflict: the file index names lead to
 };
 
 std::string EntryText(int number, std::string_view key) {
@@ -71,21 +60,6 @@ std::string ListOfQuoted(const std::vector<std::string>& names) {
     text += Quoted(names[i]);
   }
   return text;
-}
-
-// The names in media (CP1252) by their upper-cased spelling: every entry, whatever its type,
-// since the name lookup sees them all.
-std::unordered_map<std::string, std::vector<std::string>> MediaNamesByCase(
-    const fs::path& gameFolder) {
-  std::unordered_map<std::string, std::vector<std::string>> byCase;
-  std::error_code ec;
-  for (fs::directory_iterator it(MediaFolder(gameFolder), ec), end; !ec && it != end;
-       it.increment(ec)) {
-    if (auto name = Cp1252FromUtf8(it->path().filename().native())) {
-      byCase[UpperCp1252(*name)].push_back(std::move(*name));
-    }
-  }
-  return byCase;
 }
 
 // The keys the game's entities look up, upper-cased and trimmed as GetImages trims them; the
@@ -126,60 +100,10 @@ class ProducedKeys {
   std::unordered_set<std::string> stables_;
 };
 
-// Why the preview would show nothing for `file`, judged from its header alone; nothing when
-// it looks sound.
-std::optional<std::string> PictureProblem(const fs::path& file) {
-  std::error_code ec;
-  const std::uintmax_t size = fs::file_size(file, ec);
-  if (ec) return "cannot be read";
-  if (size == 0) return "is empty (0 bytes)";
-  unsigned char magic[2] = {};
-  {
-    std::ifstream in(file, std::ios::binary);
-    if (!in.read(reinterpret_cast<char*>(magic), 2)) {
-      return in.gcount() < 2 && in.eof() ? "is neither a JPEG nor a BMP picture"
-                                         : "cannot be read";
-    }
-  }
-  auto tooLarge = [](std::int64_t w, std::int64_t h) {
-    return "declares " + std::to_string(w) + " x " + std::to_string(h) +
-           " pixels, more than the preview decodes";
-  };
-  if (magic[0] == 0xFF && magic[1] == 0xD8) {
-    JpegFrame frame;
-    if (!ReadJpegFrame(file, frame)) {
-      return "has a JPEG header that cannot be read (cut short, a size of 0, or a frame no "
-             "decoder should be handed)";
-    }
-    const std::int64_t pixels = std::int64_t{frame.width} * frame.height;
-    if (frame.width > kMaxPictureSide || frame.height > kMaxPictureSide ||
-        pixels > kMaxJpegPixels || JpegDecodeMemory(frame) > kMaxJpegDecoderBytes) {
-      return tooLarge(frame.width, frame.height);
-    }
-    return std::nullopt;
-  }
-  if (magic[0] == 'B' && magic[1] == 'M') {
-    BmpInfo info;
-    switch (ReadBmpInfo(file, info)) {
-      case BmpStatus::Ok:
-        return std::nullopt;
-      case BmpStatus::Unsupported:
-        return "is a kind of BMP the preview does not decode";
-      case BmpStatus::TooLarge:
-        return tooLarge(info.width, info.height);
-      case BmpStatus::Unreadable:
-        return "cannot be read";
-      default:
-        return "has a BMP header that is cut short or unknown";
-    }
-  }
-  return "is neither a JPEG nor a BMP picture";
-}
-
 class Checker {
  public:
-  Checker(const fs::path& folder, const GameDatabase& db)
-      : folder_(folder), db_(db), index_(db.imageIndex), lookup_(index_) {}
+  Checker(Os& os, const GamePaths& paths, const GameDatabase& db)
+      : os_(os), paths_(paths), db_(db), index_(db.imageIndex), lookup_(index_) {}
 
   std::vector<Finding> Run() {
     for (const LoadFinding& f : db_.findings) Add({f.kind, OneLine(f.detail)});
@@ -198,6 +122,17 @@ class Checker {
 
  private:
   void Add(Finding f) { findings_.push_back(std::move(f)); }
+
+  std::size_t Position(const FolderEntry& entry) const {
+    return static_cast<std::size_t>(&entry - media_.Entries().data());
+  }
+  // True when the entry is a file a picture name may open (worked out once per entry: a link
+  // is looked at on the disk).
+  bool Opens(const FolderEntry& entry) {
+    signed char& known = opens_[Position(entry)];
+    if (known < 0) known = entry.type == EntryType::Regular || media_.FileOf(entry) ? 1 : 0;
+    return known == 1;
+  }
   Finding About(std::string_view kind, int entry, std::string text) {
     return {kind, EntryText(entry, index_.Entry(entry).key) + text, entry,
             std::string(index_.Entry(entry).key)};
@@ -205,10 +140,10 @@ class Checker {
 
   void CheckCapacities() {
     if (index_.EntryCount() > kIndexEntryCapacity) {
-      Add({kFindingCapacity,
-           "media\\index.dat holds " + std::to_string(index_.EntryCount()) +
-               " entries; the table holds " + std::to_string(kIndexEntryCapacity) +
-               ", so the wizard adds no entry (all are kept)"});
+      Add({kFindingCapacity, "media\\index.dat holds " + std::to_string(index_.EntryCount()) +
+                                 " entries; the table holds " +
+                                 std::to_string(kIndexEntryCapacity) +
+                                 ", so the wizard adds no entry (all are kept)"});
     }
     for (int e = 1; e <= index_.EntryCount(); ++e) {
       const std::size_t count = index_.Entry(e).images.size();
@@ -224,8 +159,7 @@ class Checker {
     for (int e = 1; e <= index_.EntryCount(); ++e) {
       const IndexEntry& entry = index_.Entry(e);
       if (entry.key.empty()) {
-        Add({kEmptyName, "entry " + std::to_string(e) + " has an empty key", e,
-             std::string()});
+        Add({kEmptyName, "entry " + std::to_string(e) + " has an empty key", e, std::string()});
       }
       // Reading drops repeated names, so an entry holds at most one empty name.
       if (std::find(entry.images.begin(), entry.images.end(), Text()) == entry.images.end()) {
@@ -245,8 +179,9 @@ class Checker {
       const bool same = index_.Entry(first).key == index_.Entry(e).key;
       Add(About(kShadowedKey, e,
                 " is never found: " + EntryText(first, index_.Entry(first).key) +
-                    (same ? " comes first with the same key" : " comes first and differs only "
-                                                               "in letter case")));
+                    (same ? " comes first with the same key"
+                          : " comes first and differs only "
+                            "in letter case")));
     }
   }
 
@@ -255,34 +190,25 @@ class Checker {
       for (Text name : index_.Entry(e).images) {
         if (name.empty()) continue;
         if (!IsPlainFileName(name)) {
-          Finding f = About(kUnsafeName, e,
-                            ": " + Quoted(name) +
-                                " is no plain file name; the wizard never opens it");
+          Finding f =
+              About(kUnsafeName, e,
+                    ": " + Quoted(name) + " is no plain file name; the wizard never opens it");
           f.names = {std::string(name)};
           Add(std::move(f));
           continue;
         }
-        // A name with no variant in media needs no lookup; a name with one variant is looked
-        // up by that variant's own spelling, which the resolver finds without scanning the
-        // folder (a Windows copy often spells every file in capitals). Only real conflicts
-        // need its scan.
-        auto variants = mediaByCase_.find(UpperCp1252(name));
-        std::optional<fs::path> file;
-        if (variants != mediaByCase_.end()) {
-          file = ResolveMediaFile(folder_, variants->second.size() == 1
-                                               ? std::string_view(variants->second.front())
-                                               : name);
-        }
-        if (file) {
-          indexedFiles_.insert(file->filename().native());
+        // The one listing of media finds the entry the resolver would, with its type: a
+        // regular file needs no look at the disk, only a link does.
+        const FolderEntry* entry = media_.Find(name);
+        if (entry && Opens(*entry)) {
+          indexed_[Position(*entry)] = true;
           continue;
         }
         Finding f = About(kMissingPicture, e,
                           ": " + Quoted(name) +
-                              (variants == mediaByCase_.end()
-                                   ? " has no file in media"
-                                   : " is no regular file in media, or a link that leads out "
-                                     "of the game folder"));
+                              (!entry ? " has no file in media"
+                                      : " is no regular file in media, or a link that leads out "
+                                        "of the game folder"));
         f.names = {std::string(name)};
         Add(std::move(f));
       }
@@ -303,8 +229,8 @@ class Checker {
       // Index names are lower case: the resolver shows which file they lead to.
       const std::string lower = LowerCp1252(group.front());
       std::optional<std::string> uses;
-      if (auto file = ResolveMediaFile(folder_, lower)) {
-        uses = Cp1252FromUtf8(file->filename().native());
+      if (const FolderEntry* entry = media_.Find(lower); entry && Opens(*entry)) {
+        uses = Cp1252FromPath(entry->name);
       }
       Finding f{kCaseConflict,
                 "media holds " + ListOfQuoted(group) +
@@ -320,16 +246,21 @@ class Checker {
     std::unordered_set<std::string> seen;
     auto check = [&](const std::string& onDisk) {
       if (!seen.insert(onDisk).second) return;
-      if (auto problem = PictureProblem(MediaFolder(folder_) / onDisk)) {
+      // The preview's own rule: what it does not show is a bad picture, and why.
+      const PictureHeader header = ReadPictureHeader(os_, paths_.media / PathFromUtf8(onDisk));
+      if (!header.Shown()) {
         std::string name = Cp1252FromUtf8(onDisk).value_or(onDisk);
-        Finding f{kBadPicture, Quoted(name) + " " + *problem};
+        Finding f{kBadPicture, Quoted(name) + " " + PictureProblemText(header)};
         f.names = {name};
         Add(std::move(f));
       }
     };
     for (const std::string& name : pictures_) check(Utf8FromCp1252(name));
     // Files the index names that the picture patterns do not list ("x.png").
-    std::vector<std::string> others(indexedFiles_.begin(), indexedFiles_.end());
+    std::vector<std::string> others;
+    for (std::size_t i = 0; i < indexed_.size(); ++i) {
+      if (indexed_[i]) others.push_back(Utf8FromPath(media_.Entries()[i].name));
+    }
     std::sort(others.begin(), others.end());
     for (const std::string& onDisk : others) check(onDisk);
   }
@@ -340,19 +271,21 @@ class Checker {
       Text key = index_.Entry(e).key;
       // Empty and shadowed keys are reported above already.
       if (key.empty() || lookup_.ShadowedBy(e) != 0 || produced.Produces(key)) continue;
-      Add(About(kUnknownKey, e, ": no wrestler, tag team, stable, manager or title of the game "
-                                "has this key"));
+      Add(About(kUnknownKey, e,
+                ": no wrestler, tag team, stable, manager or title of the game "
+                "has this key"));
     }
   }
 
-  const fs::path& folder_;
+  Os& os_;
+  const GamePaths& paths_;
   const GameDatabase& db_;
   const ImageIndex& index_;
   const IndexLookup lookup_;
-  const std::unordered_map<std::string, std::vector<std::string>> mediaByCase_ =
-      MediaNamesByCase(folder_);
-  const std::vector<std::string> pictures_ = ListMediaPictures(folder_);
-  std::unordered_set<std::string> indexedFiles_;  // on-disk names the index leads to
+  const MediaListing media_{os_, paths_};
+  const std::vector<std::string> pictures_ = ListMediaPictures(os_, paths_, media_.Entries());
+  std::vector<signed char> opens_ = std::vector<signed char>(media_.Entries().size(), -1);
+  std::vector<bool> indexed_ = std::vector<bool>(media_.Entries().size());  // the index leads there
   std::vector<Finding> findings_;
 };
 
@@ -379,11 +312,12 @@ void WriteJson(std::ostream& out, const std::vector<Finding>& findings) {
   json.EndArray();
 }
 
-int Run(Context& ctx) {
+}  // namespace
+
+int RunCheck(Context& ctx) {
   if (!ctx.args.empty()) return UsageError(ctx, "check takes no arguments but --json");
-  StderrMessageBox messages(ctx.err);
-  auto game = LoadGame(ctx, messages);
-  const std::vector<Finding> findings = Checker(ctx.folder, game->db).Run();
+  auto game = LoadGame(ctx);
+  const std::vector<Finding> findings = Checker(ctx.os, ctx.paths, game->db).Run();
   if (ctx.json) {
     WriteJson(ctx.out, findings);
   } else {
@@ -392,5 +326,4 @@ int Run(Context& ctx) {
   return findings.empty() ? kExitOk : kExitNotFound;
 }
 
-}  // namespace
 }  // namespace qvm::cli

@@ -6,21 +6,36 @@
 #include "platform/Cp1252.h"
 
 namespace qvm::cli {
-
 namespace {
-std::vector<Command>& Registry() {
-  static std::vector<Command> commands;
-  return commands;
+
+constexpr std::string_view kKindWords[kKindCount] = {"wrestler", "team", "stable", "manager",
+                                                     "title"};
+
+// The lock for writing the index; false (after telling why) while the window holds it.
+bool LockIndexForWriting(Context& ctx, LockAttempt& lock) {
+  ctx.os.CreateFolder(ctx.paths.media, nullptr);
+  lock = ctx.os.TryLock(ctx.paths.media, ctx.paths.lock);
+  if (lock.state == LockState::HeldByOther) {
+    ctx.err << "error: the wizard has this game open (media/index.dat is locked); close the "
+               "wizard first, its save at close would undo this change\n";
+    return false;
+  }
+  return true;
 }
+
+// Saves as the window does at close, deciding alone; true when index.dat was written.
+bool SaveIndex(Context& ctx, const ImageIndex& index, const IndexFileState& state) {
+  IndexSaveOutcome outcome = SaveImageIndex(ctx.os, ctx.paths, index, state);
+  if (outcome.result == SaveResult::ChangedByOther) {
+    // The window asks here; without anyone to ask, the other program's file stays.
+    PrintLine(ctx.err, kIndexChangedQuestion);
+    outcome = SaveImageIndex(ctx.os, ctx.paths, index, state, WhenChanged::KeepTheirs);
+  }
+  if (std::string told = SaveOutcomeMessage(outcome); !told.empty()) PrintLine(ctx.err, told);
+  return outcome.result == SaveResult::Saved;
+}
+
 }  // namespace
-
-Register::Register(Command command) { Registry().push_back(command); }
-const std::vector<Command>& Commands() { return Registry(); }
-
-MessageAnswer StderrMessageBox::Show(std::string_view text, const MessageStyle& style) {
-  PrintLine(err_, text);
-  return style.yesNo ? MessageAnswer::No : MessageAnswer::Ok;
-}
 
 std::optional<std::string> ToCp1252(const std::string& utf8, Context& ctx) {
   auto converted = Cp1252FromUtf8(utf8);
@@ -62,21 +77,40 @@ int UsageError(Context& ctx, std::string_view problem) {
   return kExitUsage;
 }
 
-std::unique_ptr<Game> LoadGame(Context& ctx, MessageBox& messages) {
+std::unique_ptr<Game> LoadGame(Context& ctx) {
   auto game = std::make_unique<Game>();
-  LoadGameDatabase(ctx.folder, game->db, messages);
+  LoadGameDatabase(ctx.os, ctx.paths, game->db);
+  if (!game->db.indexState.loaded) PrintLine(ctx.err, kIndexUnreadableMessage);
   return game;
 }
 
-bool LockIndexForWriting(Context& ctx, FileLock& lock) {
-  std::error_code ec;
-  std::filesystem::create_directory(MediaFolder(ctx.folder), ec);
-  if (lock.TryLock(IndexLockPath(MediaFolder(ctx.folder))) == LockResult::HeldByOther) {
-    ctx.err << "error: the wizard has this game open (media/index.dat is locked); close the "
-               "wizard first, its save at close would undo this change\n";
-    return false;
+bool LoadIndex(Context& ctx, ImageIndex& index) {
+  if (LoadImageIndex(ctx.os, ctx.paths, index).loaded) return true;
+  PrintLine(ctx.err, kIndexUnreadableMessage);
+  return false;
+}
+
+int EditIndex(Context& ctx, const std::function<IndexEdit(ImageIndex&)>& edit) {
+  LockAttempt lock;
+  if (!LockIndexForWriting(ctx, lock)) return kExitUsage;
+  ImageIndex index;
+  const IndexFileState state = LoadImageIndex(ctx.os, ctx.paths, index);
+  if (!state.loaded) {
+    PrintLine(ctx.err, kIndexUnreadableMessage);
+    return kExitUsage;
   }
-  return true;
+  const IndexEdit done = edit(index);
+  if (done.save && !SaveIndex(ctx, index, state)) return kExitUsage;
+  return done.status;
+}
+
+std::string_view KindWord(RecordKind kind) { return kKindWords[KindSlot(kind)]; }
+
+std::optional<RecordKind> ParseKindWord(std::string_view word) {
+  for (int k = 0; k < kKindCount; ++k) {
+    if (word == kKindWords[k]) return kRecordKinds[k];
+  }
+  return std::nullopt;
 }
 
 }  // namespace qvm::cli

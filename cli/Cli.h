@@ -1,16 +1,20 @@
-// The command-line companion: one small file per command, each registering itself here.
+// The command-line companion: what every command shares. The commands themselves, one small
+// file each, are listed in Commands.h.
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <iosfwd>
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "gamedb/GameDatabase.h"
-#include "platform/Controls.h"
-#include "platform/FileLock.h"
+#include "index/IndexFile.h"
+#include "platform/GamePaths.h"
+#include "platform/Os.h"
 
 namespace qvm::cli {
 
@@ -21,9 +25,6 @@ inline constexpr int kExitUsage = 2;     // usage or environment error
 struct Context;
 
 struct Command {
-  Command(const char* name_, const char* usage_, const char* summary_, int (*run_)(Context&),
-          bool json_ = false)
-      : name(name_), usage(usage_), summary(summary_), run(run_), json(json_) {}
   const char* name;
   const char* usage;    // arguments, e.g. "KEY"
   const char* summary;  // one line for --help
@@ -32,28 +33,13 @@ struct Command {
 };
 
 struct Context {
-  std::filesystem::path folder;
-  std::vector<std::string> args;  // the command's arguments, UTF-8
+  Os& os;
+  GamePaths paths;                // resolved once, after the folder check
+  std::vector<std::string> args;  // the command's arguments as the system gave them (UTF-8)
   std::ostream& out;
   std::ostream& err;
   const Command* command = nullptr;
   bool json = false;  // --json: print one JSON document instead of lines
-};
-
-// Commands register themselves with a static `Register` object in their own file.
-struct Register {
-  explicit Register(Command command);
-};
-const std::vector<Command>& Commands();
-
-// Message boxes become lines on stderr.
-class StderrMessageBox : public MessageBox {
- public:
-  explicit StderrMessageBox(std::ostream& err) : err_(err) {}
-  MessageAnswer Show(std::string_view text, const MessageStyle& style = {}) override;
-
- private:
-  std::ostream& err_;
 };
 
 // A CP1252 argument; prints a clear error (exit 2 for the caller) when it cannot be held.
@@ -68,14 +54,32 @@ std::string Quoted(std::string_view cp1252);
 // Prints the problem and the command's usage to stderr; returns kExitUsage.
 int UsageError(Context& ctx, std::string_view problem);
 
-// The game loaded as the window loads it (the folder was checked before any command runs).
+// The game loaded as the window loads it (the folder was checked before any command runs);
+// an index that cannot be read is told on stderr, as the window tells it.
 struct Game {
   GameDatabase db;
 };
-std::unique_ptr<Game> LoadGame(Context& ctx, MessageBox& messages);
+std::unique_ptr<Game> LoadGame(Context& ctx);
 
-// Takes the index lock for a command that writes the index; prints why not and returns false
-// while the window holds it.
-bool LockIndexForWriting(Context& ctx, FileLock& lock);
+// Reads the index alone; false (after telling why on stderr) when it cannot be read.
+bool LoadIndex(Context& ctx, ImageIndex& index);
+
+// What a command that writes the index did to the table it was given.
+struct IndexEdit {
+  bool save = false;     // the table changed: save it
+  int status = kExitOk;  // the exit status when the save (if any) went through
+};
+// Runs `edit` on the stored index the way the window would: takes the lock (refusing while the
+// window holds it), reads the index, edits, and saves safely when the edit asks. Everything
+// that goes wrong is told on stderr; a lock held by the window, an unreadable index or a save
+// that did not write index.dat give kExitUsage. Another program's change to index.dat is kept
+// (the window asks; nobody is there to ask) and the table goes to index.dat.unsaved.
+int EditIndex(Context& ctx, const std::function<IndexEdit(ImageIndex&)>& edit);
+
+// The kind words, in the tree's order: wrestler, team, stable, manager, title. `kind` is one
+// of the five, never None.
+std::string_view KindWord(RecordKind kind);
+// The kind a word names; none for any other text.
+std::optional<RecordKind> ParseKindWord(std::string_view word);
 
 }  // namespace qvm::cli

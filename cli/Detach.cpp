@@ -1,38 +1,29 @@
 // detach KEY NAME: takes NAME (exact) away from KEY's entry and saves; the file stays.
 #include "app/ImageOperations.h"
-#include "cli/Cli.h"
+#include "cli/Commands.h"
 #include "images/AttachPictures.h"
 
 namespace qvm::cli {
-namespace {
 
-int Run(Context& ctx) {
+int RunDetach(Context& ctx) {
   if (ctx.args.size() != 2) return UsageError(ctx, "detach takes a KEY and a NAME");
   auto key = ToCp1252(ctx.args[0], ctx);
   if (!key) return kExitUsage;
   auto name = ToCp1252(ctx.args[1], ctx);
   if (!name) return kExitUsage;
-  FileLock lock;
-  if (!LockIndexForWriting(ctx, lock)) return kExitUsage;
-  StderrMessageBox messages(ctx.err);
-  ImageIndex index;
-  IndexFileState state = LoadImageIndex(ctx.folder, index, messages);
-  if (!state.loaded) return kExitUsage;
-  switch (RemoveImageByName(index, *key, *name)) {
-    case RemoveOutcome::NoEntry:
-      PrintLine(ctx.err, kEntryNotFoundMessage);
-      return kExitNotFound;
-    case RemoveOutcome::NotListed:
-      PrintLine(ctx.err, kImageNotFoundMessage);
-      return kExitNotFound;
-    case RemoveOutcome::Removed:
-      break;
-  }
-  return SaveImageIndex(ctx.folder, index, state, messages) ? kExitOk : kExitUsage;
+  return EditIndex(ctx, [&](ImageIndex& index) {
+    switch (RemoveImageByName(index, *key, *name)) {
+      case RemoveOutcome::NoEntry:
+        PrintLine(ctx.err, kEntryNotFoundMessage);
+        return IndexEdit{false, kExitNotFound};
+      case RemoveOutcome::NotListed:
+        PrintLine(ctx.err, kImageNotFoundMessage);
+        return IndexEdit{false, kExitNotFound};
+      case RemoveOutcome::Removed:
+        break;
+    }
+    return IndexEdit{true, kExitOk};
+  });
 }
 
-const Register kRegister({"detach", "KEY NAME",
-                          "take the picture NAME (exact) away from KEY; the file stays", Run});
-
-}  // namespace
 }  // namespace qvm::cli

@@ -1,22 +1,16 @@
 // images KEY: the pictures the wizard lists for KEY, in entry order.
-#include "cli/Cli.h"
+#include "cli/Commands.h"
 #include "cli/Json.h"
 #include "tree/Keys.h"
 
 namespace qvm::cli {
-namespace {
 
-int Run(Context& ctx);
-const Register kRegister({"images", "KEY [--json]",
-                          "the images of the index entry for KEY, in entry order", Run, true});
-
-int Run(Context& ctx) {
+int RunImages(Context& ctx) {
   if (ctx.args.size() != 1) return UsageError(ctx, "images takes one KEY");
   auto key = ToCp1252(ctx.args[0], ctx);
   if (!key) return kExitUsage;
-  StderrMessageBox messages(ctx.err);
   ImageIndex index;
-  if (!LoadImageIndex(ctx.folder, index, messages).loaded) return kExitUsage;
+  if (!LoadIndex(ctx, index)) return kExitUsage;
   bool found = false;
   std::vector<Text> images = GetImages(index, *key, &found);
   if (ctx.json) {
@@ -36,5 +30,4 @@ int Run(Context& ctx) {
   return found ? kExitOk : kExitNotFound;
 }
 
-}  // namespace
 }  // namespace qvm::cli

@@ -30,9 +30,8 @@ IndexLookup::IndexLookup(const ImageIndex& index) : index_(index) {
       continue;  // never found: its pictures cover nothing
     }
     if (ListsPicture(entry)) {
-      ForEachStablePrefix(upper, [this](std::string_view prefix) {
-        stablesWithPictures_.emplace(prefix);
-      });
+      ForEachStablePrefix(
+          upper, [this](std::string_view prefix) { stablesWithPictures_.emplace(prefix); });
     }
   }
 }
@@ -49,8 +48,8 @@ bool IndexLookup::HasPictures(std::string_view key) const {
 
 bool IndexLookup::StableHasPictures(std::string_view stableName) const {
   // The window builds a stable's key as its name + " (" + members + ")" and trims it.
-  std::string_view name = stableName.substr(std::min(stableName.size(),
-                                                     stableName.find_first_not_of(' ')));
+  std::string_view name =
+      stableName.substr(std::min(stableName.size(), stableName.find_first_not_of(' ')));
   return stablesWithPictures_.count(UpperCp1252(name)) != 0;
 }
 

@@ -4,19 +4,14 @@
 #include <string>
 
 #include "app/Wizard.h"
-#include "cli/Cli.h"
-#include "images/ImageSize.h"
+#include "cli/Commands.h"
 #include "images/MediaFile.h"
+#include "images/PictureHeader.h"
 #include "images/PreviewReport.h"
+#include "platform/Os.h"
 
 namespace qvm::cli {
 namespace {
-
-int Run(Context& ctx);
-const Register kRegister({"info", "FILE [--as KIND]",
-                          "the preview's report for media/FILE; KIND: wrestler, team, "
-                          "stable:N (N members selected), manager, title",
-                          Run});
 
 // A stable's list holds at most 50 members of 20 names each.
 constexpr int kMaxSelectedMembers = 1000;
@@ -26,14 +21,15 @@ struct Selection {
   int selectedMembers = 0;
 };
 
-std::optional<Selection> ParseKind(std::string_view kind) {
-  if (kind == "wrestler") return Selection{RecordKind::Wrestler};
-  if (kind == "team") return Selection{RecordKind::TagTeam};
-  if (kind == "manager") return Selection{RecordKind::Manager};
-  if (kind == "title") return Selection{RecordKind::Title};
-  constexpr std::string_view kStable = "stable:";
-  if (kind.substr(0, kStable.size()) != kStable) return std::nullopt;
-  std::string_view number = kind.substr(kStable.size());
+// A kind word, a stable's given as "stable:N".
+std::optional<Selection> ParseSelection(std::string_view text) {
+  const std::size_t colon = text.find(':');
+  const std::optional<RecordKind> kind = ParseKindWord(text.substr(0, colon));
+  if (!kind || (*kind == RecordKind::Stable) != (colon != std::string_view::npos)) {
+    return std::nullopt;
+  }
+  if (*kind != RecordKind::Stable) return Selection{*kind};
+  std::string_view number = text.substr(colon + 1);
   int n = -1;
   auto [end, ec] = std::from_chars(number.data(), number.data() + number.size(), n);
   if (number.empty() || ec != std::errc() || end != number.data() + number.size() || n < 0 ||
@@ -43,10 +39,12 @@ std::optional<Selection> ParseKind(std::string_view kind) {
   return Selection{RecordKind::Stable, n};
 }
 
-int Run(Context& ctx) {
+}  // namespace
+
+int RunInfo(Context& ctx) {
   Selection selection;
   if (ctx.args.size() == 3 && ctx.args[1] == "--as") {
-    auto parsed = ParseKind(ctx.args[2]);
+    auto parsed = ParseSelection(ctx.args[2]);
     if (!parsed) {
       return UsageError(ctx,
                         "KIND is wrestler, team, stable:N (N from 0 to 1000), manager or "
@@ -59,10 +57,11 @@ int Run(Context& ctx) {
   auto name = ToCp1252(ctx.args[0], ctx);
   if (!name) return kExitUsage;
 
-  // The same lookup as the preview: a name that leads nowhere safe in media gives sizes 0.
-  auto file = ResolveMediaFile(ctx.folder, *name);
-  ImageSize size = file ? ImageSizeOfFile(*file) : ImageSize{};
-  std::string report = PreviewReport(size.width, size.height,
+  // The same lookup and the same header rule as the preview: a name that leads nowhere safe in
+  // media, or a file the preview does not show, gives sizes 0.
+  auto file = ResolveMediaFile(ctx.os, ctx.paths, *name);
+  const PictureHeader header = file ? ReadPictureHeader(ctx.os, *file) : PictureHeader();
+  std::string report = PreviewReport(header.Width(), header.Height(),
                                      RecommendedRatio(selection.kind, selection.selectedMembers));
   std::string lines;
   for (char c : report) {
@@ -76,5 +75,4 @@ int Run(Context& ctx) {
   return kExitOk;
 }
 
-}  // namespace
 }  // namespace qvm::cli

@@ -2,69 +2,37 @@
 #include <optional>
 #include <ostream>
 #include <string>
-#include <unordered_map>
 
-#include "cli/Cli.h"
+#include "cli/Commands.h"
 #include "cli/IndexLookup.h"
 #include "cli/Json.h"
-#include "platform/MemoryControls.h"
 #include "tree/CategoryTree.h"
 #include "tree/Keys.h"
 
 namespace qvm::cli {
 namespace {
 
-int Run(Context& ctx);
-const Register kRegister({"missing", "[--kind KIND] [--json]",
-                          "the entities without a picture, in tree order, one \"KIND<TAB>NAME\" "
-                          "line each; KIND: wrestler, team, stable, manager, title; exit 1 when "
-                          "there is any",
-                          Run, true});
-
-constexpr std::string_view kKindWords[kKindCount] = {"wrestler", "team", "stable", "manager",
-                                                     "title"};
-
-std::optional<RecordKind> ParseKind(std::string_view word) {
-  for (int k = 0; k < kKindCount; ++k) {
-    if (word == kKindWords[k]) return kRecordKinds[k];
-  }
-  return std::nullopt;
-}
-
 struct Entity {
   RecordKind kind;
   std::size_t index;  // into the kind's table
 };
 
-template <class Record>
-void MapNodes(const std::vector<Record>& table, RecordKind kind,
-              std::unordered_map<NodeHandle, Entity>& byNode) {
-  for (std::size_t i = 0; i < table.size(); ++i) {
-    if (table[i].node != 0) byNode.emplace(table[i].node, Entity{kind, i});
+void CollectBelow(const CategoryTree& tree, NodeHandle parent, std::vector<Entity>& out) {
+  for (NodeHandle node : tree.Children(parent)) {
+    const TreeNode& n = *tree.Find(node);
+    if (n.role == NodeRole::Entity) {
+      out.push_back(Entity{n.kind, static_cast<std::size_t>(n.record) - 1});
+    }
+    CollectBelow(tree, node, out);
   }
 }
 
-void CollectBelow(const MemoryTree& tree, NodeHandle parent,
-                  const std::unordered_map<NodeHandle, Entity>& byNode, std::vector<Entity>& out) {
-  for (NodeHandle node = tree.FirstChild(parent); node != 0; node = tree.NextSibling(node)) {
-    if (auto it = byNode.find(node); it != byNode.end()) out.push_back(it->second);
-    CollectBelow(tree, node, byNode, out);  // alias nodes are in no record's `node`
-  }
-}
-
-// The entities in the order the window's tree shows them, read from the tree as built.
-std::vector<Entity> EntitiesInTreeOrder(GameDatabase& db) {
-  MemoryTree tree;
+// The entities in the order the window's tree shows them.
+std::vector<Entity> EntitiesInTreeOrder(const GameDatabase& db) {
+  CategoryTree tree;
   BuildCategoryTree(db, tree);
-  std::unordered_map<NodeHandle, Entity> byNode;
-  MapNodes(db.wrestlers, RecordKind::Wrestler, byNode);
-  MapNodes(db.teams, RecordKind::TagTeam, byNode);
-  MapNodes(db.stables, RecordKind::Stable, byNode);
-  MapNodes(db.managers, RecordKind::Manager, byNode);
-  MapNodes(db.titles, RecordKind::Title, byNode);
   std::vector<Entity> order;
-  order.reserve(byNode.size());
-  CollectBelow(tree, 0, byNode, order);
+  CollectBelow(tree, 0, order);
   return order;
 }
 
@@ -104,16 +72,17 @@ Described Describe(const GameDatabase& db, const IndexLookup& lookup, Entity e) 
   return {t.name, std::string(t.name), lookup.HasPictures(t.name)};
 }
 
-int Run(Context& ctx) {
+}  // namespace
+
+int RunMissing(Context& ctx) {
   std::optional<RecordKind> only;
   if (ctx.args.size() == 2 && ctx.args[0] == "--kind") {
-    only = ParseKind(ctx.args[1]);
+    only = ParseKindWord(ctx.args[1]);
     if (!only) return UsageError(ctx, "KIND is wrestler, team, stable, manager or title");
   } else if (!ctx.args.empty()) {
     return UsageError(ctx, "missing takes only --kind KIND");
   }
-  StderrMessageBox messages(ctx.err);
-  auto game = LoadGame(ctx, messages);
+  auto game = LoadGame(ctx);
   // Without the index every entity would read as missing, which is not true.
   if (!game->db.indexState.loaded) return kExitUsage;
   const IndexLookup lookup(game->db.imageIndex);
@@ -129,7 +98,7 @@ int Run(Context& ctx) {
     Described d = Describe(game->db, lookup, e);
     if (d.covered) continue;
     any = true;
-    std::string_view word = kKindWords[KindSlot(e.kind)];
+    std::string_view word = KindWord(e.kind);
     if (json) {
       json->BeginObject();
       json->Member("kind", word);
@@ -144,5 +113,4 @@ int Run(Context& ctx) {
   return any ? kExitNotFound : kExitOk;
 }
 
-}  // namespace
 }  // namespace qvm::cli

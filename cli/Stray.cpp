@@ -1,17 +1,15 @@
 // stray: the pictures in media that no index entry names, in the stray list's order.
-#include "cli/Cli.h"
+#include "cli/Commands.h"
 #include "cli/Json.h"
 #include "images/StrayImages.h"
 
 namespace qvm::cli {
-namespace {
 
-int Run(Context& ctx) {
+int RunStray(Context& ctx) {
   if (!ctx.args.empty()) return UsageError(ctx, "stray takes no arguments");
-  StderrMessageBox messages(ctx.err);
   ImageIndex index;
-  if (!LoadImageIndex(ctx.folder, index, messages).loaded) return kExitUsage;
-  std::vector<std::string> names = SortedStrayNames(ctx.folder, index);
+  if (!LoadIndex(ctx, index)) return kExitUsage;
+  std::vector<std::string> names = SortedStrayNames(ctx.os, ctx.paths, index);
   if (ctx.json) {
     JsonWriter json(ctx.out);
     json.BeginArray();
@@ -23,8 +21,4 @@ int Run(Context& ctx) {
   return kExitOk;
 }
 
-const Register kRegister({"stray", "[--json]", "the pictures in media that no index entry names",
-                          Run, true});
-
-}  // namespace
 }  // namespace qvm::cli

@@ -1,33 +1,28 @@
 // tree: the category tree exactly as the window builds it, one node per line.
 #include <string>
 
-#include "cli/Cli.h"
+#include "cli/Commands.h"
 #include "cli/Json.h"
-#include "platform/MemoryControls.h"
 #include "tree/CategoryTree.h"
 
 namespace qvm::cli {
 namespace {
 
-int Run(Context& ctx);
-const Register kRegister({"tree", "[--json]",
-                          "the category tree, two spaces of indentation per level", Run, true});
-
-void PrintBelow(Context& ctx, const MemoryTree& tree, NodeHandle parent, std::size_t depth) {
-  for (NodeHandle node = tree.FirstChild(parent); node != 0; node = tree.NextSibling(node)) {
+void PrintBelow(Context& ctx, const CategoryTree& tree, NodeHandle parent, std::size_t depth) {
+  for (NodeHandle node : tree.Children(parent)) {
     std::string line(2 * depth, ' ');
-    line += tree.FullText(node);
+    line += tree.Text(node);
     PrintLine(ctx.out, line);
     PrintBelow(ctx, tree, node, depth + 1);
   }
 }
 
 // [{"text": ..., "children": [...]}, ...]: every node with its children, leaves included.
-void WriteBelow(JsonWriter& json, const MemoryTree& tree, NodeHandle parent) {
+void WriteBelow(JsonWriter& json, const CategoryTree& tree, NodeHandle parent) {
   json.BeginArray();
-  for (NodeHandle node = tree.FirstChild(parent); node != 0; node = tree.NextSibling(node)) {
+  for (NodeHandle node : tree.Children(parent)) {
     json.BeginObject();
-    json.Cp1252Member("text", tree.FullText(node));
+    json.Cp1252Member("text", tree.Text(node));
     json.Key("children");
     WriteBelow(json, tree, node);
     json.EndObject();
@@ -35,11 +30,12 @@ void WriteBelow(JsonWriter& json, const MemoryTree& tree, NodeHandle parent) {
   json.EndArray();
 }
 
-int Run(Context& ctx) {
+}  // namespace
+
+int RunTree(Context& ctx) {
   if (!ctx.args.empty()) return UsageError(ctx, "tree takes no arguments");
-  StderrMessageBox messages(ctx.err);
-  auto game = LoadGame(ctx, messages);
-  MemoryTree tree;
+  auto game = LoadGame(ctx);
+  CategoryTree tree;
   BuildCategoryTree(game->db, tree);
   if (ctx.json) {
     JsonWriter json(ctx.out);
@@ -50,5 +46,4 @@ int Run(Context& ctx) {
   return kExitOk;
 }
 
-}  // namespace
 }  // namespace qvm::cli

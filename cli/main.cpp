@@ -1,11 +1,11 @@
 // qvm-image-wizard-cli [-C GAME_FOLDER] COMMAND [ARGS]
-#include <cstring>
 #include <iostream>
 #include <string>
 
 #include "app/Startup.h"
-#include "cli/Cli.h"
+#include "cli/Commands.h"
 #include "platform/ConsoleProgram.h"
+#include "platform/PathText.h"
 
 namespace {
 
@@ -28,11 +28,13 @@ void PrintHelp(std::ostream& out) {
 
 int CliMain(int argc, char** argv) {
   using namespace qvm::cli;
+  qvm::Os& os = qvm::SystemOs();
+  const std::vector<std::string> args = qvm::ProgramArguments(argc, argv);
   std::filesystem::path folder = std::filesystem::current_path();
   bool json = false;
-  int i = 1;
-  for (; i < argc; ++i) {
-    std::string arg = argv[i];
+  std::size_t i = 0;
+  for (; i < args.size(); ++i) {
+    const std::string& arg = args[i];
     if (arg == "--help" || arg == "-h") {
       PrintHelp(std::cout);
       return kExitOk;
@@ -42,12 +44,12 @@ int CliMain(int argc, char** argv) {
       return kExitOk;
     }
     if (arg == "-C") {
-      if (i + 1 >= argc) {
+      if (i + 1 >= args.size()) {
         std::cerr << "error: -C needs a folder\n";
         PrintHelp(std::cerr);
         return kExitUsage;
       }
-      folder = argv[++i];
+      folder = qvm::PathFromArgument(args[++i]);
       continue;
     }
     if (arg == "--json") {
@@ -56,28 +58,25 @@ int CliMain(int argc, char** argv) {
     }
     break;
   }
-  if (i >= argc) {
+  if (i >= args.size()) {
     PrintHelp(std::cerr);
     return kExitUsage;
   }
-  std::string name = argv[i++];
-  const Command* command = nullptr;
-  for (const auto& c : Commands()) {
-    if (name == c.name) command = &c;
-  }
+  const std::string& name = args[i++];
+  const Command* command = FindCommand(name);
   if (!command) {
     std::cerr << "error: unknown command \"" << name << "\"\n";
     PrintHelp(std::cerr);
     return kExitUsage;
   }
-  Context ctx{folder, {}, std::cout, std::cerr, command, json};
-  for (; i < argc; ++i) {
+  Context ctx{os, {}, {}, std::cout, std::cerr, command, json};
+  for (; i < args.size(); ++i) {
     // Only the commands that print JSON take --json among their arguments; for the others
     // it stays an argument (a file may have any name).
-    if (command->json && std::strcmp(argv[i], "--json") == 0) {
+    if (command->json && args[i] == "--json") {
       ctx.json = true;
     } else {
-      ctx.args.emplace_back(argv[i]);
+      ctx.args.push_back(args[i]);
     }
   }
   if (ctx.json && !command->json) {
@@ -91,10 +90,11 @@ int CliMain(int argc, char** argv) {
       return kExitOk;
     }
   }
-  if (!qvm::IsGameFolder(folder)) {
+  if (!qvm::IsGameFolder(os, folder)) {
     std::cerr << qvm::kNotGameFolderMessage << '\n';
     return kExitUsage;
   }
+  ctx.paths = qvm::ResolveGamePaths(os, folder);
   return command->run(ctx);
 }
 

@@ -1,6 +1,6 @@
-// Every table of one run: the game's entities (read-only from the game files), the image index,
-// the sorted views and the tree's category roots. Records count from 1 in the game's files;
-// here record k is element k - 1 of its vector.
+// Every table of one run: the game's entities (read-only from the game files), the image index
+// and the sorted views. Records count from 1 in the game's files; here record k is element
+// k - 1 of its vector.
 #pragma once
 
 #include <array>
@@ -11,7 +11,6 @@
 #include "gamedb/RecordKind.h"
 #include "index/ImageIndex.h"
 #include "index/IndexFile.h"
-#include "platform/Controls.h"
 #include "platform/NodePool.h"
 
 namespace qvm {
@@ -26,36 +25,30 @@ inline constexpr int kTitleCapacity = 3000;
 inline constexpr int kCircuitCapacity = 50;
 
 struct Alias {
-  NodeHandle node = 0;
   Text text;
 };
 
 struct Wrestler {
-  NodeHandle node = 0;
   Text name;
   std::vector<Alias> aliases;  // 1 to 20 once loaded; alias 1 starts as a copy of the name
 };
 
 struct Team {
-  NodeHandle node = 0;
   Text member1;
   Text member2;
   Text name;  // member1 + " and " + member2 when the file gave none
 };
 
 struct Stable {
-  NodeHandle node = 0;
   Text name;
   std::vector<int> members;  // wrestler numbers (1-based), 1 to 50
 };
 
 struct Manager {
-  NodeHandle node = 0;
   Text name;
 };
 
 struct Title {
-  NodeHandle node = 0;
   Text name;
 };
 
@@ -79,7 +72,6 @@ struct GameDatabase {
   std::vector<Title> titles;
   ImageIndex imageIndex;
   IndexFileState indexState;
-  std::array<NodeHandle, kKindCount> categoryRoots{};
   std::array<SortedView, kKindCount> sortedViews;
   std::vector<LoadFinding> findings;
   // The StrayList's first contents when start-up worked them out ahead, while the game files

@@ -19,19 +19,22 @@ namespace {
 // each whole. A file that cannot be read is noted as a finding and reads as nothing.
 class GameFiles {
  public:
-  GameFiles(const std::filesystem::path& root, GameDatabase& db) : root_(root), db_(db) {}
+  GameFiles(Os& os, const std::filesystem::path& root, GameDatabase& db)
+      : os_(os), root_(root), db_(db) {}
 
   std::optional<std::string> Read(std::string_view gamePath) {
     // A path that would leave the game folder (an empty circuit name gives "\teams.dat", a
-    // name with ".." climbs out) is never read: it counts as a missing file.
-    auto path = ResolveGamePath(root_, gamePath);
+    // name with ".." climbs out) is never read: it counts as a missing file. So does anything
+    // but a regular file.
+    auto path = ResolveGamePath(os_, root_, gamePath);
     std::optional<std::string> bytes;
-    if (path && IsRegularFile(*path)) bytes = ReadWholeFile(*path);
+    if (path) bytes = ReadWholeFile(os_, *path);
     if (!bytes) AddFinding(db_, kFindingMissingFile, std::string(gamePath));
     return bytes;
   }
 
  private:
+  Os& os_;
   const std::filesystem::path& root_;
   GameDatabase& db_;
 };
@@ -56,27 +59,12 @@ struct PairBytes {
   }
 };
 
-// Messages of the thread that reads the index, shown once loading is done.
-class DeferredMessages : public MessageBox {
- public:
-  MessageAnswer Show(std::string_view text, const MessageStyle& style = {}) override {
-    shown_.emplace_back(std::string(text), style);
-    return style.yesNo ? MessageAnswer::No : MessageAnswer::Ok;
-  }
-  void ShowNow(MessageBox& messages) const {
-    for (const auto& [text, style] : shown_) messages.Show(text, style);
-  }
-
- private:
-  std::vector<std::pair<std::string, MessageStyle>> shown_;
-};
-
 // media/index.dat, read and parsed on a second thread into texts of its own, which join the
 // pool when the work is taken.
 class IndexReader {
  public:
-  IndexReader(const std::filesystem::path& gameFolder, const IndexReadWork& onIndexRead)
-      : gameFolder_(gameFolder), onIndexRead_(onIndexRead) {
+  IndexReader(Os& os, const GamePaths& paths, const IndexReadWork& onIndexRead)
+      : os_(os), paths_(paths), onIndexRead_(onIndexRead) {
     try {
       job_ = std::async(std::launch::async, [this] { Read(); });
     } catch (const std::system_error&) {
@@ -87,7 +75,7 @@ class IndexReader {
     if (job_.valid()) job_.wait();
   }
 
-  void TakeInto(GameDatabase& db, MessageBox& messages) {
+  void TakeInto(GameDatabase& db) {
     if (job_.valid()) {
       job_.get();
     } else {
@@ -96,22 +84,21 @@ class IndexReader {
     texts_.AddToCurrentPool();
     db.imageIndex = std::move(index_);
     db.indexState = state_;
-    deferred_.ShowNow(messages);
   }
 
  private:
   void Read() {
     ThreadTexts::Use use(texts_);
-    state_ = LoadImageIndex(gameFolder_, index_, deferred_);
+    state_ = LoadImageIndex(os_, paths_, index_);
     if (onIndexRead_) onIndexRead_(index_);
   }
 
-  const std::filesystem::path& gameFolder_;
+  Os& os_;
+  const GamePaths& paths_;
   const IndexReadWork& onIndexRead_;
   ThreadTexts texts_;
   ImageIndex index_;
   IndexFileState state_;
-  DeferredMessages deferred_;
   std::future<void> job_;
 };
 
@@ -124,8 +111,8 @@ std::string CircuitFile(std::string_view circuit, std::string_view name) {
 // Each kind is complete before its sorted view is prepared; the circuit readers attach names
 // to wrestlers by number, so the wrestlers come first; the index, read alongside, is taken
 // last.
-void LoadGameDatabase(const std::filesystem::path& gameFolder, GameDatabase& db,
-                      MessageBox& messages, const IndexReadWork& onIndexRead) {
+void LoadGameDatabase(Os& os, const GamePaths& paths, GameDatabase& db,
+                      const IndexReadWork& onIndexRead) {
   db.wrestlers.clear();
   db.teams.clear();
   db.stables.clear();
@@ -134,8 +121,8 @@ void LoadGameDatabase(const std::filesystem::path& gameFolder, GameDatabase& db,
   db.findings.clear();
   db.strayNamesAtStart.reset();
   // The index is read alongside: nothing of it depends on the game files.
-  IndexReader index(gameFolder, onIndexRead);
-  GameFiles files(gameFolder, db);
+  IndexReader index(os, paths, onIndexRead);
+  GameFiles files(os, paths.game, db);
 
   // The circuit names point into this buffer, which lives until loading ends. Without
   // "card.lgs" (a folder of that name does not count) there are no circuits.
@@ -173,7 +160,7 @@ void LoadGameDatabase(const std::filesystem::path& gameFolder, GameDatabase& db,
   }
   PrepareSortedView(db, RecordKind::Title);
 
-  index.TakeInto(db, messages);
+  index.TakeInto(db);
 }
 
 }  // namespace qvm

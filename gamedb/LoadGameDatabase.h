@@ -4,7 +4,8 @@
 #include <functional>
 
 #include "gamedb/GameDatabase.h"
-#include "platform/Controls.h"
+#include "platform/GamePaths.h"
+#include "platform/Os.h"
 
 namespace qvm {
 
@@ -12,12 +13,13 @@ namespace qvm {
 // index over (start-up works out the first StrayList so).
 using IndexReadWork = std::function<void(const ImageIndex& index)>;
 
-// Reads the game's database from `gameFolder` in the fixed order (circuits, wrestlers and their
+// Reads the game's database from `paths.game` in the fixed order (circuits, wrestlers and their
 // circuit aliases, tag teams, stables, managers, titles, each followed by its sorted view) and
-// media/index.dat. Game files never report errors; only the index does, through `messages`,
-// once the game files are read. The index is read on a second thread while the game files
-// load (on this thread alone when no thread can be started); `onIndexRead` runs there too.
-void LoadGameDatabase(const std::filesystem::path& gameFolder, GameDatabase& db,
-                      MessageBox& messages, const IndexReadWork& onIndexRead = {});
+// media/index.dat. Game files never report errors; an index that cannot be read leaves
+// `db.indexState.loaded` false for the caller to tell. The index is read on a second thread
+// while the game files load (on this thread alone when no thread can be started);
+// `onIndexRead` runs there too.
+void LoadGameDatabase(Os& os, const GamePaths& paths, GameDatabase& db,
+                      const IndexReadWork& onIndexRead = {});
 
 }  // namespace qvm

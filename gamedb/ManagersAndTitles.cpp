@@ -12,7 +12,7 @@ void ReadManagers(const RecordFiles& files, GameDatabase& db) {
   db.managers.reserve(db.managers.size() + static_cast<std::size_t>(count));
   for (std::int32_t k = 0; k < count; ++k) {
     records.NextRecord();
-    db.managers.push_back(Manager{0, PoolString(records.Data().ReadLine())});
+    db.managers.push_back(Manager{PoolString(records.Data().ReadLine())});
   }
   records.ReportOffsets(db);
 }
@@ -42,7 +42,7 @@ void ReadTitles(std::string_view cardTtl, std::string_view path, GameDatabase& d
                      std::to_string(count) + " titles; the rest get empty names");
     }
     reader.ReadLine();
-    db.titles.push_back(Title{0, PoolString(reader.ReadLine())});
+    db.titles.push_back(Title{PoolString(reader.ReadLine())});
     reader.ReadNumber();
   }
 }

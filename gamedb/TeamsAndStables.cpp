@@ -31,7 +31,7 @@ TeamLines ReadTeamLines(GameTextReader& data, std::string& composed) {
 }
 
 Team PoolTeam(const TeamLines& lines) {
-  return Team{0, PoolString(lines.member1), PoolString(lines.member2), PoolString(lines.name)};
+  return Team{PoolString(lines.member1), PoolString(lines.member2), PoolString(lines.name)};
 }
 
 std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
@@ -133,7 +133,7 @@ void StableReader::ReadMain(const RecordFiles& files) {
     std::int32_t members = MemberCount(data, db_, files.dataPath, name);
     if (members == 0) continue;  // the next record takes this slot
     if (members > kStableMemberCapacity) trimmed.Add(name);
-    Stable& stable = db_.stables.emplace_back(Stable{0, PoolString(name), ReadMembers(data, members)});
+    Stable& stable = db_.stables.emplace_back(Stable{PoolString(name), ReadMembers(data, members)});
     firstByName_.emplace(stable.name, static_cast<int>(db_.stables.size()) - 1);
   }
   records.ReportOffsets(db_);
@@ -166,7 +166,7 @@ void StableReader::ReadCircuit(const RecordFiles& files) {
       }
       if (members > kStableMemberCapacity) trimmed.Add(name);
       Stable& stable =
-          db_.stables.emplace_back(Stable{0, PoolString(name), ReadMembers(data, members)});
+          db_.stables.emplace_back(Stable{PoolString(name), ReadMembers(data, members)});
       firstByName_.emplace(stable.name, static_cast<int>(db_.stables.size()) - 1);
       continue;
     }

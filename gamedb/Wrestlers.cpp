@@ -26,7 +26,7 @@ void ReadWrestlers(const RecordFiles& files, GameDatabase& db) {
     Wrestler& wrestler = db.wrestlers.emplace_back();
     wrestler.name = PoolString(name);
     // Alias 1 is a copy of its own: the sorted view reorders aliases, never the name.
-    wrestler.aliases.push_back(Alias{0, PoolString(name)});
+    wrestler.aliases.push_back(Alias{PoolString(name)});
   }
   records.ReportOffsets(db);
 }
@@ -92,7 +92,7 @@ void ReadCircuitAliases(std::string_view circxdb, std::string_view path, GameDat
     }
     if (!known) {
       if (static_cast<int>(wrestler.aliases.size()) < kAliasCapacity) {
-        wrestler.aliases.push_back(Alias{0, PoolString(name)});
+        wrestler.aliases.push_back(Alias{PoolString(name)});
         if (hashes) hashes->Append(static_cast<std::size_t>(k), hash);
       } else if (ignored++ == 0) {
         firstIgnored = Quoted(name) + " of wrestler " + std::to_string(k + 1) + " " +

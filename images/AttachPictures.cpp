@@ -1,19 +1,9 @@
 #include "images/AttachPictures.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <atomic>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <system_error>
-
-#include "index/IndexFile.h"
 #include "platform/Cp1252.h"
 #include "platform/FileIo.h"
 #include "platform/GamePath.h"
+#include "platform/PathText.h"
 
 namespace qvm {
 namespace fs = std::filesystem;
@@ -78,8 +68,6 @@ int EntryFor(ImageIndex& index, std::string_view key, AttachReport& report) {
   return entry;
 }
 
-std::string ErrnoText(int err) { return std::strerror(err); }
-
 }  // namespace
 
 std::vector<PictureFile> PictureFilesOf(const FileChoice& choice) {
@@ -107,76 +95,53 @@ std::optional<std::string> PictureNameProblem(std::string_view name) {
   return std::nullopt;
 }
 
-bool CopyToNewFile(const fs::path& source, const fs::path& target, std::string* error) {
-  FileIo& io = CurrentFileIo();
-  int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
-  int out = -1;
+bool CopyToNewFile(Os& os, const fs::path& source, const fs::path& target, std::string* error) {
+  std::string why;
+  OsFile in(os, os.OpenForReading(source, &why));
+  if (!in.IsOpen()) {
+    const EntryType type = os.Info(source, true).type;
+    if (error) {
+      *error = type == EntryType::Folder || type == EntryType::Other ? "it is not a file"
+                                                                     : "it cannot be read: " + why;
+    }
+    return false;
+  }
+  // A hidden name: the stray list never shows a temporary file.
+  const fs::path folder = target.parent_path();
   fs::path temp;
+  OsFile out(os, CreateTemporaryFile(os, folder, "copy", temp, &why));
   auto fail = [&](const std::string& what) {
     if (error) *error = what;
-    if (in >= 0) ::close(in);
-    if (out >= 0) io.Close(out);
-    if (!temp.empty()) ::unlink(temp.c_str());
+    out.Close(nullptr);
+    if (!temp.empty()) os.Remove(temp, nullptr);
     return false;
   };
-  if (in < 0) return fail("it cannot be read: " + ErrnoText(errno));
-  struct stat st;
-  if (::fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) return fail("it is not a file");
-
-  // A hidden name: the stray list never shows a temporary file.
-  static std::atomic<unsigned> counter{0};
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    temp = target.parent_path() /
-           (".qvm-copy-" + std::to_string(::getpid()) + "-" + std::to_string(counter++) + ".tmp");
-    out = io.Open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    if (out >= 0 || errno != EEXIST) break;
-  }
-  if (out < 0) {
-    int err = errno;
-    temp.clear();
-    return fail("no file can be made in the media folder: " + ErrnoText(err));
-  }
+  if (!out.IsOpen()) return fail("no file can be made in the media folder: " + why);
 
   char buffer[1 << 16];
   for (;;) {
-    ssize_t n = ::read(in, buffer, sizeof buffer);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return fail("reading it failed: " + ErrnoText(errno));
+    std::int64_t n = os.Read(in.Handle(), buffer, sizeof buffer, &why);
+    if (n < 0) return fail("reading it failed: " + why);
     if (n == 0) break;
-    for (ssize_t done = 0; done < n;) {
-      ssize_t w = io.Write(out, buffer + done, static_cast<size_t>(n - done));
-      if (w < 0 && errno == EINTR) continue;
-      if (w <= 0) return fail("writing the copy failed: " + ErrnoText(w < 0 ? errno : ENOSPC));
-      done += w;
-    }
+    if (!os.Write(out.Handle(), buffer, static_cast<std::size_t>(n), &why))
+      return fail("writing the copy failed: " + why);
   }
-  if (io.Fsync(out) != 0) return fail("writing the copy failed: " + ErrnoText(errno));
-  int closed = io.Close(out);
-  out = -1;
-  if (closed != 0) return fail("writing the copy failed: " + ErrnoText(errno));
+  if (!os.Flush(out.Handle(), &why) || !out.Close(&why))
+    return fail("writing the copy failed: " + why);
 
   // The temporary file takes the name only while the name is free.
-  if (::renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) != 0) {
-    int err = errno;
-    if (err == EINVAL || err == ENOSYS || err == ENOTSUP) {  // no such rename on this file system
-      err = ::link(temp.c_str(), target.c_str()) == 0 ? 0 : errno;
-      if (err == 0) ::unlink(temp.c_str());
-    }
-    if (err == EEXIST) return fail("a file of that name appeared in the media folder meanwhile");
-    if (err != 0) return fail("the copy could not be given its name: " + ErrnoText(err));
+  if (!os.RenameNew(temp, target, &why)) {
+    if (os.Info(target, false).type != EntryType::Missing)
+      return fail("a file of that name appeared in the media folder meanwhile");
+    return fail("the copy could not be given its name: " + why);
   }
   temp.clear();
-  ::close(in);
-  int dir = ::open(target.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dir >= 0) {
-    io.Fsync(dir);
-    ::close(dir);
-  }
+  os.FlushFolder(folder);
   return true;
 }
 
-AttachReport AttachPictureFiles(const fs::path& gameFolder, ImageIndex& index, std::string_view key,
-                                const std::vector<PictureFile>& files) {
+AttachReport AttachPictureFiles(Os& os, const GamePaths& paths, ImageIndex& index,
+                                std::string_view key, const std::vector<PictureFile>& files) {
   AttachReport report;
   struct Pending {
     fs::path source;
@@ -184,9 +149,8 @@ AttachReport AttachPictureFiles(const fs::path& gameFolder, ImageIndex& index, s
   };
   std::vector<Pending> pending;
   for (const PictureFile& f : files) {
-    const std::string& onDisk = f.name.native();
-    std::string shown = ShownName(onDisk);
-    auto name = Cp1252FromUtf8(onDisk);
+    std::string shown = ShownName(Utf8FromPath(f.name));
+    auto name = Cp1252FromPath(f.name);
     if (!name) {
       report.problems.push_back(NotAttached(
           shown,
@@ -198,9 +162,8 @@ AttachReport AttachPictureFiles(const fs::path& gameFolder, ImageIndex& index, s
       continue;
     }
     fs::path source = f.folder / f.name;
-    if (!IsRegularFile(source)) {
-      std::error_code ec;
-      bool there = fs::exists(fs::symlink_status(source, ec));
+    if (!IsRegularFile(os, source)) {
+      bool there = os.Info(source, false).type != EntryType::Missing;
       report.problems.push_back(
           NotAttached(shown, there ? "it is not a file" : "there is no such file"));
       continue;
@@ -214,18 +177,17 @@ AttachReport AttachPictureFiles(const fs::path& gameFolder, ImageIndex& index, s
   }
 
   // Copy first, then enter the names, as the dialog path always did.
-  fs::path media = MediaFolder(gameFolder);
   std::vector<std::string> names;
   for (const Pending& p : pending) {
     names.push_back(p.name);
-    fs::path target = *ResolveNameInFolder(media, p.name);  // any letter case already there
-    std::error_code ec;
+    // Any letter case already there.
+    fs::path target = *ResolveNameInFolder(os, paths.media, p.name);
     std::string error;
-    if (fs::exists(fs::symlink_status(target, ec))) {
+    if (os.Info(target, false).type != EntryType::Missing) {
       // The file already there is the one the index refers to; it is never replaced.
-      if (IsRegularFile(target)) continue;
+      if (IsRegularFile(os, target)) continue;
       error = "something that is not a file has that name in the media folder";
-    } else if (CopyToNewFile(p.source, target, &error)) {
+    } else if (CopyToNewFile(os, p.source, target, &error)) {
       continue;
     }
     report.problems.push_back(p.name + " could not be copied into the media folder: " + error +

@@ -10,6 +10,8 @@
 
 #include "index/ImageIndex.h"
 #include "platform/Controls.h"
+#include "platform/GamePaths.h"
+#include "platform/Os.h"
 
 namespace qvm {
 
@@ -38,7 +40,7 @@ std::optional<std::string> PictureNameProblem(std::string_view name);
 // (never replacing a file), then enters the names into the entry of `key` (created at the end
 // when no entry matches). A file whose copy fails is attached all the same and reported.
 // Names that cannot stand in the index, and files that do not exist, are refused and reported.
-AttachReport AttachPictureFiles(const std::filesystem::path& gameFolder, ImageIndex& index,
+AttachReport AttachPictureFiles(Os& os, const GamePaths& paths, ImageIndex& index,
                                 std::string_view key, const std::vector<PictureFile>& files);
 // Enters names (CP1252) of files that lie in media already; nothing is copied.
 AttachReport AttachMediaNames(ImageIndex& index, std::string_view key,
@@ -48,7 +50,7 @@ AttachReport AttachMediaNames(ImageIndex& index, std::string_view key,
 // target first, which then takes the target's name only if that name is still free, so an
 // existing file is never replaced and no half-written file ever carries the target's name.
 // False with the reason in `error` when it failed; nothing is left behind then.
-bool CopyToNewFile(const std::filesystem::path& source, const std::filesystem::path& target,
+bool CopyToNewFile(Os& os, const std::filesystem::path& source, const std::filesystem::path& target,
                    std::string* error);
 
 enum class RemoveOutcome { Removed, NoEntry, NotListed };

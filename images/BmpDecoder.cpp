@@ -3,10 +3,9 @@
 #include <algorithm>
 #include <array>
 #include <bit>
-#include <cstdio>
 #include <cstring>
-#include <memory>
-#include <system_error>
+
+#include "platform/FileReader.h"
 
 namespace qvm {
 namespace {
@@ -14,8 +13,6 @@ namespace {
 constexpr std::uint32_t kRgb = 0, kRle8 = 1, kRle4 = 2, kBitFields = 3, kAlphaBitFields = 6;
 constexpr std::uint32_t kBlack = 0xFF000000u;
 constexpr std::size_t kFileHeaderSize = 14;
-// The longest header plus masks that we ever read before the palette.
-constexpr std::size_t kMaxHeadBytes = kFileHeaderSize + 124 + 16;
 
 // Random access to the file's bytes; reads past the end give fewer bytes.
 class Source {
@@ -49,30 +46,16 @@ class MemorySource : public Source {
 class FileSource : public Source {
  public:
   // Only regular files: a pipe or a device named like a picture must not block or stream.
-  bool Open(const std::filesystem::path& file) {
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(file, ec)) return false;
-    file_.reset(std::fopen(file.c_str(), "rb"));
-    if (!file_) return false;
-    if (std::fseek(file_.get(), 0, SEEK_END) != 0) return false;
-    long end = std::ftell(file_.get());
-    if (end < 0) return false;
-    size_ = static_cast<std::uint64_t>(end);
-    return true;
-  }
-  std::uint64_t Size() const override { return size_; }
+  FileSource(Os& os, const std::filesystem::path& file) : reader_(os, file) {}
+  bool IsOpen() const { return reader_.IsOpen(); }
+  std::uint64_t Size() const override { return reader_.Size(); }
   std::size_t ReadAt(std::uint64_t offset, std::uint8_t* to, std::size_t count) override {
-    if (offset >= size_) return 0;
-    if (std::fseek(file_.get(), static_cast<long>(offset), SEEK_SET) != 0) return 0;
-    return std::fread(to, 1, count, file_.get());
+    if (offset >= reader_.Size()) return 0;
+    return reader_.ReadAt(offset, to, count);
   }
 
  private:
-  struct Closer {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-  };
-  std::unique_ptr<std::FILE, Closer> file_;
-  std::uint64_t size_ = 0;
+  FileReader reader_;
 };
 
 std::uint32_t U16(const std::uint8_t* p) { return p[0] | (p[1] << 8); }
@@ -110,7 +93,7 @@ struct Layout {
 };
 
 BmpStatus ParseHeader(Source& source, Layout& layout) {
-  std::array<std::uint8_t, kMaxHeadBytes> head{};
+  std::array<std::uint8_t, kBmpHeaderBytes> head{};
   std::size_t got = source.ReadAt(0, head.data(), head.size());
   if (got < kFileHeaderSize + 4 || head[0] != 'B' || head[1] != 'M') return BmpStatus::NotBmp;
   const std::uint8_t* h = head.data() + kFileHeaderSize;
@@ -119,7 +102,6 @@ BmpStatus ParseHeader(Source& source, Layout& layout) {
 
   BmpInfo& info = layout.info;
   info.headerSize = static_cast<int>(std::min<std::uint32_t>(headerSize, 1u << 20));
-  info.fileSize = source.Size();
   bool os2 = false;
   std::int64_t width = 0, height = 0;
   std::uint32_t clrUsed = 0;
@@ -165,11 +147,12 @@ BmpStatus ParseHeader(Source& source, Layout& layout) {
     info.topDown = true;
     height = -height;  // from a 32-bit value, so no overflow in 64 bits
   }
-  if (width <= 0 || height <= 0) return BmpStatus::NotBmp;
-  if (width > kBmpMaxSide || height > kBmpMaxSide || width * height > kBmpMaxPixels)
-    return BmpStatus::TooLarge;
+  // A height of -2^31 has no positive counterpart in 32 bits: nonsense, like a size of 0.
+  if (width <= 0 || height <= 0 || height > INT32_MAX) return BmpStatus::NotBmp;
   info.width = static_cast<int>(width);
   info.height = static_cast<int>(height);
+  if (width > kMaxPictureSide || height > kMaxPictureSide || width * height > kMaxBmpPixels)
+    return BmpStatus::TooLarge;
 
   const int bits = info.bitCount;
   switch (info.compression) {
@@ -299,8 +282,7 @@ bool DecodeUncompressed(Source& source, const Layout& layout, BmpPixels& out) {
           break;
         default: {  // 16 or 32 through the masks
           std::uint32_t v = bits == 16 ? U16(p) : U32(p);
-          pixel = kBlack | (layout.red.Of(v) << 16) | (layout.green.Of(v) << 8) |
-                  layout.blue.Of(v);
+          pixel = kBlack | (layout.red.Of(v) << 16) | (layout.green.Of(v) << 8) | layout.blue.Of(v);
         }
       }
       dst[tx] = pixel;
@@ -421,9 +403,9 @@ bool DecodeRle(Source& source, const Layout& layout, BmpPixels& out) {
 
 BmpStatus Decode(Source& source, int targetWidth, int targetHeight, BmpPixels& out) {
   out = {};
-  if (targetWidth <= 0 || targetHeight <= 0 || targetWidth > kBmpMaxSide ||
-      targetHeight > kBmpMaxSide ||
-      static_cast<std::int64_t>(targetWidth) * targetHeight > kBmpMaxTargetPixels)
+  if (targetWidth <= 0 || targetHeight <= 0 || targetWidth > kMaxPictureSide ||
+      targetHeight > kMaxPictureSide ||
+      static_cast<std::int64_t>(targetWidth) * targetHeight > kMaxShownPixels)
     return BmpStatus::BadTarget;
   Layout layout;
   BmpStatus status = ParseHeader(source, layout);
@@ -446,17 +428,8 @@ BmpStatus ReadBmpInfo(std::span<const std::uint8_t> bytes, BmpInfo& info) {
   MemorySource source(bytes);
   Layout layout;
   BmpStatus status = ParseHeader(source, layout);
-  info = status == BmpStatus::Ok ? layout.info : BmpInfo{};
-  return status;
-}
-
-BmpStatus ReadBmpInfo(const std::filesystem::path& file, BmpInfo& info) {
-  info = {};
-  FileSource source;
-  if (!source.Open(file)) return BmpStatus::Unreadable;
-  Layout layout;
-  BmpStatus status = ParseHeader(source, layout);
-  if (status == BmpStatus::Ok) info = layout.info;
+  const bool sized = status == BmpStatus::Ok || status == BmpStatus::TooLarge;
+  info = sized ? layout.info : BmpInfo{};
   return status;
 }
 
@@ -468,11 +441,12 @@ BmpStatus DecodeBmpScaled(std::span<const std::uint8_t> bytes, int targetWidth, 
   return status;
 }
 
-BmpStatus DecodeBmpScaled(const std::filesystem::path& file, int targetWidth, int targetHeight,
-                          BmpPixels& out, const std::function<bool()>& cancelled) {
+BmpStatus DecodeBmpScaled(Os& os, const std::filesystem::path& file, int targetWidth,
+                          int targetHeight, BmpPixels& out,
+                          const std::function<bool()>& cancelled) {
   out = {};
-  FileSource source;
-  if (!source.Open(file)) return BmpStatus::Unreadable;
+  FileSource source(os, file);
+  if (!source.IsOpen()) return BmpStatus::Unreadable;
   if (cancelled) source.SetCancel(&cancelled);
   BmpStatus status = Decode(source, targetWidth, targetHeight, out);
   if (status != BmpStatus::Ok) out = {};

@@ -7,7 +7,8 @@
 // 1, 2, 4, 8, 16, 24 and 32 bits per pixel; uncompressed, RLE8, RLE4, bit fields (also with an
 // alpha mask); bottom-up and top-down rows. Alpha is ignored: the preview is opaque.
 // Refused: embedded JPEG/PNG, OS/2 Huffman and RLE24, CMYK, 64-bit pixels, compressed top-down
-// pictures, and pictures beyond the limits below.
+// pictures, and pictures beyond the limits of images/PictureHeader.h (2^28 pixels, a side of
+// 32767; at most 2^24 pixels decoded).
 #pragma once
 
 #include <cstddef>
@@ -17,20 +18,19 @@
 #include <span>
 #include <vector>
 
+#include "images/PictureHeader.h"
+#include "platform/Os.h"
+
 namespace qvm {
 
-// Limits checked from the header alone, before any pixel is read. A side of at most 32767
-// covers every picture the game shows; 2^28 pixels (16384 x 16384) keeps the row arithmetic
-// small and the RLE walk short. The decoded picture is at most 2^24 pixels (64 MB).
-inline constexpr int kBmpMaxSide = 32767;
-inline constexpr std::int64_t kBmpMaxPixels = std::int64_t{1} << 28;
-inline constexpr std::int64_t kBmpMaxTargetPixels = std::int64_t{1} << 24;
+// The bytes at the start of a file that hold every header this reader knows, masks included.
+inline constexpr std::size_t kBmpHeaderBytes = 14 + 124 + 16;
 
 enum class BmpStatus {
   Ok,
   NotBmp,       // no "BM", or the header is cut short or unknown
   Unsupported,  // a valid header of a kind this reader does not decode
-  TooLarge,     // beyond the limits above
+  TooLarge,     // beyond the limits (the info holds the declared size)
   BadTarget,    // the requested size is empty or too large
   Unreadable,   // the file cannot be opened
   Cancelled,    // `cancelled` said so during the decode
@@ -43,7 +43,6 @@ struct BmpInfo {
   int bitCount = 0;
   std::uint32_t compression = 0;  // 0 none, 1 RLE8, 2 RLE4, 3 bit fields
   int headerSize = 0;
-  std::uint64_t fileSize = 0;
 };
 
 // Pixels as 0xFFRRGGBB, rows from top to bottom, width * height of them.
@@ -56,9 +55,9 @@ struct BmpPixels {
 // True when the bytes begin like a BMP file ("BM"); says nothing about the rest.
 bool LooksLikeBmp(std::span<const std::uint8_t> firstBytes);
 
-// Reads and checks the header only.
+// Reads and checks the header only, from the first kBmpHeaderBytes of the file (or fewer when
+// the file is shorter): the one BMP header reader, which ReadPictureHeader calls.
 BmpStatus ReadBmpInfo(std::span<const std::uint8_t> bytes, BmpInfo& info);
-BmpStatus ReadBmpInfo(const std::filesystem::path& file, BmpInfo& info);
 
 // Decodes the picture scaled to exactly targetWidth x targetHeight (nearest pixel). On any
 // status but Ok, `out` is empty.
@@ -66,7 +65,8 @@ BmpStatus DecodeBmpScaled(std::span<const std::uint8_t> bytes, int targetWidth, 
                           BmpPixels& out);
 // `cancelled`, when given, is asked now and then (every 64 KB of RLE, every 64 rows) and ends
 // the decode early when it says true: the result is then no longer wanted.
-BmpStatus DecodeBmpScaled(const std::filesystem::path& file, int targetWidth, int targetHeight,
-                          BmpPixels& out, const std::function<bool()>& cancelled = {});
+BmpStatus DecodeBmpScaled(Os& os, const std::filesystem::path& file, int targetWidth,
+                          int targetHeight, BmpPixels& out,
+                          const std::function<bool()>& cancelled = {});
 
 }  // namespace qvm

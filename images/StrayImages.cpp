@@ -1,16 +1,13 @@
 #include "images/StrayImages.h"
 
-#include <dirent.h>
-
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <optional>
-#include <system_error>
 
-#include "index/IndexFile.h"
 #include "platform/Cp1252.h"
 #include "platform/ListOrder.h"
+#include "platform/PathText.h"
 #include "platform/QuickHash.h"
 
 namespace qvm {
@@ -34,16 +31,12 @@ bool EndsWithFolded(std::string_view name, std::string_view lowerSuffix) {
   return true;
 }
 
-// A regular file, or a link that leads to one without leaving the game folder.
-bool ListableFile(const fs::directory_entry& entry, const fs::path& realGameFolder) {
-  std::error_code ec;
-  fs::file_status own = entry.symlink_status(ec);
-  if (ec) return false;
-  if (fs::is_regular_file(own)) return true;
-  if (!fs::is_symlink(own) || realGameFolder.empty()) return false;
-  fs::path target = fs::canonical(entry.path(), ec);
-  if (ec || !fs::is_regular_file(fs::status(target, ec))) return false;
-  fs::path rel = target.lexically_relative(realGameFolder);
+// A link that leads to a regular file without leaving the game folder.
+bool ListableLink(Os& os, const fs::path& link, const fs::path& realGameFolder) {
+  if (realGameFolder.empty()) return false;
+  const auto target = os.RealPath(link);
+  if (!target || os.Info(*target, true).type != EntryType::Regular) return false;
+  fs::path rel = target->lexically_relative(realGameFolder);
   return !rel.empty() && *rel.begin() != "..";
 }
 
@@ -67,40 +60,39 @@ int PicturePattern(std::string_view name) {
   return EndsWithFolded(name, ".bmp") ? 2 : 0;
 }
 
-std::vector<std::string> ListMediaPictures(const fs::path& gameFolder) {
+std::vector<std::string> ListMediaPictures(Os& os, const GamePaths& paths) {
+  std::vector<FolderEntry> media;
+  if (!os.ListFolder(paths.media, media, nullptr)) return {};
+  return ListMediaPictures(os, paths, media);
+}
+
+std::vector<std::string> ListMediaPictures(Os& os, const GamePaths& paths,
+                                           const std::vector<FolderEntry>& media) {
   std::vector<std::string> groups[2];
-  const fs::path media = MediaFolder(gameFolder);
-  // The folder is read with readdir: the entry's type comes with its name, so a plain file
-  // costs no call of its own (a full media folder holds 20,000).
-  DIR* dir = ::opendir(media.c_str());
-  if (!dir) return {};
+  // The listing carries each entry's type, so a plain file costs no call of its own (a full
+  // media folder holds 20,000).
   std::optional<fs::path> realGameFolder;  // found when the first link needs it
-  while (const dirent* entry = ::readdir(dir)) {
-    std::string_view onDisk = entry->d_name;
-    if (onDisk.empty() || onDisk.front() == '.') continue;
-    // The patterns are ASCII, and every byte of a UTF-8 sequence for another character is
-    // above 0x7F: the UTF-8 name matches exactly when its CP1252 spelling does.
-    int pattern = PicturePattern(onDisk);
-    if (pattern == 0) continue;
-    bool regular = entry->d_type == DT_REG;
-    if (!regular && entry->d_type != DT_LNK && entry->d_type != DT_UNKNOWN) continue;
-    if (!regular) {
-      if (!realGameFolder) {
-        std::error_code ec;
-        realGameFolder = fs::canonical(gameFolder, ec);
-        if (ec) realGameFolder->clear();
+  for (const FolderEntry& entry : media) {
+    if (entry.type != EntryType::Regular && entry.type != EntryType::Link) continue;
+    WithUtf8OfPath(entry.name, [&](std::string_view onDisk) {
+      if (onDisk.empty() || onDisk.front() == '.') return;
+      // The patterns are ASCII, and every byte of a UTF-8 sequence for another character is
+      // above 0x7F: the UTF-8 name matches exactly when its CP1252 spelling does.
+      int pattern = PicturePattern(onDisk);
+      if (pattern == 0) return;
+      if (entry.type == EntryType::Link) {
+        if (!realGameFolder) realGameFolder = os.RealPath(paths.game).value_or(fs::path());
+        if (!ListableLink(os, paths.media / entry.name, *realGameFolder)) return;
       }
-      if (!ListableFile(fs::directory_entry(media / onDisk), *realGameFolder)) continue;
-    }
-    // An ASCII name is spelled alike in both.
-    if (std::all_of(onDisk.begin(), onDisk.end(),
-                    [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
-      groups[pattern - 1].emplace_back(onDisk);
-    } else if (auto name = Cp1252FromUtf8(onDisk)) {
-      groups[pattern - 1].push_back(std::move(*name));
-    }
+      // An ASCII name is spelled alike in both.
+      if (std::all_of(onDisk.begin(), onDisk.end(),
+                      [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+        groups[pattern - 1].emplace_back(onDisk);
+      } else if (auto name = Cp1252FromUtf8(onDisk)) {
+        groups[pattern - 1].push_back(std::move(*name));
+      }
+    });
   }
-  ::closedir(dir);
   std::vector<std::string> listed;
   listed.reserve(groups[0].size() + groups[1].size());
   for (auto& group : groups) {
@@ -289,8 +281,8 @@ std::vector<std::string> SortedStrayNames(const std::vector<std::string>& listed
   return stray;
 }
 
-std::vector<std::string> SortedStrayNames(const fs::path& gameFolder, const ImageIndex& index) {
-  return SortedStrayNames(ListMediaPictures(gameFolder), index);
+std::vector<std::string> SortedStrayNames(Os& os, const GamePaths& paths, const ImageIndex& index) {
+  return SortedStrayNames(ListMediaPictures(os, paths), index);
 }
 
 }  // namespace qvm

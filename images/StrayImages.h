@@ -2,12 +2,13 @@
 // names. Toolkit-free, for the window's StrayList, the CLI and the benchmark.
 #pragma once
 
-#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "index/ImageIndex.h"
+#include "platform/GamePaths.h"
+#include "platform/Os.h"
 
 namespace qvm {
 
@@ -20,7 +21,10 @@ int PicturePattern(std::string_view name);
 // Only regular files are listed: no folders, no hidden files (names starting with "."), no
 // names that Windows-1252 cannot hold (no entry could name them). A symbolic link is listed
 // only when it leads to a regular file inside the game folder. Empty when media is missing.
-std::vector<std::string> ListMediaPictures(const std::filesystem::path& gameFolder);
+std::vector<std::string> ListMediaPictures(Os& os, const GamePaths& paths);
+// The same from a listing of media already taken.
+std::vector<std::string> ListMediaPictures(Os& os, const GamePaths& paths,
+                                           const std::vector<FolderEntry>& media);
 
 // The names of `listed` that remain after every image name of every entry (in entry order,
 // then position order) has blanked the first not yet blanked listed name equal to it with only
@@ -30,8 +34,7 @@ std::vector<std::string> StrayNames(const std::vector<std::string>& listed,
                                     const ImageIndex& index);
 
 // Listing and matching in one step, in the order the StrayList shows them.
-std::vector<std::string> SortedStrayNames(const std::filesystem::path& gameFolder,
-                                          const ImageIndex& index);
+std::vector<std::string> SortedStrayNames(Os& os, const GamePaths& paths, const ImageIndex& index);
 // The same for names already listed.
 std::vector<std::string> SortedStrayNames(const std::vector<std::string>& listed,
                                           const ImageIndex& index);

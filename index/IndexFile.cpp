@@ -1,99 +1,107 @@
 #include "index/IndexFile.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
+#include <algorithm>
 #include <functional>
-#include <system_error>
 
 #include "platform/FileIo.h"
-#include "platform/GamePath.h"
+#include "platform/PathText.h"
 
 namespace qvm {
 namespace fs = std::filesystem;
 namespace {
 
-void KeepUnsaved(const fs::path& indexPath, const std::string& bytes, std::string message,
-                 MessageBox& messages) {
-  fs::path unsaved = indexPath;
-  unsaved += ".unsaved";
-  std::string error;
-  if (WriteFileAtomically(unsaved, bytes, &error)) {
-    message += "The changes of this run are kept in media/index.dat.unsaved.";
-  } else {
-    message += "They could not be kept in media/index.dat.unsaved either: " + error + ".";
-  }
-  messages.Show(message);
+std::size_t HashBytes(std::string_view bytes) { return std::hash<std::string_view>{}(bytes); }
+
+IndexSaveOutcome Outcome(SaveResult result) {
+  IndexSaveOutcome outcome;
+  outcome.result = result;
+  return outcome;
 }
 
-std::size_t HashBytes(std::string_view bytes) { return std::hash<std::string_view>{}(bytes); }
+// Index.dat's table goes to index.dat.unsaved instead.
+IndexSaveOutcome KeepUnsaved(Os& os, const GamePaths& paths, const std::string& bytes,
+                             NotSavedBecause why, std::string error = {}) {
+  IndexSaveOutcome outcome;
+  outcome.why = why;
+  outcome.error = std::move(error);
+  if (WriteFileAtomically(os, paths.unsaved, bytes, &outcome.unsavedError)) {
+    outcome.result = SaveResult::KeptUnsaved;
+    outcome.unsaved = paths.unsaved;
+  } else {
+    outcome.result = SaveResult::Failed;
+  }
+  return outcome;
+}
 
 }  // namespace
 
-void RemoveSaveLeftovers(const fs::path& gameFolder) {
-  fs::path index = IndexFilePath(gameFolder);
-  for (const char* suffix : {".new", ".bak.new", ".unsaved.new"}) {
-    fs::path leftover = index;
-    leftover += suffix;
-    std::error_code ec;
-    fs::remove(leftover, ec);
-  }
-}
-
-fs::path MediaFolder(const fs::path& gameFolder) {
-  return *ResolveGamePath(gameFolder, "media");
-}
-
-fs::path IndexFilePath(const fs::path& gameFolder) {
-  return *ResolveGamePath(gameFolder, "media\\index.dat");
-}
-
-IndexFileState LoadImageIndex(const fs::path& gameFolder, ImageIndex& index,
-                              MessageBox& messages) {
+IndexFileState LoadImageIndex(Os& os, const GamePaths& paths, ImageIndex& index) {
   index.Clear();
-  std::error_code ec;
-  fs::create_directory(MediaFolder(gameFolder), ec);  // an existing or uncreatable folder is fine
-  fs::path path = IndexFilePath(gameFolder);
-  int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
-  if (fd >= 0) ::close(fd);
-  auto bytes = ReadWholeFile(path);
-  if (!bytes) {
-    messages.Show(kIndexUnreadableMessage);
-    return IndexFileState{false};
+  os.CreateFolder(paths.media, nullptr);  // an existing or uncreatable folder is fine
+  if (os.Info(paths.index, false).type == EntryType::Missing) {
+    OsFile created(os, os.CreateNew(paths.index, nullptr));
   }
+  auto bytes = ReadWholeFile(os, paths.index);
+  if (!bytes) return IndexFileState{false};
   ParseImageIndex(*bytes, index);
   return IndexFileState{true, bytes->size(), HashBytes(*bytes)};
 }
 
-bool SaveImageIndex(const fs::path& gameFolder, const ImageIndex& index,
-                    const IndexFileState& state, MessageBox& messages) {
-  fs::path path = IndexFilePath(gameFolder);
+void RemoveSaveLeftovers(Os& os, const GamePaths& paths, const std::vector<FolderEntry>& listing) {
+  // Earlier versions wrote beside the file under these names.
+  const std::string index = Utf8FromPath(paths.index.filename());
+  const std::string older[] = {index + ".new", index + ".bak.new", index + ".unsaved.new"};
+  for (const FolderEntry& entry : listing) {
+    if (entry.type != EntryType::Regular) continue;
+    const bool leftover = WithUtf8OfPath(entry.name, [&](std::string_view name) {
+      return IsTemporaryFileName(name) ||
+             std::find(std::begin(older), std::end(older), name) != std::end(older);
+    });
+    if (leftover) os.Remove(paths.media / entry.name, nullptr);
+  }
+}
+
+IndexSaveOutcome SaveImageIndex(Os& os, const GamePaths& paths, const ImageIndex& index,
+                                const IndexFileState& state, WhenChanged whenChanged) {
   std::string bytes = SerializeImageIndex(index);
   if (!state.loaded) {
-    if (index.EntryCount() == 0) return false;  // nothing of this run to keep
-    KeepUnsaved(path, bytes,
-                "media/index.dat could not be read at start, so it was left as it was.\n",
-                messages);
-    return false;
+    if (index.EntryCount() == 0) return Outcome(SaveResult::NothingToSave);
+    return KeepUnsaved(os, paths, bytes, NotSavedBecause::UnreadAtStart);
   }
-  auto old = ReadWholeFile(path);
-  if (old && (old->size() != state.loadedSize || HashBytes(*old) != state.loadedHash)) {
-    MessageStyle ask{.yesNo = true, .exclamation = true, .defaultNo = true};
-    if (messages.Show(kIndexChangedQuestion, ask) != MessageAnswer::Yes) {
-      KeepUnsaved(path, bytes, "media/index.dat was left as the other program wrote it.\n",
-                  messages);
-      return false;
-    }
+  auto old = ReadWholeFile(os, paths.index);
+  if (old && whenChanged != WhenChanged::Replace &&
+      (old->size() != state.loadedSize || HashBytes(*old) != state.loadedHash)) {
+    if (whenChanged == WhenChanged::Ask) return Outcome(SaveResult::ChangedByOther);
+    return KeepUnsaved(os, paths, bytes, NotSavedBecause::KeptTheirs);
   }
-  if (old) {
-    fs::path backup = path;
-    backup += ".bak";
-    WriteFileAtomically(backup, *old, nullptr);  // a missing backup never blocks the save
-  }
+  // A missing backup never blocks the save.
+  if (old) WriteFileAtomically(os, paths.backup, *old, nullptr);
   std::string error;
-  if (WriteFileAtomically(path, bytes, &error)) return true;
-  KeepUnsaved(path, bytes, "media/index.dat could not be written: " + error + "\n", messages);
-  return false;
+  if (WriteFileAtomically(os, paths.index, bytes, &error)) return Outcome(SaveResult::Saved);
+  return KeepUnsaved(os, paths, bytes, NotSavedBecause::WriteFailed, std::move(error));
+}
+
+std::string SaveOutcomeMessage(const IndexSaveOutcome& outcome) {
+  if (outcome.result != SaveResult::KeptUnsaved && outcome.result != SaveResult::Failed) return {};
+  std::string message;
+  switch (outcome.why) {
+    case NotSavedBecause::UnreadAtStart:
+      message = "media/index.dat could not be read at start, so it was left as it was.\n";
+      break;
+    case NotSavedBecause::KeptTheirs:
+      message = "media/index.dat was left as the other program wrote it.\n";
+      break;
+    case NotSavedBecause::WriteFailed:
+      message = "media/index.dat could not be written: " + outcome.error + "\n";
+      break;
+  }
+  if (outcome.result == SaveResult::KeptUnsaved) {
+    message += "The changes of this run are kept in media/index.dat.unsaved.";
+  } else {
+    message +=
+        "They could not be kept in media/index.dat.unsaved either: " + outcome.unsavedError + ".";
+  }
+  return message;
 }
 
 }  // namespace qvm

@@ -1,16 +1,27 @@
-// Reading media/index.dat at start and writing it back at close, safely.
+// Reading media/index.dat at start and writing it back at close, safely. Storage only reports
+// what happened; the caller decides what to ask and what to tell (the window shows messages,
+// the CLI prints them).
 #pragma once
 
 #include <filesystem>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "index/ImageIndex.h"
-#include "platform/Controls.h"
+#include "platform/GamePaths.h"
+#include "platform/Os.h"
 
 namespace qvm {
 
 inline constexpr std::string_view kIndexUnreadableMessage =
     "Transient error - MEDIA\\INDEX.DAT can't be opened.";
+
+inline constexpr std::string_view kIndexChangedQuestion =
+    "media/index.dat was changed by another program after the wizard read it.\n"
+    "Replace it with the wizard's picture assignments?\n\n"
+    "Yes replaces it. No leaves it as it is and keeps the wizard's assignments in "
+    "media/index.dat.unsaved.";
 
 // What loading found out, needed again when saving.
 struct IndexFileState {
@@ -20,29 +31,50 @@ struct IndexFileState {
   std::size_t loadedHash = 0;
 };
 
-inline constexpr std::string_view kIndexChangedQuestion =
-    "media/index.dat was changed by another program after the wizard read it.\n"
-    "Replace it with the wizard's picture assignments?\n\n"
-    "Yes replaces it. No leaves it as it is and keeps the wizard's assignments in "
-    "media/index.dat.unsaved.";
+// Creates media/ and an empty index.dat when missing (never through a link), then reads the
+// index. When the file cannot be read the table stays empty and `loaded` is false: the caller
+// tells the user kIndexUnreadableMessage.
+IndexFileState LoadImageIndex(Os& os, const GamePaths& paths, ImageIndex& index);
 
-// The game's media folder, in whatever letter case it has on disk.
-std::filesystem::path MediaFolder(const std::filesystem::path& gameFolder);
-std::filesystem::path IndexFilePath(const std::filesystem::path& gameFolder);
+// Removes what an interrupted save or copy left in media (`listing`: its entries): temporary
+// files of this program, never anything else.
+void RemoveSaveLeftovers(Os& os, const GamePaths& paths, const std::vector<FolderEntry>& listing);
 
-// Removes what an interrupted save may have left in media (temporary files).
-void RemoveSaveLeftovers(const std::filesystem::path& gameFolder);
+// What to do when another program changed index.dat since it was read.
+enum class WhenChanged {
+  Ask,         // write nothing and report ChangedByOther
+  Replace,     // replace it all the same
+  KeepTheirs,  // leave it, keep the table in index.dat.unsaved
+};
 
-// Creates media/ and an empty index.dat when missing, then reads the index. A file that cannot
-// be read is reported with the "Transient error" message and leaves the table empty.
-IndexFileState LoadImageIndex(const std::filesystem::path& gameFolder, ImageIndex& index,
-                              MessageBox& messages);
+enum class SaveResult {
+  Saved,           // index.dat holds the table; the previous file is index.dat.bak
+  NothingToSave,   // index.dat was not read and the run added nothing: nothing to write or say
+  ChangedByOther,  // nothing written (WhenChanged::Ask): ask, then save again with the answer
+  KeptUnsaved,     // index.dat left as it is; the table is in `unsaved`
+  Failed,          // index.dat left as it is, and the table could not be kept either
+};
+
+// Why index.dat was not written (KeptUnsaved and Failed).
+enum class NotSavedBecause { UnreadAtStart, KeptTheirs, WriteFailed };
+
+struct IndexSaveOutcome {
+  SaveResult result = SaveResult::Saved;
+  NotSavedBecause why = NotSavedBecause::WriteFailed;
+  std::string error;              // WriteFailed: why index.dat could not be written
+  std::filesystem::path unsaved;  // KeptUnsaved: where the table went
+  std::string unsavedError;       // Failed: why the table could not go there
+};
 
 // Writes the whole table safely: the previous file is kept as index.dat.bak and the new one
 // replaces index.dat in one step. When the stored file was never read, or the write fails, the
-// table goes to index.dat.unsaved instead and the user is told. When another program changed
-// the file since it was read, the user is asked first. True when index.dat was written.
-bool SaveImageIndex(const std::filesystem::path& gameFolder, const ImageIndex& index,
-                    const IndexFileState& state, MessageBox& messages);
+// table goes to index.dat.unsaved instead.
+IndexSaveOutcome SaveImageIndex(Os& os, const GamePaths& paths, const ImageIndex& index,
+                                const IndexFileState& state,
+                                WhenChanged whenChanged = WhenChanged::Ask);
+
+// What the user is told after a save that left index.dat alone (KeptUnsaved, Failed); empty
+// for the others.
+std::string SaveOutcomeMessage(const IndexSaveOutcome& outcome);
 
 }  // namespace qvm

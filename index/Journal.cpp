@@ -1,13 +1,7 @@
 #include "index/Journal.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <charconv>
 #include <vector>
-
-#include "index/IndexFile.h"
 
 namespace qvm {
 namespace fs = std::filesystem;
@@ -73,30 +67,20 @@ int LocateEntry(const ImageIndex& index, int number, std::string_view key) {
 
 }  // namespace
 
-fs::path JournalPath(const fs::path& gameFolder) {
-  fs::path p = IndexFilePath(gameFolder);
-  p += ".journal";
-  return p;
-}
-
-Journal::~Journal() { Close(); }
-
 bool Journal::Open(const fs::path& path) {
-  Close();
-  fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
-  return fd_ >= 0;
-}
-
-void Journal::Close() {
-  if (fd_ >= 0) ::close(fd_);
-  fd_ = -1;
+  FileHandle file = os_.OpenForAppending(path, nullptr);
+  if (file == kNoFile && os_.Info(path, false).type == EntryType::Missing)
+    file = os_.CreateNew(path, nullptr);
+  file_ = OsFile(os_, file);
+  return file_.IsOpen();
 }
 
 std::string EncodeJournalRecord(const IndexChange& change) {
   std::string n = std::to_string(change.entry);
   std::string_view entryKey = change.key;
   switch (change.kind) {
-    case IndexChange::Kind::NewEntry: return "N\t" + n + "\t" + Escape(change.text);
+    case IndexChange::Kind::NewEntry:
+      return "N\t" + n + "\t" + Escape(change.text);
     case IndexChange::Kind::ImageAdded:
       return "A\t" + n + "\t" + Escape(entryKey) + "\t" + Escape(change.text);
     case IndexChange::Kind::ImageRemoved:
@@ -110,16 +94,10 @@ std::string EncodeJournalRecord(const IndexChange& change) {
 }
 
 bool Journal::Append(const IndexChange& change) {
-  if (fd_ < 0) return false;
+  if (!file_.IsOpen()) return false;
   std::string line = EncodeJournalRecord(change) + "\n";
-  size_t done = 0;
-  while (done < line.size()) {
-    ssize_t n = ::write(fd_, line.data() + done, line.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    done += static_cast<size_t>(n);
-  }
-  return ::fdatasync(fd_) == 0;
+  return os_.Write(file_.Handle(), line.data(), line.size(), nullptr) &&
+         os_.Flush(file_.Handle(), nullptr);
 }
 
 int ReplayJournal(std::string_view bytes, ImageIndex& index) {
@@ -172,7 +150,8 @@ int ReplayJournal(std::string_view bytes, ImageIndex& index) {
         }
         break;
       }
-      default: break;
+      default:
+        break;
     }
   }
   return restored;

@@ -7,27 +7,27 @@
 #include <string>
 
 #include "index/ImageIndex.h"
+#include "platform/Os.h"
 
 namespace qvm {
 
-std::filesystem::path JournalPath(const std::filesystem::path& gameFolder);
-
 class Journal {
  public:
-  Journal() = default;
-  ~Journal();
+  explicit Journal(Os& os) : os_(os) {}
   Journal(const Journal&) = delete;
   Journal& operator=(const Journal&) = delete;
 
-  // Opens (creating or appending to) the journal file. False when it cannot be opened.
+  // Opens the journal file for appending, creating it when missing (never through a link).
+  // False when it cannot be opened.
   bool Open(const std::filesystem::path& path);
   // Appends one change and flushes it to disk. False when that failed.
   bool Append(const IndexChange& change);
-  void Close();
-  bool IsOpen() const { return fd_ >= 0; }
+  void Close() { file_.Close(nullptr); }
+  bool IsOpen() const { return file_.IsOpen(); }
 
  private:
-  int fd_ = -1;
+  Os& os_;
+  OsFile file_;
 };
 
 // One change as a journal line (without line end).

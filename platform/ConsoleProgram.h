@@ -3,10 +3,10 @@
 
 namespace qvm {
 
-// Runs `program` with the arguments as UTF-8, and standard output and error passing its bytes
-// through unchanged: "\n" stays one byte, UTF-8 shows as text in a console window. On Windows
-// the arguments are taken from the UTF-16 command line, because `argv` arrives in the ANSI code
-// page and loses every character that page cannot hold. Returns the program's exit status.
+// Runs `program` with standard output and error passing its bytes through unchanged: "\n"
+// stays one byte, and UTF-8 shows as text in a console window. The program takes its arguments
+// from ProgramArguments (PathText.h), which on Windows reads the UTF-16 command line. Returns
+// the program's exit status.
 int RunConsoleProgram(int argc, char** argv, int (*program)(int argc, char** argv));
 
 }  // namespace qvm

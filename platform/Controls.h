@@ -1,5 +1,5 @@
 // The operations through which the core reads and changes the window's controls. Two
-// implementations exist: in memory (unit tests, the CLI) and Qt (the window). Texts are CP1252.
+// implementations exist: in memory (unit tests) and Qt (the window). Texts are CP1252.
 // The program's own calls never send notifications; only the user's actions do.
 #pragma once
 
@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -77,25 +78,35 @@ class ListBox : public Control {
   virtual void ResetContent() = 0;
 };
 
-// The entity tree: nodes are only ever appended.
+// A tree of texts as a tree view shows it, read-only and unchanging while a view shows it.
+// Nodes are numbered from 1 (their handles); 0 stands for the top level. A view asks only for
+// what it draws, so a branch's children can be inserted when it is first opened.
+class TreeNodes {
+ public:
+  virtual ~TreeNodes() = default;
+  virtual std::size_t NodeCount() const = 0;
+  // The node's children in order (node 0: the top-level nodes); empty for an unknown node.
+  virtual std::span<const NodeHandle> Children(NodeHandle node) const = 0;
+  // 0 for a top-level node and for an unknown one.
+  virtual NodeHandle Parent(NodeHandle node) const = 0;
+  // The node's place among its parent's children; -1 for an unknown node.
+  virtual int Row(NodeHandle node) const = 0;
+  // The node's full text; "" for an unknown node.
+  virtual std::string_view Text(NodeHandle node) const = 0;
+
+  bool Contains(NodeHandle node) const { return node >= 1 && node <= NodeCount(); }
+  // A node shows an expand button exactly when it has children.
+  bool HasChildren(NodeHandle node) const { return !Children(node).empty(); }
+};
+
+// The entity tree: a view of a TreeNodes that reports which node the user selected.
 class TreeView : public Control {
  public:
-  // Appends a node with `text` as the last child of `parent` (0: top level); 0 on failure.
-  virtual NodeHandle InsertItem(NodeHandle parent, std::string_view text) = 0;
-  // Marks a node as having children (it shows an expand button).
-  virtual bool SetHasChildren(NodeHandle node) = 0;
-  // The node's text, at most 255 characters; empty optional when the tree cannot give it.
-  virtual std::optional<std::string> ItemText(NodeHandle node) const = 0;
-  virtual NodeHandle Parent(NodeHandle node) const = 0;
-  virtual NodeHandle NextSibling(NodeHandle node) const = 0;
-  virtual NodeHandle FirstChild(NodeHandle node) const = 0;
+  // Shows `nodes`, every node collapsed and none selected. The view keeps a reference: `nodes`
+  // must stay alive and unchanged while the view shows it.
+  virtual void SetNodes(const TreeNodes& nodes) = 0;
   // The selected node; 0 when none.
   virtual NodeHandle Selection() const = 0;
-  // A hint before many insertions: about `nodes` more nodes with `textBytes` bytes of text.
-  virtual void ReserveItems(std::size_t nodes, std::size_t textBytes) {
-    (void)nodes;
-    (void)textBytes;
-  }
 };
 
 // Message boxes: no owner, the program title as caption.
@@ -118,6 +129,7 @@ struct OpenFileRequest {
   std::filesystem::path startFolder;
   // (description, pattern) pairs; patterns match without regard to case.
   std::vector<std::pair<std::string, std::string>> filters;
+  std::string initialName;  // what the file-name box shows when the dialog opens
   bool multiSelect = true;
   bool mustExist = true;
 };

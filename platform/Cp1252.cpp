@@ -98,9 +98,14 @@ char32_t CodePointOfCp1252(unsigned char c) {
 }
 
 std::string Utf8FromCp1252(std::string_view text) {
-  std::string out;
+  // ASCII, the usual case, is copied as it is.
+  std::size_t ascii = 0;
+  while (ascii < text.size() && static_cast<unsigned char>(text[ascii]) < 0x80) ++ascii;
+  std::string out(text.substr(0, ascii));
+  if (ascii == text.size()) return out;
   out.reserve(text.size() + text.size() / 4);
-  for (char ch : text) AppendUtf8(out, CodePointOfCp1252(static_cast<unsigned char>(ch)));
+  for (char ch : text.substr(ascii))
+    AppendUtf8(out, CodePointOfCp1252(static_cast<unsigned char>(ch)));
   return out;
 }
 

@@ -1,38 +1,33 @@
-// The one small I/O layer through which the index is written. Tests replace it to make any
-// write, fsync, rename or close fail.
+// Whole-file reading and safe replacing, over the Os handed in.
 #pragma once
-
-#include <sys/types.h>
 
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "platform/Os.h"
+
 namespace qvm {
 
-class FileIo {
- public:
-  virtual ~FileIo() = default;
-  virtual int Open(const char* path, int flags, mode_t mode);
-  virtual ssize_t Write(int fd, const void* data, size_t size);
-  virtual int Fsync(int fd);
-  virtual int Close(int fd);
-  virtual int Rename(const char* from, const char* to);
-};
-
-// The process-wide layer; tests may install their own (nullptr restores the default).
-FileIo& CurrentFileIo();
-void SetFileIo(FileIo* io);
-
-// Reads a whole file. Empty optional when it cannot be opened or read (error text in `error`).
-std::optional<std::string> ReadWholeFile(const std::filesystem::path& path,
+// Reads a whole regular file. Empty optional when it cannot be opened or read (error text in
+// `error`); a FIFO, device or folder is refused at once.
+std::optional<std::string> ReadWholeFile(Os& os, const std::filesystem::path& path,
                                          std::string* error = nullptr);
 
+// Creates a new file of its own in `folder` under a hidden name (".qvm-TAG-PROCESS-N.tmp", so
+// no listing of pictures ever shows it), never through a link, never over an existing file.
+// `path` receives the name; kNoFile with `error` when no such file can be made.
+FileHandle CreateTemporaryFile(Os& os, const std::filesystem::path& folder, std::string_view tag,
+                               std::filesystem::path& path, std::string* error);
+// True for a name (UTF-8) CreateTemporaryFile makes: what a run cut short may leave behind.
+bool IsTemporaryFileName(std::string_view name);
+
 // Replaces `target` with `bytes` so that the file on disk is always either the complete old
-// or the complete new one: write `target` + ".new", fsync, rename over `target`, fsync the
-// folder. On failure the target is untouched, the temporary file removed, and `error` says why.
-bool WriteFileAtomically(const std::filesystem::path& target, std::string_view bytes,
+// or the complete new one: write a temporary file beside it, flush, close, rename it over
+// `target`, flush the folder. On failure the target is untouched, the temporary file removed,
+// and `error` says why ("write failed: ..." and the like).
+bool WriteFileAtomically(Os& os, const std::filesystem::path& target, std::string_view bytes,
                          std::string* error);
 
 }  // namespace qvm

@@ -1,11 +1,9 @@
 #include "platform/GamePath.h"
 
-#include <dirent.h>
-
-#include <system_error>
-#include <vector>
+#include <string>
 
 #include "platform/Cp1252.h"
+#include "platform/PathText.h"
 
 namespace qvm {
 namespace fs = std::filesystem;
@@ -19,7 +17,8 @@ bool SpellsUpper(std::string_view onDisk, std::string_view upper) {
   if (ascii) {
     if (onDisk.size() != upper.size()) return false;
     for (std::size_t i = 0; i < onDisk.size(); ++i) {
-      if (UpperCp1252(static_cast<unsigned char>(onDisk[i])) != static_cast<unsigned char>(upper[i]))
+      if (UpperCp1252(static_cast<unsigned char>(onDisk[i])) !=
+          static_cast<unsigned char>(upper[i]))
         return false;
     }
     return true;
@@ -28,34 +27,43 @@ bool SpellsUpper(std::string_view onDisk, std::string_view upper) {
   return cp && cp->size() == upper.size() && UpperCp1252(*cp) == upper;
 }
 
-// The on-disk spelling of `component` (CP1252) inside `dir`, or the component itself in UTF-8.
-// The folder is read with readdir, names compared in place: the media folder of a full game
-// holds 20,000 pictures, and every preview of a name whose case differs on disk looks here.
-std::string MatchComponent(const fs::path& dir, std::string_view component) {
-  std::string wanted = Utf8FromCp1252(component);
-  std::error_code ec;
-  if (fs::exists(fs::symlink_status(dir / wanted, ec))) return wanted;
-  std::string upper = UpperCp1252(component);
-  DIR* folder = ::opendir(dir.c_str());
-  if (!folder) return wanted;
-  std::optional<std::string> best;
-  while (const dirent* entry = ::readdir(folder)) {
-    std::string_view name = entry->d_name;
-    if (name == "." || name == ".." || !SpellsUpper(name, upper)) continue;
-    if (!best || name < *best) best = std::string(name);
+// The index of the entry spelling `upper` first in byte order of the UTF-8 names; -1 for none.
+// The names are compared in place: the media folder of a full game holds 20,000 pictures, and
+// every preview of a name whose case differs on disk looks here.
+long FirstCaseVariant(const std::vector<FolderEntry>& entries, std::string_view upper) {
+  long best = -1;
+  std::string bestName;
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    WithUtf8OfPath(entries[i].name, [&](std::string_view name) {
+      if (!SpellsUpper(name, upper) || (best >= 0 && name >= bestName)) return;
+      best = static_cast<long>(i);
+      bestName = name;
+    });
   }
-  ::closedir(folder);
-  return best ? *best : wanted;
+  return best;
+}
+
+// The on-disk spelling of `component` (CP1252) inside `dir`, or the component itself.
+fs::path MatchComponent(Os& os, const fs::path& dir, std::string_view component) {
+  fs::path wanted = PathFromCp1252(component);
+  if (os.Info(dir / wanted, false).type != EntryType::Missing) return wanted;
+  std::vector<FolderEntry> entries;
+  if (!os.ListFolder(dir, entries, nullptr)) return wanted;
+  long best = FirstCaseVariant(entries, UpperCp1252(component));
+  return best < 0 ? wanted : entries[static_cast<std::size_t>(best)].name;
 }
 
 }  // namespace
 
 bool IsPlainFileName(std::string_view name) {
   if (name.empty() || name == "." || name == "..") return false;
-  return name.find_first_of(std::string_view("/\\:\0", 4)) == std::string_view::npos;
+  for (char c : name) {
+    if (c == '/' || c == '\\' || c == ':' || c == '\0') return false;
+  }
+  return true;
 }
 
-std::optional<fs::path> ResolveGamePath(const fs::path& root, std::string_view gamePath) {
+std::optional<fs::path> ResolveGamePath(Os& os, const fs::path& root, std::string_view gamePath) {
   if (gamePath.empty() || gamePath.front() == '\\' || gamePath.front() == '/') return std::nullopt;
   if (gamePath.size() >= 2 && gamePath[1] == ':') return std::nullopt;  // drive letter
   if (gamePath.find('\0') != std::string_view::npos) return std::nullopt;
@@ -68,19 +76,18 @@ std::optional<fs::path> ResolveGamePath(const fs::path& root, std::string_view g
     start = end + 1;
     if (component.empty() || component == ".") continue;
     if (component == "..") return std::nullopt;
-    result /= MatchComponent(result, component);
+    result /= MatchComponent(os, result, component);
   }
   return result;
 }
 
-std::optional<fs::path> ResolveNameInFolder(const fs::path& folder, std::string_view name) {
+std::optional<fs::path> ResolveNameInFolder(Os& os, const fs::path& folder, std::string_view name) {
   if (!IsPlainFileName(name)) return std::nullopt;
-  return folder / MatchComponent(folder, name);
+  return folder / MatchComponent(os, folder, name);
 }
 
-bool IsRegularFile(const fs::path& path) {
-  std::error_code ec;
-  return fs::is_regular_file(fs::status(path, ec));
+bool IsRegularFile(Os& os, const fs::path& path) {
+  return os.Info(path, true).type == EntryType::Regular;
 }
 
 }  // namespace qvm

@@ -6,6 +6,9 @@
 #include <filesystem>
 #include <optional>
 #include <string_view>
+#include <vector>
+
+#include "platform/Os.h"
 
 namespace qvm {
 
@@ -14,12 +17,13 @@ namespace qvm {
 // of their UTF-8 names); components that do not exist keep the spelling given, so the result is
 // also the path to create. Empty when the path would leave the game folder (an absolute path, a
 // drive letter, a ".." component) or a component cannot be expressed.
-std::optional<std::filesystem::path> ResolveGamePath(const std::filesystem::path& root,
+std::optional<std::filesystem::path> ResolveGamePath(Os& os, const std::filesystem::path& root,
                                                      std::string_view gamePath);
 
 // One CP1252 file name inside `folder`, matched without regard to case as above. Empty when
 // the name is no plain file name (empty, ".", "..", or holds "/", "\" or NUL).
-std::optional<std::filesystem::path> ResolveNameInFolder(const std::filesystem::path& folder,
+std::optional<std::filesystem::path> ResolveNameInFolder(Os& os,
+                                                         const std::filesystem::path& folder,
                                                          std::string_view name);
 
 // True for a name that may stand for a file inside a folder: not empty, not "." or "..", and
@@ -27,6 +31,6 @@ std::optional<std::filesystem::path> ResolveNameInFolder(const std::filesystem::
 bool IsPlainFileName(std::string_view name);
 
 // True when `path` is an existing regular file (symbolic links followed).
-bool IsRegularFile(const std::filesystem::path& path);
+bool IsRegularFile(Os& os, const std::filesystem::path& path);
 
 }  // namespace qvm

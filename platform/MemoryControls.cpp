@@ -186,105 +186,27 @@ bool MemoryListBox::UserSetSelection(const std::vector<int>& selected, int curre
 
 // --- MemoryTree ---------------------------------------------------------------------------------
 
-NodeHandle MemoryTree::InsertItem(NodeHandle parent, std::string_view text) {
-  if (!ValidParent(parent)) return 0;
-  Node node;
-  node.textOffset = static_cast<std::uint32_t>(texts_.size());
-  node.textLength = static_cast<std::uint32_t>(text.size());
-  node.parent = static_cast<std::uint32_t>(parent);
-  node.row = At(parent).childCount;
-  texts_.append(text);
-  nodes_.push_back(node);
-  const auto handle = static_cast<std::uint32_t>(nodes_.size() - 1);
-  Node& up = At(parent);
-  if (up.lastChild) {
-    At(up.lastChild).nextSibling = handle;
-  } else {
-    up.firstChild = handle;
-  }
-  up.lastChild = handle;
-  ++up.childCount;
-  childIndexStale_ = true;
-  Changed(TreeChange::Inserted, handle);
-  return handle;
+void MemoryTree::SetNodes(const TreeNodes& nodes) {
+  nodes_ = &nodes;
+  expanded_.assign(nodes.NodeCount() + 1, false);
+  selection_ = 0;
 }
 
-void MemoryTree::ReserveItems(std::size_t nodes, std::size_t textBytes) {
-  nodes_.reserve(nodes_.size() + nodes);
-  texts_.reserve(texts_.size() + textBytes);
+bool MemoryTree::IsExpanded(NodeHandle node) const {
+  return nodes_ && nodes_->Contains(node) && expanded_[node];
 }
-
-bool MemoryTree::SetHasChildren(NodeHandle node) {
-  if (!Contains(node)) return false;
-  At(node).hasChildren = true;
-  Changed(TreeChange::HasChildren, node);
-  return true;
-}
-
-std::optional<std::string> MemoryTree::ItemText(NodeHandle node) const {
-  if (!Contains(node)) return std::nullopt;
-  return std::string(FullText(node).substr(0, kMaxTextRead));
-}
-
-NodeHandle MemoryTree::Parent(NodeHandle node) const {
-  return Contains(node) ? At(node).parent : 0;
-}
-
-NodeHandle MemoryTree::NextSibling(NodeHandle node) const {
-  return Contains(node) ? At(node).nextSibling : 0;
-}
-
-NodeHandle MemoryTree::FirstChild(NodeHandle node) const {
-  return ValidParent(node) ? At(node).firstChild : 0;
-}
-
-int MemoryTree::ChildCount(NodeHandle parent) const {
-  return ValidParent(parent) ? static_cast<int>(At(parent).childCount) : 0;
-}
-
-NodeHandle MemoryTree::ChildAt(NodeHandle parent, int row) const {
-  if (row < 0 || row >= ChildCount(parent)) return 0;
-  if (childIndexStale_) {
-    childStart_.assign(nodes_.size(), 0);
-    childList_.clear();
-    childList_.reserve(nodes_.size());
-    for (std::size_t p = 0; p < nodes_.size(); ++p) {
-      childStart_[p] = static_cast<std::uint32_t>(childList_.size());
-      for (std::uint32_t c = nodes_[p].firstChild; c != 0; c = nodes_[c].nextSibling) {
-        childList_.push_back(c);
-      }
-    }
-    childIndexStale_ = false;
-  }
-  return childList_[childStart_[parent] + static_cast<std::uint32_t>(row)];
-}
-
-int MemoryTree::RowOf(NodeHandle node) const { return Contains(node) ? At(node).row : -1; }
-
-std::string_view MemoryTree::FullText(NodeHandle node) const {
-  if (!Contains(node)) return {};
-  return std::string_view(texts_).substr(At(node).textOffset, At(node).textLength);
-}
-
-bool MemoryTree::HasChildrenMark(NodeHandle node) const {
-  return Contains(node) && At(node).hasChildren;
-}
-
-bool MemoryTree::IsExpanded(NodeHandle node) const { return Contains(node) && At(node).expanded; }
 
 bool MemoryTree::UserSelectNode(NodeHandle node) {
-  if (!TakesInput() || !Contains(node)) return false;
+  if (!Takes(node)) return false;
   selection_ = node;
-  Changed(TreeChange::Selection, node);
   Notify(notify::kTreeSelChanged);
   return true;
 }
 
 bool MemoryTree::UserClickNode(NodeHandle node) {
-  if (!TakesInput() || !Contains(node)) return false;
+  if (!Takes(node)) return false;
   if (selection_ != node) {
     selection_ = node;
-    Changed(TreeChange::Selection, node);
     Notify(notify::kTreeSelChanged);
   }
   Notify(notify::kTreeClick);
@@ -292,18 +214,16 @@ bool MemoryTree::UserClickNode(NodeHandle node) {
 }
 
 bool MemoryTree::UserSetExpanded(NodeHandle node, bool expanded) {
-  if (!TakesInput() || !Contains(node)) return false;
+  if (!Takes(node)) return false;
   if (!expanded) {
-    for (NodeHandle up = Parent(selection_); up != 0; up = Parent(up)) {
+    for (NodeHandle up = nodes_->Parent(selection_); up != 0; up = nodes_->Parent(up)) {
       if (up != node) continue;
       selection_ = node;
-      Changed(TreeChange::Selection, node);
       Notify(notify::kTreeSelChanged);
       break;
     }
   }
-  At(node).expanded = expanded;
-  Changed(TreeChange::Expanded, node);
+  expanded_[node] = expanded;
   Notify(notify::kTreeItemExpanded);
   return true;
 }

@@ -1,7 +1,7 @@
-// The controls kept in memory: what unit tests and the CLI run on, and what a toolkit view can
-// sit on. The program's calls through the control interfaces never notify; the User* methods
-// stand for the user's own actions (a test simulating them, or a view forwarding them): they
-// change the state and then send a notification to whoever owns the dispatch.
+// The controls kept in memory: what unit tests run on, and what a toolkit view can sit on. The
+// program's calls through the control interfaces never notify; the User* methods stand for the
+// user's own actions (a test simulating them, or a view forwarding them): they change the state
+// and then send a notification to whoever owns the dispatch.
 #pragma once
 
 #include <cstddef>
@@ -69,9 +69,8 @@ class MemoryControl : public MemoryControlState<Control> {
   bool UserClick();
 };
 
-// What changed in a list or tree, for a view that shows it (not for the dispatch).
+// What changed in a list, for a view that shows it (not for the dispatch).
 enum class ListChange { Inserted, Removed, Reset, Selection };
-enum class TreeChange { Inserted, HasChildren, Selection, Expanded };
 
 // A sorted list box with extended selection (the program's three lists).
 //
@@ -143,32 +142,15 @@ class MemoryListBox : public MemoryControlState<ListBox> {
   std::function<void(ListChange, int)> observer_;
 };
 
-// The entity tree. Handles are node numbers counted from 1 in order of insertion: never 0,
-// stable for the run, and cheap to map to rows of a view. Every node keeps the full text it
-// was given; ItemText reads back at most 255 bytes of it, as the window's tree gives them.
+// The entity tree, a view of the nodes it is given. It keeps which node is selected and which
+// are expanded.
 class MemoryTree : public MemoryControlState<TreeView> {
  public:
-  static constexpr std::size_t kMaxTextRead = 255;
-
-  // A non-zero parent that names no node fails with 0.
-  NodeHandle InsertItem(NodeHandle parent, std::string_view text) override;
-  bool SetHasChildren(NodeHandle node) override;
-  std::optional<std::string> ItemText(NodeHandle node) const override;
-  NodeHandle Parent(NodeHandle node) const override;
-  NodeHandle NextSibling(NodeHandle node) const override;
-  // FirstChild(0) is the first top-level node.
-  NodeHandle FirstChild(NodeHandle node) const override;
+  void SetNodes(const TreeNodes& nodes) override;
   NodeHandle Selection() const override { return selection_; }
-  void ReserveItems(std::size_t nodes, std::size_t textBytes) override;
 
-  // Read access for a view (parent 0 = the top level).
-  std::size_t NodeCount() const { return nodes_.size() - 1; }
-  bool Contains(NodeHandle node) const { return node >= 1 && node < nodes_.size(); }
-  int ChildCount(NodeHandle parent) const;
-  NodeHandle ChildAt(NodeHandle parent, int row) const;  // 0 for a row with no child
-  int RowOf(NodeHandle node) const;                      // -1 for no node
-  std::string_view FullText(NodeHandle node) const;      // as inserted
-  bool HasChildrenMark(NodeHandle node) const;
+  // The nodes shown; nullptr before SetNodes.
+  const TreeNodes* Nodes() const { return nodes_; }
   bool IsExpanded(NodeHandle node) const;
 
   // The user's actions; each notifies (selection change or click, expand or collapse) even
@@ -179,41 +161,12 @@ class MemoryTree : public MemoryControlState<TreeView> {
   // Collapsing a node that holds the selection below it moves the selection onto that node.
   bool UserSetExpanded(NodeHandle node, bool expanded);
 
-  void SetChangeObserver(std::function<void(TreeChange, NodeHandle)> observer) {
-    observer_ = std::move(observer);
-  }
-
  private:
-  // Plain records in one vector: building 75,000 nodes makes no allocation per node. Node 0
-  // stands for the top level; node k is the node with handle k.
-  struct Node {
-    std::uint32_t textOffset = 0;
-    std::uint32_t textLength = 0;
-    std::uint32_t parent = 0;
-    std::uint32_t firstChild = 0;
-    std::uint32_t lastChild = 0;
-    std::uint32_t nextSibling = 0;
-    std::uint32_t childCount = 0;
-    std::uint32_t row = 0;
-    bool hasChildren = false;
-    bool expanded = false;
-  };
-  const Node& At(NodeHandle node) const { return nodes_[node]; }
-  Node& At(NodeHandle node) { return nodes_[node]; }
-  bool ValidParent(NodeHandle parent) const { return parent == 0 || Contains(parent); }
-  void Changed(TreeChange change, NodeHandle node) const {
-    if (observer_) observer_(change, node);
-  }
+  bool Takes(NodeHandle node) const { return TakesInput() && nodes_ && nodes_->Contains(node); }
 
-  std::vector<Node> nodes_ = std::vector<Node>(1);
-  std::string texts_;  // every node's text, one after another
+  const TreeNodes* nodes_ = nullptr;
+  std::vector<bool> expanded_;  // by handle
   NodeHandle selection_ = 0;
-  // Every node's children in one array, rebuilt on the first ChildAt after an insertion, so a
-  // view finds any row at once.
-  mutable std::vector<std::uint32_t> childStart_;
-  mutable std::vector<std::uint32_t> childList_;
-  mutable bool childIndexStale_ = true;
-  std::function<void(TreeChange, NodeHandle)> observer_;
 };
 
 // Every control of a window by its identifier.

@@ -17,6 +17,7 @@
 #include <sstream>
 
 #include "platform/Os.h"
+#include "platform/PathText.h"
 
 namespace qvm {
 namespace fs = std::filesystem;
@@ -66,11 +67,9 @@ EntryType TypeOfDirent(unsigned char type) {
   }
 }
 
-// Clears O_NONBLOCK again once the file is known to be a regular file.
-void MakeBlocking(int fd) {
-  int flags = ::fcntl(fd, F_GETFL);
-  if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
-}
+// Clears O_NONBLOCK again once the file is known to be a regular file. F_SETFL changes only
+// the status flags (O_APPEND and the like), so the flags it was opened with serve as they are.
+void MakeBlocking(int fd, int flags) { ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK); }
 
 // Opens with O_NONBLOCK, so that a FIFO or device never makes the call wait, and keeps the
 // file only when it is regular.
@@ -94,7 +93,7 @@ FileHandle OpenRegular(const fs::path& path, int flags, std::string* error) {
     if (error) *error = S_ISDIR(st.st_mode) ? "it is a folder" : "it is not a regular file";
     return kNoFile;
   }
-  MakeBlocking(fd);
+  MakeBlocking(fd, flags);
   return fd;
 }
 
@@ -366,6 +365,19 @@ class PosixOs : public Os {
 Os& SystemOs() {
   static PosixOs os;
   return os;
+}
+
+// Arguments and environment are bytes on POSIX: they name files exactly as given.
+std::vector<std::string> ProgramArguments(int argc, char** argv) {
+  return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
+}
+
+fs::path PathFromArgument(std::string_view argument) { return fs::path(argument); }
+
+std::optional<fs::path> PathFromEnvironment(const char* name) {
+  const char* value = std::getenv(name);
+  if (!value || !*value) return std::nullopt;
+  return fs::path(value);
 }
 
 }  // namespace qvm

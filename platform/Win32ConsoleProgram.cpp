@@ -68,18 +68,11 @@ void SetUp(std::ostream& stream, FILE* file, DWORD which) {
 }  // namespace
 
 int RunConsoleProgram(int argc, char** argv, int (*program)(int argc, char** argv)) {
-  std::vector<std::string> args = ArgumentsFromCommandLine(::GetCommandLineW());
-  std::vector<char*> pointers;
-  for (std::string& arg : args) pointers.push_back(arg.data());
-  if (pointers.empty()) {  // no command line to read: what the C library made of it
-    for (int i = 0; i < argc; ++i) pointers.push_back(argv[i]);
-  }
-  pointers.push_back(nullptr);
   ::_setmode(::_fileno(stdin), _O_BINARY);
   SetUp(std::cout, stdout, STD_OUTPUT_HANDLE);
   SetUp(std::cerr, stderr, STD_ERROR_HANDLE);
   std::clog.rdbuf(std::cerr.rdbuf());
-  int status = program(static_cast<int>(pointers.size() - 1), pointers.data());
+  int status = program(argc, argv);
   std::cout.flush();
   std::cerr.flush();
   return status;

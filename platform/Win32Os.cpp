@@ -17,6 +17,7 @@
 #include <cwctype>
 
 #include "platform/Os.h"
+#include "platform/PathText.h"
 #include "platform/Win32Text.h"
 
 namespace qvm {
@@ -526,6 +527,28 @@ class Win32Os : public Os {
 Os& SystemOs() {
   static Win32Os os;
   return os;
+}
+
+// argv holds only what the ANSI code page can: the arguments come from the UTF-16 command line.
+std::vector<std::string> ProgramArguments(int argc, char** argv) {
+  std::vector<std::string> args = ArgumentsFromCommandLine(::GetCommandLineW());
+  if (args.empty())  // no command line to read: what the C library made of it
+    return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
+  args.erase(args.begin());
+  return args;
+}
+
+fs::path PathFromArgument(std::string_view argument) { return PathFromUtf8(argument); }
+
+std::optional<fs::path> PathFromEnvironment(const char* name) {
+  std::wstring wide = WideFromUtf8(name);
+  DWORD n = ::GetEnvironmentVariableW(wide.c_str(), nullptr, 0);
+  if (n <= 1) return std::nullopt;
+  std::wstring value(n, L'\0');
+  n = ::GetEnvironmentVariableW(wide.c_str(), value.data(), n);
+  if (n == 0) return std::nullopt;
+  value.resize(n);
+  return fs::path(value);
 }
 
 }  // namespace qvm

@@ -4,19 +4,17 @@
 
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
-#include "gamedb/GameDatabase.h"
-#include "platform/Controls.h"
+#include "tree/CategoryTree.h"
 
 namespace qvm {
 
 class TreeFinder {
  public:
-  // Indexes every node of `tree` in display order; entity and alias nodes (those the records
-  // of `db` link) are the ones that can match.
-  void Build(const TreeView& tree, const GameDatabase& db);
+  // Indexes every node of `tree` in display order; entity and alias nodes are the ones that
+  // can match, by their full text.
+  void Build(const CategoryTree& tree);
 
   // The first matching node after `from` in display order (before it when `backward`),
   // wrapping around; `from` itself matches only when it is the only match, or first of all
@@ -30,10 +28,10 @@ class TreeFinder {
  private:
   bool Matches(std::size_t position, const std::string& folded) const;
 
-  std::vector<NodeHandle> order_;                        // every node, display order
-  std::vector<std::string> folded_;                      // base characters; empty: no match
+  std::vector<NodeHandle> order_;    // every node, display order
+  std::vector<std::string> folded_;  // base characters; empty: no match
   std::vector<bool> searchable_;
-  std::unordered_map<NodeHandle, std::size_t> position_;
+  std::vector<std::size_t> position_;  // by handle: the node's place in order_
 };
 
 }  // namespace qvm

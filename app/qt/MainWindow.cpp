@@ -4,7 +4,6 @@
 #include <QEventLoop>
 #include <QHeaderView>
 #include <QIcon>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -14,15 +13,17 @@
 #include <QTreeView>
 
 #include "app/ImageOperations.h"
+#include "app/Selection.h"
 #include "app/Startup.h"
 #include "app/StrayList.h"
 #include "app/qt/ClippedTextTip.h"
+#include "app/qt/KeyReleaseFilter.h"
 #include "app/qt/PictureTips.h"
 #include "app/qt/QtText.h"
 #include "app/qt/TreeFindBar.h"
 #include "images/MediaFile.h"
 #include "images/StrayImages.h"
-#include "tree/CategoryTree.h"
+#include "platform/Os.h"
 
 // The icons live in the static GUI library; nothing else would pull them into the program.
 static void InitResources() { Q_INIT_RESOURCE(resources); }
@@ -84,34 +85,13 @@ QFont WindowFont() {
   return font;
 }
 
-// The images list's key releases go to the core before the list handles the key itself.
-// Only Delete is passed as its key code (46): Qt's codes of other keys could collide with it
-// ("." is 46 as well), and the core acts on no other key.
-class ImagesListKeyHandler : public QObject {
- public:
-  ImagesListKeyHandler(QObject* parent, Wizard& wizard) : QObject(parent), wizard_(wizard) {}
-
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() == QEvent::KeyRelease) {
-      auto* key = static_cast<QKeyEvent*>(event);
-      OnImagesListKeyUp(wizard_, key->key() == Qt::Key_Delete ? kDeleteKey : 0,
-                        key->isAutoRepeat());
-    }
-    return QObject::eventFilter(watched, event);
-  }
-
- private:
-  Wizard& wizard_;
-};
-
 // A drop is taken as the open-file dialog's answer would be: only while the dialog could be
 // opened (the Add button is enabled), and only files of the dialog's two types.
 bool IsDroppablePictures(const Wizard& w, const std::vector<std::filesystem::path>& files) {
   if (!w.c.addImagesButton->IsEnabled()) return false;
   // The patterns look at ASCII letters only, so the file system's own name serves.
   for (const std::filesystem::path& file : files)
-    if (PicturePattern(file.filename().native()) == 0) return false;
+    if (PicturePattern(Utf8FromPath(file.filename())) == 0) return false;
   return true;
 }
 
@@ -124,12 +104,12 @@ void UseWindowBackground(QWidget* widget) {
 
 }  // namespace
 
-MainWindow::MainWindow(const std::filesystem::path& gameFolder, GameDatabase& db, QWidget* parent)
+MainWindow::MainWindow(Os& os, const GamePaths& paths, GameDatabase& db, QWidget* parent)
     : QWidget(parent),
       units_(DialogUnits::FromFont(WindowFont())),
       fileDialog_(this),
-      imaging_(this),
-      wizard_{.gameFolder = gameFolder, .db = db, .c = {}, .currentName = {}} {
+      imaging_(this, os),
+      wizard_{.os = os, .paths = paths, .db = db, .c = {}, .currentName = {}} {
   // A dialog-like window: title bar, system menu, minimise box; no maximise box, no resizing.
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
@@ -168,18 +148,17 @@ MainWindow::MainWindow(const std::filesystem::path& gameFolder, GameDatabase& db
   imaging_.OpenGfx(preview.x(), preview.y(), preview.width(), preview.height(), kOpenGfxFlags);
   imaging_.GfxWindow(kGfxWindowValue);
 
-  // The whole tree arrives as one model reset: the view lays it out once.
-  treeModel_->BeginBulk();
-  BuildCategoryTree(db, *wizard_.c.itemsTree);
-  treeModel_->EndBulk();
+  // The view reads the tree in place, a branch's rows only when it is opened.
+  ShowCategoryTree(wizard_);
 
   auto* treeView = static_cast<QTreeView*>(WidgetById(id::kItemsTree));
-  findBar_ = new TreeFindBar(treeView, treeModel_, *wizard_.c.itemsTree, db, this);
+  findBar_ = new TreeFindBar(treeView, treeModel_, wizard_.tree, this);
   auto* find = new QShortcut(QKeySequence::Find, this);
   connect(find, &QShortcut::activated, this, [this] { findBar_->Open(QString()); });
 
-  imagesKeyHandler_ = new ImagesListKeyHandler(this, wizard_);
-  WidgetById(id::kImagesList)->installEventFilter(imagesKeyHandler_);
+  // The Delete key acts on its release, once, never while it is held down.
+  imagesKeyHandler_ = new KeyReleaseFilter(WidgetById(id::kImagesList), Qt::Key_Delete,
+                                           [this] { OnImagesListKeyUp(wizard_, kDeleteKey); });
 
   // Pictures dropped from a file manager onto the images list.
   auto* images = static_cast<ListWidget*>(WidgetById(id::kImagesList));
@@ -190,8 +169,8 @@ MainWindow::MainWindow(const std::filesystem::path& gameFolder, GameDatabase& db
     QTimer::singleShot(0, this, [this, files] { AttachDroppedFiles(wizard_, files); });
   });
 
-  tips_ = new PictureTips(this, [folder = gameFolder](const std::string& name) {
-    return ResolveMediaFile(folder, name);
+  tips_ = new PictureTips(this, os, [&os, &paths](const std::string& name) {
+    return ResolveMediaFile(os, paths, name);
   });
   tips_->Watch(images);
   tips_->Watch(static_cast<ListWidget*>(WidgetById(id::kStrayList)));
@@ -219,6 +198,7 @@ void MainWindow::CreateControls() {
         view->setHeaderHidden(true);
         view->setRootIsDecorated(true);
         ShowTreeLines(view);
+        KeepSelectionOnBlankClicks(view);
         view->setItemsExpandable(true);
         view->setUniformRowHeights(true);
         view->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -334,7 +314,7 @@ void MainWindow::Dispatch(MessageKind kind, int controlId, int code) {
   if (observer_) observer_(kind, controlId, code);
   if (HandleEvent(wizard_, kind, controlId, code) == Operation::CloseWindow) {
     // The images list gets its own key handling back before the window goes.
-    if (QWidget* images = WidgetById(id::kImagesList)) images->removeEventFilter(imagesKeyHandler_);
+    imagesKeyHandler_->Detach();
     close();
   }
 }
@@ -344,8 +324,8 @@ void MainWindow::closeEvent(QCloseEvent* event) {
   emit closed();
 }
 
-void RunMainWindow(const std::filesystem::path& gameFolder, GameDatabase& db) {
-  MainWindow window(gameFolder, db);
+void RunMainWindow(Os& os, const GamePaths& paths, GameDatabase& db) {
+  MainWindow window(os, paths, db);
   QEventLoop loop;
   QObject::connect(&window, &MainWindow::closed, &loop, &QEventLoop::quit, Qt::QueuedConnection);
   window.show();

@@ -28,7 +28,7 @@ class MainWindow : public QWidget, public ControlHost {
  public:
   // Builds the window hidden, with every control, the preview area, the tree and the stray
   // list, in the initial state; show() it to run it.
-  MainWindow(const std::filesystem::path& gameFolder, GameDatabase& db, QWidget* parent = nullptr);
+  MainWindow(Os& os, const GamePaths& paths, GameDatabase& db, QWidget* parent = nullptr);
   ~MainWindow() override;
 
   Control* ControlById(int controlId) override;
@@ -37,8 +37,12 @@ class MainWindow : public QWidget, public ControlHost {
   const DialogUnits& Units() const { return units_; }
   QtImagingLibrary& Imaging() { return imaging_; }
   TreeModel& Tree() { return *treeModel_; }
-  class TreeFindBar& FindBar() { return *findBar_; }
-  class PictureTips& Tips() { return *tips_; }
+  class TreeFindBar& FindBar() {
+    return *findBar_;
+  }
+  class PictureTips& Tips() {
+    return *tips_;
+  }
 
   // Tests see every notification the window hands to the dispatch, before it runs.
   using EventObserver = std::function<void(MessageKind kind, int controlId, int code)>;
@@ -65,7 +69,7 @@ class MainWindow : public QWidget, public ControlHost {
   QtMessageBox messages_;
   QtFileDialog fileDialog_;
   QtImagingLibrary imaging_;
-  QObject* imagesKeyHandler_ = nullptr;
+  class KeyReleaseFilter* imagesKeyHandler_ = nullptr;  // owned by the images list
   class TreeFindBar* findBar_ = nullptr;
   class PictureTips* tips_ = nullptr;
   Wizard wizard_;
@@ -74,6 +78,6 @@ class MainWindow : public QWidget, public ControlHost {
 
 // Builds the window, runs it until it is closed (Exit button or the window's close command),
 // and returns.
-void RunMainWindow(const std::filesystem::path& gameFolder, GameDatabase& db);
+void RunMainWindow(Os& os, const GamePaths& paths, GameDatabase& db);
 
 }  // namespace qvm

@@ -1,7 +1,5 @@
 #include "app/qt/PictureTips.h"
 
-#include <sys/stat.h>
-
 #include <QBuffer>
 #include <QCoreApplication>
 #include <QCursor>
@@ -13,6 +11,7 @@
 
 #include "app/qt/QtImaging.h"
 #include "app/qt/QtText.h"
+#include "platform/Os.h"
 
 namespace qvm {
 namespace {
@@ -25,21 +24,26 @@ QByteArray NameOf(const QListWidgetItem* item) {
 
 }  // namespace
 
-QImage PictureTips::DecodeThumbnail(const std::filesystem::path& file, int side,
+QImage PictureTips::DecodeThumbnail(Os& os, const std::filesystem::path& file, int side,
                                     QSize* pictureSize) {
-  const PictureHeader header = ReadPictureHeader(file);
-  *pictureSize = header.kind == PictureHeader::Kind::None ? QSize() : header.size;
-  if (pictureSize->isEmpty()) return {};
+  const PictureHeader header = ReadPictureHeader(os, file);
+  *pictureSize = QSize(header.Width(), header.Height());
+  if (!header.Shown()) return {};
   QSize size = *pictureSize;
   if (size.width() > side || size.height() > side) {
     size = size.scaled(side, side, Qt::KeepAspectRatio);
     size = size.expandedTo(QSize(1, 1));
   }
-  return DecodePicture(file, header, size);
+  return DecodePicture(os, file, header, size);
 }
 
-PictureTips::PictureTips(QObject* parent, Resolver resolver)
-    : QObject(parent), resolver_(std::move(resolver)), decoder_(&PictureTips::DecodeThumbnail) {
+PictureTips::PictureTips(QObject* parent, Os& os, Resolver resolver)
+    : QObject(parent),
+      os_(os),
+      resolver_(std::move(resolver)),
+      decoder_([&os](const std::filesystem::path& file, int side, QSize* pictureSize) {
+        return DecodeThumbnail(os, file, side, pictureSize);
+      }) {
   cache_.setMaxCost(kCacheKilobytes);
   pool_.setMaxThreadCount(1);
 }
@@ -80,8 +84,8 @@ void PictureTips::Request(const QByteArray& name) {
   std::optional<Stamp> known;
   if (const Thumb* thumb = cache_.object(name)) known = thumb->stamp;
   ++pending_;
-  auto work = [resolver = resolver_, decoder = decoder_, newest = newest_, generation, known,
-               name = name.toStdString()]() {
+  auto work = [&os = os_, resolver = resolver_, decoder = decoder_, newest = newest_, generation,
+               known, name = name.toStdString()]() {
     Outcome out;
     if (newest->load() != generation) {
       out.skipped = true;
@@ -89,12 +93,11 @@ void PictureTips::Request(const QByteArray& name) {
     }
     Thumb& thumb = out.thumb;
     std::optional<std::filesystem::path> file = resolver(name);
-    struct stat st;
-    if (file && ::stat(file->c_str(), &st) == 0) {
-      thumb.found = true;
-      thumb.stamp = {file->string(),
-                     static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec,
-                     static_cast<std::int64_t>(st.st_size)};
+    if (file) {
+      if (const EntryInfo info = os.Info(*file, true); info.type != EntryType::Missing) {
+        thumb.found = true;
+        thumb.stamp = {Utf8FromPath(*file), info.modified, static_cast<std::int64_t>(info.size)};
+      }
     }
     if (known && *known == thumb.stamp) {
       out.unchanged = true;

@@ -21,6 +21,8 @@
 
 namespace qvm {
 
+class Os;
+
 // Largest side of a thumbnail, in pixels; smaller pictures are shown at their own size.
 inline constexpr int kThumbnailSide = 128;
 
@@ -30,13 +32,15 @@ class PictureTips : public QObject {
   // The file a list item's name (CP1252) stands for, or none. Runs on the worker.
   using Resolver = std::function<std::optional<std::filesystem::path>(const std::string& name)>;
   // Decodes a picture for a thumbnail of at most `side` pixels either way and gives the
-  // picture's own size (empty when it cannot be read); a null image when it cannot be shown.
-  // Runs on the worker; tests replace it.
+  // picture's own size (empty when the preview does not show it); a null image when it cannot
+  // be shown. Runs on the worker; tests replace it.
   using Decoder =
       std::function<QImage(const std::filesystem::path& file, int side, QSize* pictureSize)>;
-  static QImage DecodeThumbnail(const std::filesystem::path& file, int side, QSize* pictureSize);
+  static QImage DecodeThumbnail(Os& os, const std::filesystem::path& file, int side,
+                                QSize* pictureSize);
 
-  PictureTips(QObject* parent, Resolver resolver);
+  // Files are read through `os`, which must outlive the tips.
+  PictureTips(QObject* parent, Os& os, Resolver resolver);
   ~PictureTips() override;
 
   // Gives the items of `list` their picture tips. The items carry their CP1252 names as
@@ -89,6 +93,7 @@ class PictureTips : public QObject {
   void Show(const Thumb& thumb);
   bool StillHovering(const QByteArray& name) const;
 
+  Os& os_;
   Resolver resolver_;
   Decoder decoder_;
   QCache<QByteArray, Thumb> cache_;  // cost: bytes of the thumbnail

@@ -3,14 +3,14 @@
 #include <QAbstractButton>
 #include <QDropEvent>
 #include <QFile>
-#include <QMimeData>
-#include <QUrl>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QSignalBlocker>
+#include <QUrl>
 #include <algorithm>
 
 #include "app/qt/QtText.h"
@@ -126,7 +126,7 @@ std::vector<std::filesystem::path> ListWidget::DroppableFiles(const QDropEvent* 
   if (!acceptsFiles_ || !mime || !mime->hasUrls()) return files;
   for (const QUrl& url : mime->urls()) {
     if (!url.isLocalFile()) return {};
-    files.emplace_back(QFile::encodeName(url.toLocalFile()).toStdString());
+    files.push_back(PathFromQString(url.toLocalFile()));
   }
   if (files.empty() || !acceptsFiles_(files)) return {};
   return files;

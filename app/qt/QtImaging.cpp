@@ -1,7 +1,5 @@
 #include "app/qt/QtImaging.h"
 
-#include <sys/stat.h>
-
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -10,18 +8,18 @@
 #include <QPainter>
 #include <QtConcurrent/QtConcurrentRun>
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 
+#include "app/qt/QtText.h"
 #include "images/BmpDecoder.h"
-#include "images/JpegHeader.h"
+#include "platform/Os.h"
 
 namespace qvm {
 namespace {
 
 constexpr std::size_t kCachedHeaders = 8;
 
-QString FileName(const std::filesystem::path& file) { return QFile::decodeName(file.c_str()); }
+QString FileName(const std::filesystem::path& file) { return QStringFromPath(file); }
 
 // A file that stops giving bytes once its decode is no longer wanted: the decoder then sees
 // the end of its data and finishes quickly.
@@ -40,109 +38,34 @@ class AbandonableFile : public QFile {
   const std::function<bool()>& stale_;
 };
 
-bool FitsSides(int width, int height) {
-  return width > 0 && height > 0 && width <= kMaxPictureSide && height <= kMaxPictureSide;
-}
-
-// The size Qt's reader of `format` finds in the header; empty when it finds none.
-QSize QtHeaderSize(const std::filesystem::path& file, const QByteArray& format) {
-  QImageReader reader(FileName(file), format);
-  reader.setAutoDetectImageFormat(false);
-  QSize size = reader.size();
-  return size.isValid() ? size : QSize();
-}
-
-PictureHeader ReadBmp(const std::filesystem::path& file, PictureHeader header) {
-  BmpInfo info;
-  if (ReadBmpInfo(file, info) != BmpStatus::Ok) return {};
-  header.kind = PictureHeader::Kind::Bmp;
-  header.size = QSize(info.width, info.height);
-  // RLE is walked in full; otherwise only the shown rows are read (see StretchImage).
-  bool rle = info.compression == 1 || info.compression == 2;
-  if (rle)
-    header.decodeCost = header.fileSize;
-  else
-    header.rowBytes = (static_cast<qint64>(info.width) * info.bitCount + 31) / 32 * 4;
-  return header;
-}
-
-PictureHeader ReadJpeg(const std::filesystem::path& file, PictureHeader header) {
-  JpegFrame frame;
-  if (!ReadJpegFrame(file, frame)) return {};
-  qint64 pixels = static_cast<qint64>(frame.width) * frame.height;
-  if (!FitsSides(frame.width, frame.height) || pixels > kMaxJpegPixels ||
-      JpegDecodeMemory(frame) > static_cast<std::uint64_t>(kMaxJpegDecoderBytes))
-    return {};
-  header.kind = PictureHeader::Kind::Jpeg;
-  header.format = "jpeg";
-  header.size = QSize(frame.width, frame.height);
-  // Qt's decoder must agree with the frame we found, or it is not the picture we judged.
-  if (QtHeaderSize(file, header.format) != header.size) return {};
-  header.decodeCost = std::max(header.fileSize, pixels);
-  return header;
-}
-
-PictureHeader ReadOther(const std::filesystem::path& file, PictureHeader header,
-                        const QByteArray& format) {
-  QSize size = QtHeaderSize(file, format);
-  if (!FitsSides(size.width(), size.height()) ||
-      static_cast<qint64>(size.width()) * size.height() > kMaxOtherPixels)
-    return {};
-  header.kind = PictureHeader::Kind::Other;
-  header.format = format;
-  header.size = size;
-  header.decodeCost = std::max(header.fileSize, static_cast<qint64>(size.width()) * size.height() * 4);
-  return header;
+bool FitsShown(int width, int height) {
+  return width > 0 && height > 0 && width <= kMaxPictureSide && height <= kMaxPictureSide &&
+         static_cast<std::int64_t>(width) * height <= kMaxShownPixels;
 }
 
 }  // namespace
 
-PictureHeader ReadPictureHeader(const std::filesystem::path& file) {
-  // Regular files only: a pipe or device named like a picture would block or never end.
-  struct stat st;
-  if (::stat(file.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return {};
-  PictureHeader header;
-  header.fileSize = st.st_size;
-  unsigned char magic[8] = {};
-  if (std::FILE* f = std::fopen(file.c_str(), "rb")) {
-    std::size_t got = std::fread(magic, 1, sizeof magic, f);
-    std::fclose(f);
-    if (got < 3) return {};
-  } else {
-    return {};
-  }
-  // The content decides, not the name: a BMP called .jpg is still a BMP.
-  if (LooksLikeBmp(std::span<const std::uint8_t>(magic, 2))) return ReadBmp(file, header);
-  if (magic[0] == 0xFF && magic[1] == 0xD8 && magic[2] == 0xFF) return ReadJpeg(file, header);
-  if (std::memcmp(magic, "\x89PNG\r\n\x1A\n", 8) == 0) return ReadOther(file, header, "png");
-  if (std::memcmp(magic, "GIF87a", 6) == 0 || std::memcmp(magic, "GIF89a", 6) == 0)
-    return ReadOther(file, header, "gif");
-  return {};
-}
-
-QImage DecodePicture(const std::filesystem::path& file, const PictureHeader& header,
+QImage DecodePicture(Os& os, const std::filesystem::path& file, const PictureHeader& header,
                      const QSize& size, const std::function<bool()>& stale) {
-  if (!FitsSides(size.width(), size.height()) ||
-      static_cast<qint64>(size.width()) * size.height() > kBmpMaxTargetPixels)
-    return {};
-  if (header.kind == PictureHeader::Kind::Bmp) {
+  if (!header.Shown() || !FitsShown(size.width(), size.height())) return {};
+  if (header.format == PictureFormat::Bmp) {
     BmpPixels pixels;
-    if (DecodeBmpScaled(file, size.width(), size.height(), pixels, stale) != BmpStatus::Ok)
+    if (DecodeBmpScaled(os, file, size.width(), size.height(), pixels, stale) != BmpStatus::Ok)
       return {};
     QImage image(size, QImage::Format_RGB32);
     if (image.isNull()) return {};
     for (int y = 0; y < size.height(); ++y)
-      std::memcpy(image.scanLine(y), pixels.pixels.data() + static_cast<std::size_t>(y) * size.width(),
+      std::memcpy(image.scanLine(y),
+                  pixels.pixels.data() + static_cast<std::size_t>(y) * size.width(),
                   static_cast<std::size_t>(size.width()) * 4);
     return image;
   }
-  if (header.kind == PictureHeader::Kind::None) return {};
   AbandonableFile device(FileName(file), stale);
   if (!device.open(QIODevice::ReadOnly)) return {};
-  QImageReader reader(&device, header.format);
+  QImageReader reader(&device, "jpeg");
   reader.setAutoDetectImageFormat(false);
-  // The file may have changed since its header was judged: judge what is read now.
-  if (reader.size() != header.size) return {};
+  // The file may have changed since its header was judged: decode only the picture judged.
+  if (reader.size() != QSize(header.Width(), header.Height())) return {};
   reader.setScaledSize(size);  // JPEG scales while decoding (DCT scaling)
   QImage image = reader.read();
   if (image.isNull() || (stale && stale())) return {};
@@ -163,7 +86,7 @@ void PreviewArea::paintEvent(QPaintEvent*) {
   painter.drawImage(0, 0, canvas_);
 }
 
-QtImagingLibrary::QtImagingLibrary(QWidget* window) : window_(window) {
+QtImagingLibrary::QtImagingLibrary(QWidget* window, Os& os) : os_(os), window_(window) {
   pool_.setMaxThreadCount(1);  // only the newest picture matters; older ones are skipped
   QImageReader::setAllocationLimit(kAllocationLimitMb);
 }
@@ -199,27 +122,26 @@ void QtImagingLibrary::GfxCLS() {
 }
 
 PictureHeader QtImagingLibrary::Header(const std::filesystem::path& file) {
-  struct stat st;
-  if (::stat(file.c_str(), &st) != 0) return {};
-  const qint64 mtime = static_cast<qint64>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
-  const std::string key = file.string();
+  const EntryInfo info = os_.Info(file, true);
+  if (info.type != EntryType::Regular) return {};
+  const std::string key = Utf8FromPath(file);
   auto hit = std::find_if(headers_.begin(), headers_.end(), [&](const CachedHeader& c) {
-    return c.path == key && c.mtimeNs == mtime && c.fileSize == st.st_size;
+    return c.path == key && c.modified == info.modified && c.fileSize == info.size;
   });
   if (hit != headers_.end()) {
     std::rotate(headers_.begin(), hit, hit + 1);
     return headers_.front().header;
   }
-  PictureHeader header = ReadPictureHeader(file);
-  headers_.insert(headers_.begin(), {key, mtime, static_cast<qint64>(st.st_size), header});
+  PictureHeader header = ReadPictureHeader(os_, file);
+  headers_.insert(headers_.begin(), {key, info.modified, info.size, header});
   if (headers_.size() > kCachedHeaders) headers_.pop_back();
   return header;
 }
 
 int QtImagingLibrary::ImageParam(const std::filesystem::path& file, int which) {
-  PictureHeader header = Header(file);
-  if (which == 1) return header.size.width() > 0 ? header.size.width() : 0;
-  if (which == 2) return header.size.height() > 0 ? header.size.height() : 0;
+  const PictureHeader header = Header(file);
+  if (which == 1) return header.Width();
+  if (which == 2) return header.Height();
   return 0;
 }
 
@@ -243,17 +165,12 @@ void QtImagingLibrary::Draw(const QImage& image) {
 int QtImagingLibrary::StretchImage(const std::filesystem::path& file, int width, int height) {
   NewGeneration();
   const quint64 generation = generation_;
-  if (!area_ || !FitsSides(width, height) ||
-      static_cast<qint64>(width) * height > kBmpMaxTargetPixels)
-    return 0;
+  if (!area_ || !FitsShown(width, height)) return 0;
   const PictureHeader header = Header(file);
-  if (header.kind == PictureHeader::Kind::None) return 0;
+  if (!header.Shown()) return 0;
   const QSize size(width, height);
-  const qint64 cost = header.rowBytes > 0
-                         ? header.rowBytes * std::min(height, header.size.height())
-                         : header.decodeCost;
-  if (cost <= kSynchronousDecodeCost) {
-    QImage image = DecodePicture(file, header, size);
+  if (header.DecodeCost(height) <= kSynchronousDecodeCost) {
+    QImage image = DecodePicture(os_, file, header, size);
     if (image.isNull()) return 0;
     Draw(image);
     emit pictureDrawn(generation);
@@ -262,11 +179,14 @@ int QtImagingLibrary::StretchImage(const std::filesystem::path& file, int width,
 
   ++pending_;
   std::shared_ptr<std::atomic<quint64>> newest = newest_;
-  QFuture<QImage> future = QtConcurrent::run(&pool_, [file, header, size, newest, generation] {
-    std::function<bool()> stale = [&] { return newest->load(std::memory_order_relaxed) != generation; };
-    if (stale()) return QImage();  // skipped: something newer came while it waited
-    return DecodePicture(file, header, size, stale);
-  });
+  QFuture<QImage> future =
+      QtConcurrent::run(&pool_, [&os = os_, file, header, size, newest, generation] {
+        std::function<bool()> stale = [&] {
+          return newest->load(std::memory_order_relaxed) != generation;
+        };
+        if (stale()) return QImage();  // skipped: something newer came while it waited
+        return DecodePicture(os, file, header, size, stale);
+      });
   auto* watcher = new QFutureWatcher<QImage>(this);
   connect(watcher, &QFutureWatcher<QImage>::finished, this, [this, watcher, generation] {
     --pending_;

@@ -1,10 +1,9 @@
 // Our imaging library: a drawing area in the window that the preview clears and draws into.
-// Sizes come from the picture's header alone; pictures are decoded at the size they are shown.
-//
-// Hostile files: BMP goes through our own reader (images/BmpDecoder.h); JPEG is judged by its
-// frame header (size and the memory its decoder would need) before Qt's decoder sees it; PNG
-// and GIF are read by Qt within an allocation limit; other formats are refused. A picture
-// that is refused, or whose header cannot be read, has the sizes 0 and draws nothing.
+// What a file is, its size and whether it is shown come from the one picture-header reader
+// (images/PictureHeader.h), which `info` and `check` use as well; pictures are decoded at the
+// size they are shown. BMP goes through our own reader (images/BmpDecoder.h), JPEG through
+// Qt's, and only once the header reader has judged it. A picture that is not shown has the
+// sizes 0 and draws nothing.
 //
 // Large pictures decode on a worker thread; only the newest request draws: every clear and
 // every draw starts a new generation, and a decode finished for an older one is dropped.
@@ -22,7 +21,9 @@
 #include <string>
 #include <vector>
 
+#include "images/PictureHeader.h"
 #include "platform/Controls.h"
+#include "platform/Os.h"
 
 namespace qvm {
 
@@ -41,43 +42,24 @@ class PreviewArea : public QWidget {
   QImage canvas_;
 };
 
-// What the header of a picture file says; `kind` None when it cannot or must not be shown.
-struct PictureHeader {
-  enum class Kind { None, Bmp, Jpeg, Other };
-  Kind kind = Kind::None;
-  QByteArray format;  // Qt's name of the format for Jpeg and Other
-  QSize size;         // empty for None
-  qint64 fileSize = 0;
-  // Bytes a decode must go through: what decides between drawing at once and on the worker.
-  // An uncompressed BMP costs `rowBytes` for each row shown instead.
-  qint64 decodeCost = 0;
-  qint64 rowBytes = 0;
-};
-
-// Limits on what is handed to a decoder, all judged from the header. The pixel and memory
-// limits keep a picture's decode within 64 MB of output and about 100 MB of decoder state;
-// Qt's allocation limit is set as well but its environment variable may lift it.
-inline constexpr int kMaxPictureSide = 32767;
-inline constexpr qint64 kMaxJpegPixels = qint64{1} << 26;        // e.g. 8192 x 8192
-inline constexpr qint64 kMaxJpegDecoderBytes = qint64{100} << 20;  // progressive coefficients
-inline constexpr qint64 kMaxOtherPixels = qint64{15} << 20;       // full decode, 60 MB
+// Qt's own allocation limit, a second guard behind the header's limits (its environment
+// variable may lift it).
 inline constexpr int kAllocationLimitMb = 64;
-// Decodes that go through more than this (bytes read or written; JPEG: pixels) run on the
-// worker thread.
-inline constexpr qint64 kSynchronousDecodeCost = qint64{8} << 20;
+// Decodes that go through more than this (PictureHeader::DecodeCost) run on the worker thread.
+inline constexpr std::uint64_t kSynchronousDecodeCost = std::uint64_t{8} << 20;
 
-// Reads the header of `file` and decides whether it may be decoded.
-PictureHeader ReadPictureHeader(const std::filesystem::path& file);
-// Decodes `file` scaled to exactly `size` as Format_RGB32; a null image when it cannot.
+// Decodes `file` (a BMP read through `os`), judged shown by `header`, scaled to exactly `size`
+// as Format_RGB32; a null image when it cannot.
 // `stale`, when given and true, abandons a decode early (its result is not wanted any more).
 // Safe on any thread.
-QImage DecodePicture(const std::filesystem::path& file, const PictureHeader& header,
+QImage DecodePicture(Os& os, const std::filesystem::path& file, const PictureHeader& header,
                      const QSize& size, const std::function<bool()>& stale = {});
 
 class QtImagingLibrary : public QObject, public ImagingLibrary {
   Q_OBJECT
  public:
-  explicit QtImagingLibrary(QWidget* window);
+  // Files are read through `os`, which must outlive the library.
+  QtImagingLibrary(QWidget* window, Os& os);
   ~QtImagingLibrary() override;
 
   // The area at x, y of the window, width x height pixels. The flags select nothing here.
@@ -117,6 +99,7 @@ class QtImagingLibrary : public QObject, public ImagingLibrary {
   void NewGeneration();
   void Draw(const QImage& image);
 
+  Os& os_;
   QPointer<QWidget> window_;
   QPointer<PreviewArea> area_;
   QColor brush_ = Qt::black;
@@ -127,8 +110,8 @@ class QtImagingLibrary : public QObject, public ImagingLibrary {
 
   struct CachedHeader {
     std::string path;
-    qint64 mtimeNs = 0;
-    qint64 fileSize = 0;
+    std::int64_t modified = 0;
+    std::uint64_t fileSize = 0;
     PictureHeader header;
   };
   std::vector<CachedHeader> headers_;  // most recent first

@@ -1,11 +1,14 @@
 // The core's CP1252 texts at the Qt boundary.
 #pragma once
 
+#include <QFile>
 #include <QString>
+#include <filesystem>
 #include <string>
 #include <string_view>
 
 #include "platform/Cp1252.h"
+#include "platform/PathText.h"
 
 namespace qvm {
 
@@ -27,6 +30,14 @@ inline std::string FromQString(const QString& text) {
     out += one ? *one : std::string("?");
   }
   return out;
+}
+
+// File names at the Qt boundary, as Qt encodes them for this system.
+inline QString QStringFromPath(const std::filesystem::path& path) {
+  return QFile::decodeName(QByteArray::fromStdString(Utf8FromPath(path)));
+}
+inline std::filesystem::path PathFromQString(const QString& name) {
+  return PathFromUtf8(QFile::encodeName(name).toStdString());
 }
 
 }  // namespace qvm

@@ -1,41 +1,31 @@
-// The entity tree on Qt: a small item model over flat node vectors, so that a full game's
-// 75,000 nodes are appended without a widget item each, and the TreeView adapter over it.
+// The entity tree on Qt: a small item model over the core's tree data, and the TreeView adapter
+// over it.
 #pragma once
 
 #include <QAbstractItemModel>
 #include <QPointer>
 #include <QTreeView>
-#include <cstdint>
-#include <string>
-#include <vector>
+#include <span>
 
 #include "app/qt/QtControls.h"
 #include "platform/Controls.h"
 
 namespace qvm {
 
-// Nodes are only ever appended. A node's handle is its place in the node vector plus one.
+// A tree of nodes shown through Qt's model interface, read in place: rows, parents and texts
+// come straight from the nodes, so a full game's 71,000 nodes cost no item each.
 class TreeModel : public QAbstractItemModel {
   Q_OBJECT
  public:
   explicit TreeModel(QObject* parent = nullptr);
 
-  // Appends a node as the last child of `parent` (0: top level); 0 for an unknown parent.
-  NodeHandle Append(NodeHandle parent, std::string_view text);
-  bool MarkHasChildren(NodeHandle node);
-  bool Valid(NodeHandle node) const { return node >= 1 && node <= nodes_.size(); }
-  std::string_view Text(NodeHandle node) const;
-  NodeHandle ParentOf(NodeHandle node) const;
-  NodeHandle NextSiblingOf(NodeHandle node) const;
-  NodeHandle FirstChildOf(NodeHandle node) const;
-  std::size_t NodeCount() const { return nodes_.size(); }
+  // Shows `nodes` (nullptr: none) as one model reset. The model keeps the pointer: the nodes
+  // must stay alive and unchanged while it shows them.
+  void SetNodes(const TreeNodes* nodes);
+  const TreeNodes* Nodes() const { return nodes_; }
 
   QModelIndex IndexOf(NodeHandle node) const;
   static NodeHandle HandleOf(const QModelIndex& index);
-
-  // Between these, appends are announced as one reset instead of one insertion each.
-  void BeginBulk();
-  void EndBulk();
 
   QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
   QModelIndex parent(const QModelIndex& child) const override;
@@ -46,39 +36,26 @@ class TreeModel : public QAbstractItemModel {
   Qt::ItemFlags flags(const QModelIndex& index) const override;
 
  private:
-  struct Node {
-    NodeHandle parent = 0;
-    int row = 0;
-    bool markedHasChildren = false;
-    std::uint32_t textOffset = 0;
-    std::uint32_t textLength = 0;
-    std::vector<NodeHandle> children;
-  };
-  const std::vector<NodeHandle>& ChildrenOf(NodeHandle node) const {
-    return node ? nodes_[node - 1].children : roots_;
-  }
+  // The children of an index's node; none for an index of another model's column.
+  std::span<const NodeHandle> ChildrenOf(const QModelIndex& parent) const;
 
-  std::vector<Node> nodes_;
-  std::vector<NodeHandle> roots_;
-  std::string texts_;  // every node's CP1252 text, one after another
-  bool bulk_ = false;
+  const TreeNodes* nodes_ = nullptr;
 };
 
 // Draws the view's expand buttons as boxed plus and minus signs joined by dotted lines; the
 // rest of the view keeps the application's style.
 void ShowTreeLines(QTreeView* view);
 
+// A click on the view's blank space (below the last node, or beside the nodes) changes nothing:
+// the selected node stays selected and shown, as the record it stands for stays shown.
+void KeepSelectionOnBlankClicks(QTreeView* view);
+
 // The tree view over a TreeModel. The selected node is the view's current node.
 class QtTreeView : public QtWidgetControl<TreeView> {
  public:
   QtTreeView(QTreeView* view, TreeModel* model);
 
-  NodeHandle InsertItem(NodeHandle parent, std::string_view text) override;
-  bool SetHasChildren(NodeHandle node) override;
-  std::optional<std::string> ItemText(NodeHandle node) const override;
-  NodeHandle Parent(NodeHandle node) const override;
-  NodeHandle NextSibling(NodeHandle node) const override;
-  NodeHandle FirstChild(NodeHandle node) const override;
+  void SetNodes(const TreeNodes& nodes) override;
   NodeHandle Selection() const override;
 
   TreeModel* Model() const { return model_; }

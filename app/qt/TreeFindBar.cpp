@@ -6,9 +6,9 @@
 
 namespace qvm {
 
-TreeFindBar::TreeFindBar(QTreeView* view, TreeModel* model, const TreeView& tree,
-                         const GameDatabase& db, QWidget* parent)
-    : QLineEdit(parent), view_(view), model_(model), tree_(tree), db_(db) {
+TreeFindBar::TreeFindBar(QTreeView* view, TreeModel* model, const CategoryTree& tree,
+                         QWidget* parent)
+    : QLineEdit(parent), view_(view), model_(model), tree_(tree) {
   setPlaceholderText(tr("Find a name"));
   setClearButtonEnabled(true);
   hide();
@@ -17,7 +17,7 @@ TreeFindBar::TreeFindBar(QTreeView* view, TreeModel* model, const TreeView& tree
 }
 
 void TreeFindBar::Open(const QString& text) {
-  if (finder_.Empty()) finder_.Build(tree_, db_);
+  if (finder_.Empty()) finder_.Build(tree_);
   // Over the bottom of the tree, inside its frame: the window's layout stays as it is.
   QRect area = view_->geometry();
   int height = sizeHint().height();
@@ -41,7 +41,7 @@ void TreeFindBar::Close() {
 bool TreeFindBar::FindNext(bool backward) { return Search(true, backward); }
 
 bool TreeFindBar::Search(bool next, bool backward) {
-  if (finder_.Empty()) finder_.Build(tree_, db_);
+  if (finder_.Empty()) finder_.Build(tree_);
   NodeHandle from = TreeModel::HandleOf(view_->currentIndex());
   NodeHandle found = finder_.Find(FromQString(text()), from, backward, !next);
   ShowFound(found != 0 || text().isEmpty());
@@ -66,27 +66,28 @@ void TreeFindBar::GoTo(NodeHandle node) {
 
 void TreeFindBar::keyPressEvent(QKeyEvent* event) {
   switch (event->key()) {
-    case Qt::Key_Escape: Close(); return;
+    case Qt::Key_Escape:
+      Close();
+      return;
     case Qt::Key_Return:
-    case Qt::Key_Enter: Search(true, event->modifiers() & Qt::ShiftModifier); return;
-    case Qt::Key_F3: Search(true, event->modifiers() & Qt::ShiftModifier); return;
-    default: QLineEdit::keyPressEvent(event);
+    case Qt::Key_Enter:
+      Search(true, event->modifiers() & Qt::ShiftModifier);
+      return;
+    case Qt::Key_F3:
+      Search(true, event->modifiers() & Qt::ShiftModifier);
+      return;
+    default:
+      QLineEdit::keyPressEvent(event);
   }
 }
 
 bool TreeFindBar::eventFilter(QObject* watched, QEvent* event) {
   if (watched == view_ && event->type() == QEvent::KeyPress) {
     auto* key = static_cast<QKeyEvent*>(event);
-    bool plain = !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
-    QString typed = key->text();
-    // Typing a name in the tree starts a search instead of the view's first-letter jump;
-    // a blank alone still toggles nothing.
-    if (plain && !typed.isEmpty() && typed.at(0).isPrint() && !typed.at(0).isSpace()) {
-      Open(isVisible() ? text() + typed : typed);
-      return true;
-    }
+    // F3 opens the field with what was last looked for, and goes on looking for it.
     if (key->key() == Qt::Key_F3) {
-      Search(true, key->modifiers() & Qt::ShiftModifier);
+      Open(QString());
+      if (!text().isEmpty()) Search(true, key->modifiers() & Qt::ShiftModifier);
       return true;
     }
   }

@@ -1,7 +1,8 @@
-// The find field of the tree: Ctrl+F, or typing while the tree has the focus, opens it over the
+// The find field of the tree: Ctrl+F, or F3 while the tree has the focus, opens it over the
 // bottom of the tree. It goes to entities and aliases whose names contain the text, regardless
 // of case and accents; Enter or F3 goes to the next match, Shift+F3 to the previous, Escape
-// closes it. Going to a match selects it as a user's click would.
+// closes it. Going to a match selects it as a user's click would. Typing in the tree itself
+// stays the tree's own: it goes to the next visible node starting with the letters typed.
 #pragma once
 
 #include <QLineEdit>
@@ -9,7 +10,7 @@
 #include <QTreeView>
 
 #include "app/qt/QtTree.h"
-#include "gamedb/GameDatabase.h"
+#include "tree/CategoryTree.h"
 #include "tree/TreeFind.h"
 
 namespace qvm {
@@ -17,8 +18,7 @@ namespace qvm {
 class TreeFindBar : public QLineEdit {
   Q_OBJECT
  public:
-  TreeFindBar(QTreeView* view, TreeModel* model, const TreeView& tree, const GameDatabase& db,
-              QWidget* parent);
+  TreeFindBar(QTreeView* view, TreeModel* model, const CategoryTree& tree, QWidget* parent);
 
   // Shows the field with `text` and the focus in it.
   void Open(const QString& text);
@@ -37,8 +37,7 @@ class TreeFindBar : public QLineEdit {
 
   QPointer<QTreeView> view_;
   TreeModel* model_;
-  const TreeView& tree_;
-  const GameDatabase& db_;
+  const CategoryTree& tree_;
   TreeFinder finder_;  // built when first needed; the tree never changes afterwards
 };
 

@@ -1,13 +1,11 @@
 // qvm-image-wizard [GAME_FOLDER | --choose-folder]: opens the wizard on the game folder (default:
 // the current one). --choose-folder, used by the desktop entry, takes the folder remembered from
 // the last run or asks for one.
-#include <unistd.h>
-
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFileDialog>
 #include <QFile>
+#include <QFileDialog>
 #include <QFont>
 #include <QIcon>
 #include <QTimer>
@@ -19,6 +17,7 @@
 #include "app/Startup.h"
 #include "app/qt/MainWindow.h"
 #include "app/qt/QtMessageBox.h"
+#include "app/qt/QtText.h"
 
 namespace {
 
@@ -74,11 +73,12 @@ int main(int argc, char** argv) {
     return 0;
   }
   const bool chooseFolder = !args.isEmpty() && args.first() == "--choose-folder";
+  qvm::Os& os = qvm::SystemOs();
   const std::filesystem::path settings = qvm::LastFolderSettingsPath();
   if (chooseFolder) {
     args.clear();
-    if (auto remembered = qvm::RememberedGameFolder(settings)) {
-      args << QFile::decodeName(remembered->c_str());
+    if (auto remembered = qvm::RememberedGameFolder(os, settings)) {
+      args << qvm::QStringFromPath(*remembered);
     } else {
       QString chosen = QFileDialog::getExistingDirectory(
           nullptr, QObject::tr("Choose the main folder of QVM 7 SE (the one holding qvm.vrs)"),
@@ -88,12 +88,16 @@ int main(int argc, char** argv) {
     }
   }
   // The game folder becomes the working folder, as if the wizard had been started there.
-  if (!args.isEmpty() && ::chdir(QFile::encodeName(args.first()).constData()) != 0) {
+  std::error_code changed;
+  if (!args.isEmpty()) std::filesystem::current_path(qvm::PathFromQString(args.first()), changed);
+  if (changed) {
     messages.Show(qvm::kNotGameFolderMessage);
     return 1;
   }
   const std::filesystem::path folder = std::filesystem::current_path();
-  if (chooseFolder && qvm::IsGameFolder(folder)) qvm::RememberGameFolder(settings, folder);
-  return qvm::RunWizard(folder, messages,
-                        [&](qvm::GameDatabase& db) { qvm::RunMainWindow(folder, db); });
+  if (chooseFolder && qvm::IsGameFolder(os, folder)) qvm::RememberGameFolder(os, settings, folder);
+  return qvm::RunWizard(os, folder, messages,
+                        [&](const qvm::GamePaths& paths, qvm::GameDatabase& db) {
+                          qvm::RunMainWindow(os, paths, db);
+                        });
 }

@@ -32,6 +32,11 @@ actual=$(od -An -tx1 < "$game/media/index.dat")
 
 set +e; "$cli" -C "$game" nonsense 2>/dev/null; rc=$?; set -e
 [ "$rc" = 2 ] || fail "unknown command exits $rc"
-"$cli" --help | grep -q rewrite-index || fail "--help"
+# --help follows the command table, which is the README's order.
+readme=$(sed -n 's/^| `\([a-z-]*\)[ `].*/\1/p' "$(dirname "$0")/../../README.md" | tr '\n' ' ')
+help=$("$cli" --help | sed -n 's/^  \([a-z-]*\) .*/\1/p' | tr '\n' ' ')
+[ "$readme" = "tree images stray attach detach rewrite-index info missing check " ] ||
+  fail "README commands: $readme"
+[ "$help" = "$readme" ] || fail "--help order: $help"
 "$cli" --version | grep -q 1.514 || fail "--version"
 echo "cli_index: ok"

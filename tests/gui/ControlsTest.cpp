@@ -17,7 +17,9 @@
 #include <vector>
 
 #include "app/qt/QtControls.h"
+#include "app/qt/QtText.h"
 #include "app/qt/QtTree.h"
+#include "gamedb/SortedView.h"
 #include "platform/ListOrder.h"
 #include "tree/CategoryTree.h"
 
@@ -210,87 +212,95 @@ void CountModelWarnings(QtMsgType type, const QMessageLogContext& context, const
   }
 }
 
-TEST(TreeModelTest, PassesQtsModelTesterWhileNodesArrive) {
+// A sorted game of `wrestlers` wrestlers named "W0".. with `aliases` names each, `titles`
+// titles, and its tree. Texts live in the current pool.
+struct TreeGame {
+  TreeGame(int wrestlers, int aliases, int titles) {
+    for (int i = 0; i < wrestlers; ++i) {
+      Wrestler& w = db.wrestlers.emplace_back();
+      w.name = PoolString("W" + std::to_string(i));
+      for (int j = 0; j < aliases; ++j) w.aliases.push_back({PoolString(std::to_string(j))});
+    }
+    for (int i = 0; i < titles; ++i) db.titles.push_back({PoolString("T" + std::to_string(i))});
+    for (RecordKind kind : kRecordKinds) PrepareSortedView(db, kind);
+    BuildCategoryTree(db, tree);
+  }
+  GameDatabase db;
+  CategoryTree tree;
+};
+
+class TreeModelTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    NewPool();
+    view.setModel(&model);
+  }
+  void TearDown() override { ReleasePool(); }
+  QTreeView view;
+  TreeModel model;
+  QtTreeView tree{&view, &model};
+};
+
+TEST_F(TreeModelTest, PassesQtsModelTester) {
   g_modelWarnings = 0;
   QtMessageHandler previous = qInstallMessageHandler(CountModelWarnings);
   {
-    QTreeView view;
-    TreeModel model;
+    TreeGame game(12, 2, 3);
+    TreeGame other(1, 1, 0);
     QAbstractItemModelTester tester(&model,
                                     QAbstractItemModelTester::FailureReportingMode::Warning);
-    view.setModel(&model);
-    QtTreeView tree(&view, &model);
-    NodeHandle roots[2] = {AddNode(tree, 0, "Wrestlers"), AddNode(tree, 0, "Titles")};
-    for (NodeHandle root : roots) {
-      for (char letter : std::string("ABC")) {
-        NodeHandle group = AddNode(tree, root, std::string(1, letter));
-        for (int i = 0; i < 3; ++i) {
-          NodeHandle entity = AddNode(tree, group, std::string(1, letter) + std::to_string(i));
-          if (i == 1) AddNode(tree, entity, "alias");
-        }
-      }
-    }
+    tree.SetNodes(game.tree);
     view.expandAll();
     view.collapseAll();
+    tree.SetNodes(other.tree);
+    view.expandAll();
+    model.SetNodes(nullptr);
   }
   qInstallMessageHandler(previous);
   EXPECT_EQ(g_modelWarnings, 0);
 }
 
-TEST(TreeModelTest, NavigatesByHandlesAndRefusesUnknownOnes) {
-  QTreeView view;
-  TreeModel model;
-  view.setModel(&model);
-  QtTreeView tree(&view, &model);
+// Rows, parents and texts come from the tree as it is; unknown handles give no index.
+TEST_F(TreeModelTest, ReadsTheTreeInPlace) {
+  TreeGame game(1, 2, 0);
+  Text longName = PoolString(std::string(300, 'x'));
+  game.db.managers.push_back({longName});
+  PrepareSortedView(game.db, RecordKind::Manager);
+  BuildCategoryTree(game.db, game.tree);
+  EXPECT_EQ(model.rowCount(), 0);
+  tree.SetNodes(game.tree);
   EXPECT_EQ(tree.Selection(), 0u);
-  NodeHandle a = tree.InsertItem(0, "A");
-  NodeHandle b = tree.InsertItem(0, "B");
-  NodeHandle a1 = tree.InsertItem(a, std::string(300, 'x'));
-  NodeHandle a2 = tree.InsertItem(a, "a2");
-  EXPECT_EQ(tree.InsertItem(999, "orphan"), 0u);
-  std::vector<NodeHandle> handles = {a, b, a1, a2};
-  for (NodeHandle h : handles) EXPECT_NE(h, 0u);
-  EXPECT_EQ(std::set<NodeHandle>(handles.begin(), handles.end()).size(), 4u);
+  EXPECT_EQ(model.rowCount(), 5);
+  for (NodeHandle n = 1; n <= game.tree.NodeCount(); ++n) {
+    QModelIndex index = model.IndexOf(n);
+    ASSERT_TRUE(index.isValid());
+    EXPECT_EQ(TreeModel::HandleOf(index), n);
+    EXPECT_EQ(model.index(index.row(), 0, index.parent()), index);
+    EXPECT_EQ(TreeModel::HandleOf(index.parent()), game.tree.Parent(n));
+    EXPECT_EQ(model.rowCount(index), static_cast<int>(game.tree.Children(n).size()));
+    EXPECT_EQ(model.hasChildren(index), game.tree.HasChildren(n));
+    EXPECT_EQ(FromQString(index.data().toString()), game.tree.Text(n));
+  }
+  EXPECT_FALSE(model.IndexOf(0).isValid());
+  EXPECT_FALSE(model.IndexOf(game.tree.NodeCount() + 1).isValid());
 
-  EXPECT_EQ(tree.Parent(a1), a);
-  EXPECT_EQ(tree.Parent(a), 0u);
-  EXPECT_EQ(tree.Parent(0), 0u);
-  EXPECT_EQ(tree.NextSibling(a), b);
-  EXPECT_EQ(tree.NextSibling(b), 0u);
-  EXPECT_EQ(tree.NextSibling(a1), a2);
-  EXPECT_EQ(tree.FirstChild(a), a1);
-  EXPECT_EQ(tree.FirstChild(b), 0u);
-  EXPECT_EQ(tree.ItemText(a1)->size(), 255u);
-  EXPECT_EQ(tree.ItemText(a2), std::optional<std::string>("a2"));
-  EXPECT_EQ(tree.ItemText(0), std::nullopt);
-  EXPECT_EQ(tree.ItemText(77), std::nullopt);
-
-  EXPECT_FALSE(model.hasChildren(model.IndexOf(b)));
-  EXPECT_TRUE(tree.SetHasChildren(b));
-  EXPECT_TRUE(model.hasChildren(model.IndexOf(b)));
-  EXPECT_FALSE(tree.SetHasChildren(55));
-
-  view.setCurrentIndex(model.IndexOf(a2));
-  EXPECT_EQ(tree.Selection(), a2);
+  NodeHandle manager =
+      game.tree.Children(game.tree.Children(game.tree.Root(RecordKind::Manager))[0])[0];
+  EXPECT_EQ(model.IndexOf(manager).data().toString().size(), 300);  // shown whole
+  view.setCurrentIndex(model.IndexOf(manager));
+  EXPECT_EQ(tree.Selection(), manager);
 }
 
-TEST(TreeModelTest, AFullGameOfNodesBuildsInOneReset) {
-  QTreeView view;
-  TreeModel model;
-  view.setModel(&model);
-  QtTreeView tree(&view, &model);
+TEST_F(TreeModelTest, AFullGameOfNodesShowsInOneReset) {
+  TreeGame game(3000, 20, 3000);
   QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
   QSignalSpy reset(&model, &QAbstractItemModel::modelReset);
-  model.BeginBulk();
-  NodeHandle root = AddNode(tree, 0, "Wrestlers");
-  NodeHandle last = 0;
-  for (int i = 1; i < 75000; ++i) last = AddNode(tree, root, "Name " + std::to_string(i));
-  model.EndBulk();
+  tree.SetNodes(game.tree);
   EXPECT_EQ(inserted.count(), 0);
   EXPECT_EQ(reset.count(), 1);
-  EXPECT_EQ(model.rowCount(model.IndexOf(root)), 74999);
-  EXPECT_EQ(tree.ItemText(last), std::optional<std::string>("Name 74999"));
-  EXPECT_EQ(model.IndexOf(last).row(), 74998);
+  QModelIndex titles = model.IndexOf(game.tree.Root(RecordKind::Title));
+  EXPECT_EQ(model.rowCount(titles), 3000);
+  EXPECT_EQ(model.index(2999, 0, titles).data().toString(), "T999");  // T999 sorts last
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QListView>
+#include <QMessageBox>
 #include <QTest>
 #include <QTimer>
 #include <set>
@@ -30,6 +31,17 @@ std::set<QString> Listed(QFileDialog* dialog) {
   return names;
 }
 
+// Confirms what the name box holds, as Enter does; a refusal (a message box) fails the test.
+void Confirm(QFileDialog* dialog) {
+  QTimer::singleShot(0, [] {
+    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+      ADD_FAILURE() << box->text().toStdString();
+      box->close();
+    }
+  });
+  static_cast<QDialog*>(dialog)->accept();
+}
+
 // Runs the dialog with `act` doing what the user would once it is open.
 std::optional<FileChoice> RunDialog(const fs::path& game,
                                     const std::function<void(QFileDialog*)>& act) {
@@ -45,7 +57,7 @@ std::optional<FileChoice> RunDialog(const fs::path& game,
     act(dialog);
     if (dialog->isVisible()) dialog->reject();
   });
-  return adapter.ChooseImageFiles(ImageFileRequest(game));
+  return adapter.ChooseImageFiles(ImageFileRequest(ResolveGamePaths(SystemOs(), game)));
 }
 
 TEST(QtFileDialogTest, OffersThePicturesOfMediaAndAnswersTheirFolderAndNames) {
@@ -63,6 +75,9 @@ TEST(QtFileDialogTest, OffersThePicturesOfMediaAndAnswersTheirFolderAndNames) {
     EXPECT_EQ(dialog->nameFilters(), QStringList({"Jpegs (*.JP*)", "Bitmaps (*.BMP)"}));
     EXPECT_EQ(dialog->selectedNameFilter(), "Jpegs (*.JP*)");
     EXPECT_EQ(dialog->fileMode(), QFileDialog::ExistingFiles);  // several, and they must exist
+    auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    ASSERT_NE(name, nullptr);
+    EXPECT_EQ(name->text(), "*.JP*");
 
     // The patterns match without regard to case; "*" takes dots as well.
     const std::set<QString> jpegs = {"Hero.JPG", "photo.jpeg", "notes.jpg.txt"};
@@ -73,13 +88,19 @@ TEST(QtFileDialogTest, OffersThePicturesOfMediaAndAnswersTheirFolderAndNames) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return Listed(dialog) == bitmaps; }, 5000))
         << Listed(dialog).size();
 
+    // A pattern confirmed in the name box, the initial one too, filters the list.
+    for (const char* pattern : {"*.JP*", "*.bmp"}) {
+      name->setText(QString::fromLatin1(pattern));
+      Confirm(dialog);
+      EXPECT_TRUE(dialog->isVisible()) << pattern;
+    }
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Listed(dialog) == bitmaps; }, 5000));
+
     // Several files at once, of the type shown.
     dialog->selectNameFilter(QStringLiteral("Jpegs (*.JP*)"));
     EXPECT_TRUE(QTest::qWaitFor([&] { return Listed(dialog) == jpegs; }, 5000));
-    auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-    ASSERT_NE(name, nullptr);
     name->setText(QStringLiteral("\"photo.jpeg\" \"Hero.JPG\""));
-    static_cast<QDialog*>(dialog)->accept();  // as the Open button does
+    Confirm(dialog);
   });
   ASSERT_TRUE(choice.has_value());
   EXPECT_EQ(QString::fromStdString(choice->sourceFolder.string()), media);

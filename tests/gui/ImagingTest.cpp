@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/qt/QtImaging.h"
+#include "platform/Os.h"
 #include "tests/unit/TestFolder.h"
 
 namespace qvm {
@@ -50,7 +51,7 @@ class ImagingTest : public ::testing::Test {
   Drawn Drawing() { return DrawnPixels(Canvas(), qRgb(20, 20, 80)); }
 
   QWidget window;
-  QtImagingLibrary imaging{&window};
+  QtImagingLibrary imaging{&window, SystemOs()};
   test::TempFolder folder;
   fs::path jpeg;
 };
@@ -147,7 +148,6 @@ TEST_F(ImagingTest, BadAndQuestionableBitmapsNeverCrash) {
   }
 }
 
-
 // Our BMP reader against Qt's on the good test pictures: the same colours.
 TEST_F(ImagingTest, GoodBitmapsLookAsQtShowsThem) {
   if (!fs::exists(kBmpSuite)) GTEST_SKIP() << "no BMP test pictures at " << kBmpSuite;
@@ -156,9 +156,9 @@ TEST_F(ImagingTest, GoodBitmapsLookAsQtShowsThem) {
     QImage theirs(QString::fromStdString(entry.path().string()));
     if (theirs.isNull()) continue;
     theirs = theirs.convertToFormat(QImage::Format_RGB32);
-    PictureHeader header = ReadPictureHeader(entry.path());
-    ASSERT_EQ(header.kind, PictureHeader::Kind::Bmp) << entry.path();
-    QImage ours = DecodePicture(entry.path(), header, theirs.size());
+    PictureHeader header = ReadPictureHeader(SystemOs(), entry.path());
+    ASSERT_EQ(header.format, PictureFormat::Bmp) << entry.path();
+    QImage ours = DecodePicture(SystemOs(), entry.path(), header, theirs.size());
     ASSERT_EQ(ours.size(), theirs.size()) << entry.path();
     int worst = 0;
     for (int y = 0; y < ours.height(); ++y)
@@ -218,7 +218,6 @@ TEST_F(ImagingTest, OnlyTheNewestRequestDraws) {
   EXPECT_GT(qGreen(Canvas().pixel(100, 115)), 200);
 }
 
-
 // The content decides the format, not the name; a file changed on disk is read again.
 TEST_F(ImagingTest, HeadersFollowTheContentAndChangesOnDisk) {
   QImage blue(30, 20, QImage::Format_RGB32);
@@ -227,8 +226,8 @@ TEST_F(ImagingTest, HeadersFollowTheContentAndChangesOnDisk) {
   fs::path jpgNamedBmp = folder / "really-a-jpeg.bmp";
   ASSERT_TRUE(blue.save(QString::fromStdString(bmpNamedJpg.string()), "BMP"));
   ASSERT_TRUE(blue.save(QString::fromStdString(jpgNamedBmp.string()), "JPG"));
-  EXPECT_EQ(ReadPictureHeader(bmpNamedJpg).kind, PictureHeader::Kind::Bmp);
-  EXPECT_EQ(ReadPictureHeader(jpgNamedBmp).kind, PictureHeader::Kind::Jpeg);
+  EXPECT_EQ(ReadPictureHeader(SystemOs(), bmpNamedJpg).format, PictureFormat::Bmp);
+  EXPECT_EQ(ReadPictureHeader(SystemOs(), jpgNamedBmp).format, PictureFormat::Jpeg);
   for (const fs::path& file : {bmpNamedJpg, jpgNamedBmp}) {
     EXPECT_EQ(imaging.ImageParam(file, 1), 30) << file;
     EXPECT_EQ(imaging.ImageParam(file, 2), 20) << file;

@@ -17,6 +17,7 @@
 #include "app/Startup.h"
 #include "app/qt/MainWindow.h"
 #include "app/qt/QtMessageBox.h"
+#include "gamedb/SortedView.h"
 #include "tests/unit/RecordingMessageBox.h"
 #include "tests/unit/TestFolder.h"
 
@@ -78,11 +79,12 @@ class MainWindowTest : public ::testing::Test {
     ReleasePool();
   }
   test::GameFolder game;
+  const GamePaths paths = game.Paths();
   GameDatabase db;
 };
 
 TEST_F(MainWindowTest, ControlsSitOnTheirDialogUnitRectangles) {
-  MainWindow window(game.path(), db);
+  MainWindow window(SystemOs(), paths, db);
   EXPECT_EQ(QFontInfo(window.font()).family(), "Liberation Sans");
   Units du(window.font());
   EXPECT_EQ(window.Units().BaseX(), du.baseX);
@@ -113,7 +115,7 @@ TEST_F(MainWindowTest, ControlsSitOnTheirDialogUnitRectangles) {
 }
 
 TEST_F(MainWindowTest, StartsInTheInitialState) {
-  MainWindow window(game.path(), db);
+  MainWindow window(SystemOs(), paths, db);
   for (const Expected& c : kControls) {
     Control* control = window.ControlById(c.id);
     ASSERT_NE(control, nullptr) << c.id;
@@ -136,7 +138,7 @@ TEST_F(MainWindowTest, StartsInTheInitialState) {
 }
 
 TEST_F(MainWindowTest, TabVisitsTheControlsInCreationOrder) {
-  MainWindow window(game.path(), db);
+  MainWindow window(SystemOs(), paths, db);
   SelectMembersPanel(window.wizard());
   window.show();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
@@ -154,7 +156,7 @@ TEST_F(MainWindowTest, TabVisitsTheControlsInCreationOrder) {
 }
 
 TEST_F(MainWindowTest, SelectingTheMembersPanelHidesTheShowMatchPanelForGood) {
-  MainWindow window(game.path(), db);
+  MainWindow window(SystemOs(), paths, db);
   SelectMembersPanel(window.wizard());
   for (int hidden :
        {id::kShowText, id::kMatchText, id::kShowLabel, id::kMatchLabel, id::kSaveChangesButton})
@@ -179,7 +181,7 @@ TEST_F(MainWindowTest, SaveChangesBeforeTheFirstSelection) {
   for (const Case& c : cases) {
     GameDatabase fresh;
     for (const std::string& key : c.keys) fresh.imageIndex.AppendLoaded({PoolString(key), {}});
-    MainWindow window(game.path(), fresh);
+    MainWindow window(SystemOs(), paths, fresh);
     window.wizard().c.showText->SetText(c.show);
     window.wizard().c.matchText->SetText(c.match);
     std::vector<std::string> shown;
@@ -200,7 +202,11 @@ TEST_F(MainWindowTest, SaveChangesBeforeTheFirstSelection) {
 }
 
 TEST_F(MainWindowTest, UserActionsReachTheDispatchAsNotifications) {
-  MainWindow window(game.path(), db);
+  db.wrestlers.push_back({PoolString("Ace"), {{PoolString("Ace")}}});
+  PrepareSortedView(db, RecordKind::Wrestler);
+  MainWindow window(SystemOs(), paths, db);
+  const NodeHandle root = window.wizard().tree.Root(RecordKind::Wrestler);
+  const NodeHandle group = window.wizard().tree.Children(root)[0];
   using Event = std::tuple<MessageKind, int, int>;
   std::vector<Event> events;
   window.SetEventObserver(
@@ -216,9 +222,6 @@ TEST_F(MainWindowTest, UserActionsReachTheDispatchAsNotifications) {
   Wizard& w = window.wizard();
   for (const char* name : {"a.jpg", "b.jpg", "c.jpg"}) w.c.strayList->AddString(name);
   w.c.strayList->SetCurrent(0);
-  NodeHandle root = window.Tree().Append(0, "Wrestlers");
-  NodeHandle group = window.Tree().Append(root, "A");
-  window.Tree().MarkHasChildren(root);
   EXPECT_TRUE(events.empty());
 
   // A double-click on an item not selected yet: first its selection change, then the double-click.
@@ -290,8 +293,9 @@ TEST(MainWindowRunTest, EscapeAndEnterLeaveItOpenExitAndTheCloseBoxEndTheRun) {
         window.windowHandle()->close();  // what the window manager's close box does
       closedByAction = !window.isVisible();
     });
-    int status =
-        RunWizard(game.path(), messages, [&](GameDatabase& db) { RunMainWindow(game.path(), db); });
+    int status = RunWizard(
+        SystemOs(), game.path(), messages,
+        [&](const GamePaths& paths, GameDatabase& db) { RunMainWindow(SystemOs(), paths, db); });
     EXPECT_EQ(status, 0);
     EXPECT_TRUE(openAfterKeys) << viaExitButton;
     EXPECT_TRUE(closedByAction) << viaExitButton;

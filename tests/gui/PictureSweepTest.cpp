@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "app/qt/QtImaging.h"
+#include "platform/Os.h"
 #include "tests/unit/BmpWriter.h"
 #include "tests/unit/TestFolder.h"
 
@@ -124,17 +125,23 @@ std::string CmykJpeg(int width, int height, const int cmyk[4]) {
   auto segment = [](unsigned char marker, const std::string& body) {
     std::size_t n = body.size() + 2;
     return std::string{'\xFF', static_cast<char>(marker), static_cast<char>(n >> 8),
-                       static_cast<char>(n & 0xFF)} + body;
+                       static_cast<char>(n & 0xFF)} +
+           body;
   };
   std::string out = "\xFF\xD8";
   out += segment(0xEE, std::string("Adobe\0\x64\0\0\0\0\0", 12));
   out += segment(0xDB, std::string(1, '\0') + std::string(64, '\1'));
-  std::string sof{8, static_cast<char>(height >> 8), static_cast<char>(height & 0xFF),
-                  static_cast<char>(width >> 8), static_cast<char>(width & 0xFF), 4};
+  std::string sof{8,
+                  static_cast<char>(height >> 8),
+                  static_cast<char>(height & 0xFF),
+                  static_cast<char>(width >> 8),
+                  static_cast<char>(width & 0xFF),
+                  4};
   for (int c = 0; c < 4; ++c) sof += std::string{static_cast<char>(c + 1), 0x11, 0};
   out += segment(0xC0, sof);
   // DC: the usual luminance table; AC: a single one-bit code, end of block.
-  std::string dc = std::string("\x00\x00\x01\x05\x01\x01\x01\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00", 17);
+  std::string dc =
+      std::string("\x00\x00\x01\x05\x01\x01\x01\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00", 17);
   for (char v = 0; v < 12; ++v) dc += v;
   std::string ac = std::string("\x10\x01", 2) + std::string(15, '\0') + std::string(1, '\0');
   out += segment(0xC4, dc + ac);
@@ -197,8 +204,10 @@ class PictureSweep : public ::testing::Test {
     // Fitted into the area as the preview does; a refused picture is asked at some size.
     int shownW = 40, shownH = 30;
     if (width > 0 && height > 0) {
-      shownW = width >= height ? kArea : std::max(1, static_cast<int>(qint64{kArea} * width / height));
-      shownH = width >= height ? std::max(1, static_cast<int>(qint64{kArea} * height / width)) : kArea;
+      shownW =
+          width >= height ? kArea : std::max(1, static_cast<int>(qint64{kArea} * width / height));
+      shownH =
+          width >= height ? std::max(1, static_cast<int>(qint64{kArea} * height / width)) : kArea;
     }
     QImage canvases[2];
     for (int round = 0; round < 2; ++round) {
@@ -245,7 +254,7 @@ class PictureSweep : public ::testing::Test {
   }
 
   QWidget window;
-  QtImagingLibrary imaging{&window};
+  QtImagingLibrary imaging{&window, SystemOs()};
   test::TempFolder folder;
   std::vector<Tally> tallies;
   double slowestMs = 0;
@@ -285,8 +294,8 @@ TEST_F(PictureSweep, NoPictureCrashesRepeatsDifferentlyOrDrawsWhenRefused) {
           std::size_t changes = std::max<std::size_t>(1, changed.size() / 200);
           for (std::size_t c = 0; c < changes; ++c)
             changed[random() % changed.size()] = static_cast<char>(random() & 0xFF);
-          fs::path file = folder / ("modified-" + std::to_string(k) + "-" +
-                                    original.filename().string());
+          fs::path file =
+              folder / ("modified-" + std::to_string(k) + "-" + original.filename().string());
           test::WriteBytes(file, changed);
           Sweep("gdk-pixbuf randomly-modified/ (seeded changes)", file);
         }
@@ -347,27 +356,27 @@ TEST_F(PictureSweep, NoPictureCrashesRepeatsDifferentlyOrDrawsWhenRefused) {
     EXPECT_EQ(imaging.ImageParam(folder / name, 1), 0) << name;
   }
 
-  // Other formats Qt reads, and files that are no pictures at all.
+  // A format Qt reads but the game does not show, and files that are no pictures at all.
   test::WriteBytes(folder / "picture.png", Encode(gradient, "PNG"));
   test::WriteBytes(folder / "cut.png", Encode(gradient, "PNG").substr(0, 2000));
-  Sweep("generated PNG", folder / "picture.png");
-  Sweep("generated PNG", folder / "cut.png");
+  Sweep("generated PNG (never shown)", folder / "picture.png");
+  Sweep("generated PNG (never shown)", folder / "cut.png");
   test::WriteBytes(folder / "empty.jpg", "");
   test::WriteBytes(folder / "text.bmp", "BM but then just text, nothing more\r\n");
   fs::create_directories(folder / "folder.jpg");
   fs::create_symlink("/dev/zero", folder / "zero.jpg");
   ASSERT_EQ(mkfifo((folder / "pipe.jpg").c_str(), 0600), 0);  // must not block
-  for (const char* name : {"empty.jpg", "text.bmp", "folder.jpg", "zero.jpg", "pipe.jpg",
-                           "missing.jpg"})
+  for (const char* name :
+       {"empty.jpg", "text.bmp", "folder.jpg", "zero.jpg", "pipe.jpg", "missing.jpg"})
     Sweep("no pictures", folder / name);
 
   std::string line = "[ figure ] picture sweep: drawn / sizes only / refused:";
   for (const Tally& t : tallies)
-    line += " " + t.category + " " + std::to_string(t.drawn) + "/" +
-            std::to_string(t.sizesOnly) + "/" + std::to_string(t.refused) + ";";
+    line += " " + t.category + " " + std::to_string(t.drawn) + "/" + std::to_string(t.sizesOnly) +
+            "/" + std::to_string(t.refused) + ";";
   char tail[256];
-  std::snprintf(tail, sizeof tail, " slowest decode %.1f ms (%s); peak memory %.1f MB",
-                slowestMs, slowest.c_str(), PeakRssKb() / 1024.0);
+  std::snprintf(tail, sizeof tail, " slowest decode %.1f ms (%s); peak memory %.1f MB", slowestMs,
+                slowest.c_str(), PeakRssKb() / 1024.0);
   std::printf("%s%s\n", line.c_str(), tail);
   if (!haveSuite) std::printf("no BMP test pictures at %s\n", kBmpSuite.c_str());
 }
@@ -382,7 +391,7 @@ TEST(HugeHeader, AJpegDeclaringAHugePictureIsRefusedFromItsHeader) {
   test::WriteBytes(file, bytes);
 
   QWidget window;
-  QtImagingLibrary imaging(&window);
+  QtImagingLibrary imaging(&window, SystemOs());
   imaging.OpenGfx(0, 0, 200, 230, 2048);
   imaging.BrushColor(0x00502010);
   imaging.GfxCLS();
@@ -400,13 +409,14 @@ TEST(HugeHeader, AJpegDeclaringAHugePictureIsRefusedFromItsHeader) {
   QImage cleared(200, 230, QImage::Format_RGB32);
   cleared.fill(QColor(0x10, 0x20, 0x50));
   EXPECT_TRUE(imaging.Area()->Canvas() == cleared);
-  std::printf("[ figure ] huge-header JPEG (%zu bytes, 64250 x 64250): refused in %.2f ms, "
-              "peak memory grew %.1f MB (process peak %.1f MB), QT_IMAGEIO_MAXALLOC=%s, "
-              "Qt allocation limit %d MB\n",
-              bytes.size(), ms, (peakAfter - peakBefore) / 1024.0, peakAfter / 1024.0,
-              qgetenv("QT_IMAGEIO_MAXALLOC").isNull() ? "(unset)"
-                                                       : qgetenv("QT_IMAGEIO_MAXALLOC").constData(),
-              QImageReader::allocationLimit());
+  std::printf(
+      "[ figure ] huge-header JPEG (%zu bytes, 64250 x 64250): refused in %.2f ms, "
+      "peak memory grew %.1f MB (process peak %.1f MB), QT_IMAGEIO_MAXALLOC=%s, "
+      "Qt allocation limit %d MB\n",
+      bytes.size(), ms, (peakAfter - peakBefore) / 1024.0, peakAfter / 1024.0,
+      qgetenv("QT_IMAGEIO_MAXALLOC").isNull() ? "(unset)"
+                                              : qgetenv("QT_IMAGEIO_MAXALLOC").constData(),
+      QImageReader::allocationLimit());
   std::fflush(stdout);
 
   if (qEnvironmentVariableIsSet("QVM_HUGE_HEADER_CHILD")) return;

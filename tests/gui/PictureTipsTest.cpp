@@ -17,6 +17,7 @@
 #include "app/qt/PictureTips.h"
 #include "app/qt/QtControls.h"
 #include "images/MediaFile.h"
+#include "platform/Os.h"
 #include "tests/unit/TestFolder.h"
 
 namespace qvm {
@@ -42,8 +43,8 @@ class PictureTipsTest : public ::testing::Test {
     box = std::make_unique<QtListBox>(list);
     for (const char* name : {"hero.jpg", "tall.bmp", "broken.jpg", "missing.jpg"})
       box->AddString(name);
-    tips = new PictureTips(&top, [folder = game.path()](const std::string& name) {
-      return ResolveMediaFile(folder, name);
+    tips = new PictureTips(&top, SystemOs(), [paths = game.Paths()](const std::string& name) {
+      return ResolveMediaFile(SystemOs(), paths, name);
     });
     tips->Watch(list);
     top.resize(200, 150);
@@ -141,7 +142,7 @@ TEST_F(PictureTipsTest, ASlowDecodeNeitherBlocksNorShowsOnceTheMouseHasMovedOn) 
   tips->SetDecoder([&](const fs::path& file, int side, QSize* size) {
     started.release();
     release.tryAcquire(1, 10000);  // holds the worker, never the window
-    return PictureTips::DecodeThumbnail(file, side, size);
+    return PictureTips::DecodeThumbnail(SystemOs(), file, side, size);
   });
   QSignalSpy shown(tips, &PictureTips::tipShown);
 
@@ -175,7 +176,8 @@ TEST(PictureTipsWindowTest, TheWindowsPictureListsHaveTips) {
     std::filesystem::create_directories(game.path() / "media");
     WritePicture(game.path() / "media" / "stray.jpg", 60, 80, "JPEG");
     GameDatabase db;
-    MainWindow window(game.path(), db);
+    const GamePaths paths = game.Paths();
+    MainWindow window(SystemOs(), paths, db);
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     auto* stray = static_cast<ListWidget*>(window.WidgetById(id::kStrayList));

@@ -17,23 +17,24 @@ class TreeFindBarTest : public ::testing::Test {
   void SetUp() override {
     NewPool();
     auto wrestler = [&](std::vector<const char*> names) {
-      Wrestler w{0, PoolString(names[0]), {}};
-      for (const char* n : names) w.aliases.push_back({0, PoolString(n)});
+      Wrestler w{PoolString(names[0]), {}};
+      for (const char* n : names) w.aliases.push_back({PoolString(n)});
       db.wrestlers.push_back(w);
     };
     wrestler({"Zo\xEB Kane"});
     wrestler({"Andre", "ANDR\xC9 THE GIANT"});
     wrestler({"Bob"});
-    db.titles.push_back({0, PoolString("Zoo Title")});
+    db.titles.push_back({PoolString("Zoo Title")});
     for (int k = 0; k < kKindCount; ++k) PrepareSortedView(db, kRecordKinds[k]);
   }
   void TearDown() override { ReleasePool(); }
   test::GameFolder game;
+  const GamePaths paths = game.Paths();
   GameDatabase db;
 };
 
-TEST_F(TreeFindBarTest, TypingFindsAndEnterAndF3WalkTheMatchesAsClicksWould) {
-  MainWindow window(game.path(), db);
+TEST_F(TreeFindBarTest, CtrlFOpensAndEnterAndF3WalkTheMatchesAsClicksWould) {
+  MainWindow window(SystemOs(), paths, db);
   int treeNotifications = 0;
   window.SetEventObserver([&](MessageKind kind, int id, int) {
     if (kind == MessageKind::Notify && id == id::kItemsTree) ++treeNotifications;
@@ -42,18 +43,18 @@ TEST_F(TreeFindBarTest, TypingFindsAndEnterAndF3WalkTheMatchesAsClicksWould) {
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
   auto* view = static_cast<QTreeView*>(window.WidgetById(id::kItemsTree));
   auto current = [&] {
-    return std::string(window.Tree().Text(TreeModel::HandleOf(view->currentIndex())));
+    return std::string(window.wizard().tree.Text(TreeModel::HandleOf(view->currentIndex())));
   };
   QRect treeRect = view->geometry();
 
-  // Typing while the tree has the focus opens the field with what was typed.
+  // Ctrl+F opens the field; typing there finds.
   view->setFocus();
-  treeNotifications = 0;
-  QTest::keyClicks(view, "zo");
+  QTest::keyClick(view, Qt::Key_F, Qt::ControlModifier);
   TreeFindBar& bar = window.FindBar();
   ASSERT_TRUE(bar.isVisible());
   EXPECT_TRUE(treeRect.contains(bar.geometry()));
-  EXPECT_EQ(bar.text(), "zo");
+  treeNotifications = 0;
+  QTest::keyClicks(&bar, "zo");
   EXPECT_EQ(current(), "Zo\xEB Kane");
   EXPECT_GT(treeNotifications, 0);  // the selection ran as for a click
   EXPECT_TRUE(view->isExpanded(view->currentIndex().parent()));
@@ -81,9 +82,13 @@ TEST_F(TreeFindBarTest, TypingFindsAndEnterAndF3WalkTheMatchesAsClicksWould) {
   EXPECT_FALSE(bar.isVisible());
   EXPECT_EQ(view->geometry(), treeRect);
 
-  // Ctrl+F opens it again.
-  QTest::keyClick(&window, Qt::Key_F, Qt::ControlModifier);
+  // F3 in the tree opens it again and goes on with what was looked for last.
+  bar.setText("zo");
+  QTest::keyClick(&bar, Qt::Key_Escape);
+  QTest::keyClick(view, Qt::Key_F3);
   EXPECT_TRUE(bar.isVisible());
+  EXPECT_EQ(current(), "Zo\xEB Kane");
+  EXPECT_EQ(QApplication::focusWidget(), &bar);
 }
 
 }  // namespace

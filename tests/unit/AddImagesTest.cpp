@@ -49,6 +49,7 @@ TEST_F(AddImagesTest, APictureFromOutsideIsCopiedAttachedLowerCasedAndListed) {
   EXPECT_EQ(r.startFolder, game / "media");
   EXPECT_THAT(r.filters, ElementsAre(std::pair<std::string, std::string>{"Jpegs", "*.JP*"},
                                      std::pair<std::string, std::string>{"Bitmaps", "*.BMP"}));
+  EXPECT_EQ(r.initialName, "*.JP*");
   EXPECT_TRUE(r.multiSelect);
   EXPECT_TRUE(r.mustExist);
 
@@ -155,19 +156,13 @@ TEST_F(AddImagesTest, DoubleClickOnAStrayAttachesItWithoutCopying) {
 }
 
 // Fails every write into a file whose name starts with ".qvm-copy-" with ENOSPC.
-struct DiskFull : FileIo {
-  int copyFd = -1;
-  int Open(const char* p, int f, mode_t m) override {
-    int fd = FileIo::Open(p, f, m);
-    if (fs::path(p).filename().string().starts_with(".qvm-copy-")) copyFd = fd;
-    return fd;
-  }
-  ssize_t Write(int fd, const void* d, size_t n) override {
-    if (fd != copyFd) return FileIo::Write(fd, d, n);
-    errno = ENOSPC;
-    return -1;
-  }
-};
+// The disk is full for copies into media.
+void FillDisk(test::FaultyOs& os) {
+  os.Fail(
+      test::FaultyOs::Call::Write,
+      [](const fs::path& p) { return p.filename().string().starts_with(".qvm-copy-"); },
+      "No space left on device", 100);
+}
 
 TEST_F(AddImagesTest, AFailedCopyIsToldAndTheNameIsStillAttached) {
   Select("Hero");
@@ -184,11 +179,10 @@ TEST_F(AddImagesTest, AFailedCopyIsToldAndTheNameIsStillAttached) {
   };
   for (const Case& c : cases) {
     messages.texts.clear();
-    DiskFull io;
-    if (c.diskFull) SetFileIo(&io);
+    if (c.diskFull) FillDisk(os);
     Answer(from, {c.name});
     AddImages(w, "");
-    SetFileIo(nullptr);
+    os.Heal();
     ASSERT_EQ(messages.texts.size(), 1u) << c.name;
     EXPECT_EQ(messages.texts[0].rfind(
                   std::string(c.name) + " could not be copied into the media folder", 0),
@@ -200,13 +194,12 @@ TEST_F(AddImagesTest, AFailedCopyIsToldAndTheNameIsStillAttached) {
   EXPECT_EQ(IndexBytes(), "Hero\r\nfull.jpg|dir.jpg\r\n");
   EXPECT_THAT(MediaFiles(), ElementsAre("dir.jpg", "index.dat"));  // no half-written copy
   // The other files of one choice still go through.
-  DiskFull io;
-  SetFileIo(&io);
+  FillDisk(os);
   messages.texts.clear();
   Answer(from, {"full.jpg", "fine.jpg"});
   AddImages(w, "");
   EXPECT_EQ(messages.texts.size(), 1u);
-  SetFileIo(nullptr);
+  os.Heal();
   EXPECT_EQ(IndexBytes(), "Hero\r\nfull.jpg|dir.jpg|fine.jpg\r\n");
 }
 
@@ -319,13 +312,14 @@ TEST(CopyToNewFileTest, NeverReplacesAFileThatAppearedAndLeavesNothingBehind) {
   test::WriteBytes(folder / "src.jpg", std::string(200000, 'p'));
   test::WriteBytes(folder / "media/taken.jpg", "mine");
   std::string error;
-  EXPECT_FALSE(CopyToNewFile(folder / "src.jpg", folder / "media/taken.jpg", &error));
+  EXPECT_FALSE(CopyToNewFile(SystemOs(), folder / "src.jpg", folder / "media/taken.jpg", &error));
   EXPECT_THAT(error, HasSubstr("appeared"));
   EXPECT_EQ(test::ReadBytes(folder / "media/taken.jpg"), "mine");
-  EXPECT_TRUE(CopyToNewFile(folder / "src.jpg", folder / "media/new.jpg", &error));
+  EXPECT_TRUE(CopyToNewFile(SystemOs(), folder / "src.jpg", folder / "media/new.jpg", &error));
   EXPECT_EQ(test::ReadBytes(folder / "media/new.jpg"), std::string(200000, 'p'));
   EXPECT_EQ(std::distance(fs::directory_iterator(folder / "media"), {}), 2);
-  EXPECT_FALSE(CopyToNewFile(folder / "src.jpg", folder / "no-such-folder/x.jpg", &error));
+  EXPECT_FALSE(
+      CopyToNewFile(SystemOs(), folder / "src.jpg", folder / "no-such-folder/x.jpg", &error));
   EXPECT_THAT(error, HasSubstr("No such file or directory"));
 }
 

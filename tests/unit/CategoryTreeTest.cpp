@@ -2,11 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "gamedb/SortedView.h"
-#include "platform/MemoryControls.h"
 #include "tree/CategoryTree.h"
 
 namespace qvm {
@@ -55,7 +55,7 @@ class CategoryTreeTest : public ::testing::Test {
     Wrestler w;
     w.name = PoolString(name);
     if (aliases.empty()) aliases.push_back(name);
-    for (std::string_view a : aliases) w.aliases.push_back(Alias{0, PoolString(a)});
+    for (std::string_view a : aliases) w.aliases.push_back(Alias{PoolString(a)});
     db.wrestlers.push_back(w);
   }
   template <class Record>
@@ -70,33 +70,41 @@ class CategoryTreeTest : public ::testing::Test {
     BuildCategoryTree(db, tree);
   }
 
-  // The tree as lines: two spaces per level below the roots.
-  std::vector<std::string> Listing(NodeHandle parent = 0, int depth = 0) const {
+  // The tree as lines: two spaces per level below the roots; with `data`, each node's role,
+  // kind and record as well.
+  std::vector<std::string> Listing(NodeHandle parent = 0, int depth = 0, bool data = false) const {
     std::vector<std::string> lines;
-    for (NodeHandle n = tree.FirstChild(parent); n; n = tree.NextSibling(n)) {
-      lines.push_back(std::string(2 * depth, ' ') + std::string(tree.FullText(n)));
-      for (std::string& line : Listing(n, depth + 1)) lines.push_back(std::move(line));
+    for (NodeHandle n : tree.Children(parent)) {
+      std::string line = std::string(2 * depth, ' ') + std::string(tree.Text(n));
+      if (data) line += Data(*tree.Find(n));
+      lines.push_back(line);
+      for (std::string& below : Listing(n, depth + 1, data)) lines.push_back(std::move(below));
     }
     return lines;
   }
-  std::vector<std::string> ListingOf(RecordKind kind) const {
-    return Listing(db.categoryRoots[KindSlot(kind)], 0);
+  std::vector<std::string> ListingOf(RecordKind kind) const { return Listing(tree.Root(kind)); }
+
+  static std::string Data(const TreeNode& node) {
+    const char* roles[] = {"root", "group", "entity", "alias"};
+    std::string text = std::string(" | ") + roles[static_cast<int>(node.role)] + " " +
+                       std::to_string(static_cast<int>(node.kind));
+    if (node.record) text += " #" + std::to_string(node.record);
+    if (node.alias) text += "." + std::to_string(node.alias);
+    return text;
   }
 
   GameDatabase db;
-  MemoryTree tree;
+  CategoryTree tree;
 };
 
 TEST_F(CategoryTreeTest, EmptyKindsGiveBareRoots) {
   Build();
   EXPECT_THAT(Listing(), ElementsAre("Wrestlers", "Tag Teams", "Stables", "Managers", "Titles"));
-  for (int k = 0; k < kKindCount; ++k) {
-    NodeHandle root = db.categoryRoots[k];
-    EXPECT_NE(root, 0u);
-    EXPECT_EQ(tree.Parent(root), 0u);
-    EXPECT_FALSE(tree.HasChildrenMark(root)) << k;
+  for (RecordKind kind : kRecordKinds) {
+    NodeHandle root = tree.Root(kind);
+    EXPECT_EQ(tree.Text(root), Listing()[KindSlot(kind)]);
+    EXPECT_FALSE(tree.HasChildren(root));
   }
-  EXPECT_EQ(tree.Selection(), 0u);
 }
 
 TEST_F(CategoryTreeTest, GroupsByFirstLetterInDisplayOrder) {
@@ -108,10 +116,6 @@ TEST_F(CategoryTreeTest, GroupsByFirstLetterInDisplayOrder) {
   Build();
   EXPECT_THAT(ListingOf(RecordKind::Wrestler), ElementsAre("A", "  adam", "  Alice", "B", "  bob"));
   EXPECT_THAT(ListingOf(RecordKind::TagTeam), ElementsAre("1", "  10 Pound Boys", "A", "  Alpha"));
-  NodeHandle wrestlers = db.categoryRoots[0];
-  EXPECT_TRUE(tree.HasChildrenMark(wrestlers));
-  EXPECT_TRUE(tree.HasChildrenMark(tree.FirstChild(wrestlers)));
-  EXPECT_FALSE(tree.HasChildrenMark(db.wrestlers[0].node));
   // The sorted view holds copies and the record numbers.
   const SortedView& view = db.sortedViews[0];
   EXPECT_THAT(view.records, ElementsAre(3, 2, 1));
@@ -140,15 +144,8 @@ TEST_F(CategoryTreeTest, AliasNodesOnlyForSeveralAliases) {
   Build();
   EXPECT_THAT(ListingOf(RecordKind::Wrestler),
               ElementsAre("S", "  Solo", "Z", "  Zed", "    Al", "    Zed"));
-  const Wrestler& zed = db.wrestlers[0];
-  EXPECT_EQ(zed.name, "Zed");
-  EXPECT_EQ(zed.aliases[0].text, "Al");
-  EXPECT_EQ(tree.Parent(zed.aliases[0].node), zed.node);
-  EXPECT_EQ(NodeText(tree, zed.aliases[1].node), "Zed");
-  EXPECT_TRUE(tree.HasChildrenMark(zed.node));
-  const Wrestler& solo = db.wrestlers[1];
-  EXPECT_EQ(solo.aliases[0].node, 0u);
-  EXPECT_FALSE(tree.HasChildrenMark(solo.node));
+  EXPECT_EQ(db.wrestlers[0].aliases[0].text, "Al");  // sorted in place; the name stays
+  EXPECT_EQ(db.wrestlers[0].name, "Zed");
 }
 
 TEST_F(CategoryTreeTest, TitlesAreNeverGrouped) {
@@ -173,38 +170,50 @@ TEST_F(CategoryTreeTest, EmptyNamesStayInTheirOwnCategory) {
   EXPECT_THAT(ListingOf(RecordKind::Wrestler), ElementsAre("", "  ", "A", "  Ace"));
   EXPECT_THAT(ListingOf(RecordKind::TagTeam), ElementsAre("", "  "));
   EXPECT_THAT(ListingOf(RecordKind::Manager), ElementsAre("", "  ", "M", "  Max"));
-  EXPECT_EQ(tree.Parent(tree.Parent(db.teams[0].node)), db.categoryRoots[1]);
-  EXPECT_EQ(tree.Parent(tree.Parent(db.managers[1].node)), db.categoryRoots[3]);
 }
 
-TEST_F(CategoryTreeTest, EveryNodeFieldIsSetAndUnique) {
-  AddWrestler("Zed", {"Zed", "Al", "Zee"});
+// What the selection reads of each node: its role, its kind and the record it shows.
+TEST_F(CategoryTreeTest, NodesKnowTheirRoleAndRecord) {
+  AddWrestler("Zed", {"Zed", "Al"});
   AddWrestler("adam");
-  AddWrestler("Adam");
   AddNamed(db.teams, "Ann and Bo");
   AddNamed(db.stables, "Clan");
   AddNamed(db.managers, "Max");
   AddNamed(db.titles, "Belt");
-  AddNamed(db.titles, "Belt");
+  AddNamed(db.titles, "Award");
   Build();
-  std::vector<NodeHandle> handles(db.categoryRoots.begin(), db.categoryRoots.end());
-  for (const Wrestler& w : db.wrestlers) {
-    handles.push_back(w.node);
-    if (w.aliases.size() > 1) {
-      for (const Alias& a : w.aliases) handles.push_back(a.node);
-    }
+  EXPECT_THAT(
+      Listing(0, 0, true),
+      ElementsAre("Wrestlers | root 1", "  A | group 1", "    adam | entity 1 #2", "  Z | group 1",
+                  "    Zed | entity 1 #1", "      Al | alias 1 #1.1", "      Zed | alias 1 #1.2",
+                  "Tag Teams | root 2", "  A | group 2", "    Ann and Bo | entity 2 #1",
+                  "Stables | root 3", "  C | group 3", "    Clan | entity 3 #1",
+                  "Managers | root 4", "  M | group 4", "    Max | entity 4 #1", "Titles | root 5",
+                  "  Award | entity 5 #2", "  Belt | entity 5 #1"));
+  // Parents, rows and children agree; unknown handles read as nothing.
+  for (NodeHandle n = 1; n <= tree.NodeCount(); ++n) {
+    std::span<const NodeHandle> siblings = tree.Children(tree.Parent(n));
+    ASSERT_LT(static_cast<std::size_t>(tree.Row(n)), siblings.size());
+    EXPECT_EQ(siblings[static_cast<std::size_t>(tree.Row(n))], n);
   }
-  for (const Team& t : db.teams) handles.push_back(t.node);
-  for (const Stable& s : db.stables) handles.push_back(s.node);
-  for (const Manager& m : db.managers) handles.push_back(m.node);
-  for (const Title& t : db.titles) handles.push_back(t.node);
-  EXPECT_EQ(std::count(handles.begin(), handles.end(), NodeHandle{0}), 0);
-  std::sort(handles.begin(), handles.end());
-  EXPECT_EQ(std::adjacent_find(handles.begin(), handles.end()), handles.end());
-  // Each entity node shows its record's name.
-  EXPECT_EQ(NodeText(tree, db.wrestlers[2].node), "Adam");
-  EXPECT_EQ(NodeText(tree, db.titles[1].node), "Belt");
-  EXPECT_EQ(tree.Parent(db.titles[1].node), db.categoryRoots[4]);
+  for (NodeHandle unknown : {NodeHandle{0}, NodeHandle{tree.NodeCount() + 1}}) {
+    EXPECT_EQ(tree.Find(unknown), nullptr);
+    EXPECT_EQ(tree.Text(unknown), "");
+    EXPECT_EQ(tree.Row(unknown), -1);
+    EXPECT_EQ(NodeText(tree, unknown), "");
+  }
+  EXPECT_TRUE(tree.Children(tree.NodeCount() + 1).empty());
+}
+
+// The selection reads at most 255 bytes of a text; the tree keeps it whole.
+TEST_F(CategoryTreeTest, LongNamesAreKeptWhole) {
+  AddNamed(db.managers, std::string(300, 'm'));
+  Build();
+  NodeHandle node = tree.Children(tree.Children(tree.Root(RecordKind::Manager))[0])[0];
+  EXPECT_EQ(tree.Text(node).size(), 300u);
+  EXPECT_EQ(NodeText(tree, node), std::string(255, 'm'));
+  EXPECT_EQ(RecordOf(tree, node, RecordKind::Manager), 1);
+  EXPECT_EQ(RecordOf(tree, node, RecordKind::Title), 0);
 }
 
 }  // namespace

@@ -13,6 +13,8 @@
 #include "app/Startup.h"
 #include "index/IndexFile.h"
 #include "index/Journal.h"
+#include "platform/FileIo.h"
+#include "tests/unit/FaultyOs.h"
 #include "tests/unit/RecordingMessageBox.h"
 #include "tests/unit/TestFolder.h"
 
@@ -21,6 +23,7 @@ namespace {
 
 using test::GameFolder;
 using test::RecordingMessageBox;
+namespace fs = std::filesystem;
 
 std::string Table(char fill, int entries) {
   std::string bytes;
@@ -42,12 +45,12 @@ TEST(CrashSafety, KillingASaveLeavesTheOldOrTheNewFileAndNoLeftovers) {
     ASSERT_GE(child, 0);
     if (child == 0) {
       NewPool();
-      RecordingMessageBox quiet;
+      const GamePaths paths = ResolveGamePaths(SystemOs(), game.path());
       for (int round = 0;; ++round) {
         ImageIndex index;
-        IndexFileState state = LoadImageIndex(game.path(), index, quiet);
+        IndexFileState state = LoadImageIndex(SystemOs(), paths, index);
         ParseImageIndex(round % 2 ? a : b, index);
-        SaveImageIndex(game.path(), index, state, quiet);
+        SaveImageIndex(SystemOs(), paths, index, state);
       }
     }
     std::this_thread::sleep_for(std::chrono::microseconds(random() % 3000));
@@ -56,15 +59,17 @@ TEST(CrashSafety, KillingASaveLeavesTheOldOrTheNewFileAndNoLeftovers) {
     std::string now = game.Read("media/index.dat");
     if (now != a && now != b) ++damaged;
     if (now == b) ++sawNew;
-    RemoveSaveLeftovers(game.path());
-    for (const auto& entry : std::filesystem::directory_iterator(game / "media")) {
-      std::string name = entry.path().filename().string();
-      if (name.ends_with(".new")) ++leftovers;
+    const GamePaths paths = ResolveGamePaths(SystemOs(), game.path());
+    std::vector<FolderEntry> listing;
+    SystemOs().ListFolder(paths.media, listing, nullptr);
+    RemoveSaveLeftovers(SystemOs(), paths, listing);
+    for (const auto& entry : fs::directory_iterator(game / "media")) {
+      if (IsTemporaryFileName(entry.path().filename().string())) ++leftovers;
     }
   }
   std::cout << "[ figure ] kill -9 during saves: runs " << runs << ", damaged files " << damaged
-            << ", leftovers after start-up cleanup " << leftovers << ", runs ending on the second table "
-            << sawNew << "\n";
+            << ", leftovers after start-up cleanup " << leftovers
+            << ", runs ending on the second table " << sawNew << "\n";
   EXPECT_EQ(damaged, 0);
   EXPECT_EQ(leftovers, 0);
 }
@@ -99,15 +104,15 @@ TEST(CrashSafety, ChangesMadeBeforeAKillAreRestoredAtTheNextStart) {
   ASSERT_GE(child, 0);
   if (child == 0) {
     RecordingMessageBox messages;
-    RunWizard(game.path(), messages, [&](GameDatabase& db) {
+    RunWizard(SystemOs(), game.path(), messages, [&](const GamePaths&, GameDatabase& db) {
       ImageIndex& index = db.imageIndex;
-      int e = index.AppendEntry("New Guy");   // 1
-      index.AddImage(e, "New.JPG");           // 2
-      index.AddImage(e, "second.jpg");        // 3
-      index.AddImage(1, "hero2.jpg");         // 4
-      index.RemoveImage(2, 1);                // 5
-      index.SetKey(2, "|");                   // 6
-      index.AddImage(2, "v3.jpg");            // 7
+      int e = index.AppendEntry("New Guy");  // 1
+      index.AddImage(e, "New.JPG");          // 2
+      index.AddImage(e, "second.jpg");       // 3
+      index.AddImage(1, "hero2.jpg");        // 4
+      index.RemoveImage(2, 1);               // 5
+      index.SetKey(2, "|");                  // 6
+      index.AddImage(2, "v3.jpg");           // 7
       raise(SIGKILL);
     });
     _exit(0);
@@ -118,15 +123,34 @@ TEST(CrashSafety, ChangesMadeBeforeAKillAreRestoredAtTheNextStart) {
   EXPECT_EQ(game.Read("media/index.dat"), "Hero\r\nhero.jpg\r\nVillain\r\nv1.jpg|v2.jpg\r\n");
 
   RecordingMessageBox messages;
-  RunWizard(game.path(), messages, [](GameDatabase&) {});
+  RunWizard(SystemOs(), game.path(), messages, [](const GamePaths&, GameDatabase&) {});
   ASSERT_EQ(messages.texts.size(), 1u);
   EXPECT_EQ(messages.texts[0], RestoredChangesMessage(made));
   int restored = messages.texts[0] == RestoredChangesMessage(made) ? made : -1;
   std::cout << "[ figure ] changes made before kill -9: " << made << ", restored: " << restored
             << "\n";
-  EXPECT_EQ(game.Read("media/index.dat"),
-            "Hero\r\nhero.jpg|hero2.jpg\r\n|\r\nv2.jpg|v3.jpg\r\nNew Guy\r\nnew.jpg|second.jpg\r\n");
-  EXPECT_FALSE(std::filesystem::exists(game / "media/index.dat.journal"));
+  EXPECT_EQ(
+      game.Read("media/index.dat"),
+      "Hero\r\nhero.jpg|hero2.jpg\r\n|\r\nv2.jpg|v3.jpg\r\nNew Guy\r\nnew.jpg|second.jpg\r\n");
+  EXPECT_FALSE(fs::exists(game / "media/index.dat.journal"));
+}
+
+TEST(CrashSafety, AJournalThatCannotBeWrittenIsToldOnceAndTheCloseStillSaves) {
+  GameFolder game;
+  game.Write("media/index.dat", "Hero\r\nhero.jpg\r\n");
+  test::FaultyOs os;
+  os.Fail(test::FaultyOs::Call::Flush,
+          [](const fs::path& p) { return p.filename() == "index.dat.journal"; });
+  RecordingMessageBox messages;
+  RunWizard(os, game.path(), messages, [&](const GamePaths&, GameDatabase& db) {
+    db.imageIndex.AddImage(1, "a.jpg");
+    db.imageIndex.AddImage(1, "b.jpg");
+  });
+  EXPECT_EQ(messages.texts, std::vector<std::string>{
+                                "Changes cannot be written to media/index.dat.journal; they are "
+                                "kept in memory and saved when the window closes."});
+  EXPECT_EQ(game.Read("media/index.dat"), "Hero\r\nhero.jpg|a.jpg|b.jpg\r\n");
+  EXPECT_FALSE(fs::exists(game / "media/index.dat.journal"));
 }
 
 TEST(CrashSafety, AnotherProgramsChangeIsNotOverwrittenWithoutAsking) {
@@ -135,7 +159,7 @@ TEST(CrashSafety, AnotherProgramsChangeIsNotOverwrittenWithoutAsking) {
     game.Write("media/index.dat", "Hero\r\nhero.jpg\r\n");
     RecordingMessageBox messages;
     messages.answers = {answer};
-    RunWizard(game.path(), messages, [&](GameDatabase& db) {
+    RunWizard(SystemOs(), game.path(), messages, [&](const GamePaths&, GameDatabase& db) {
       db.imageIndex.AddImage(1, "mine.jpg");
       game.Write("media/index.dat", "Hero\r\nhero.jpg|theirs.jpg\r\n");  // an editor saves
     });

@@ -5,7 +5,6 @@
 #include <cstdlib>
 #include <map>
 
-#include "RecordingMessageBox.h"
 #include "TestFolder.h"
 #include "gamedb/LoadGameDatabase.h"
 #include "platform/Cp1252.h"
@@ -22,9 +21,10 @@ class DemoGameTest : public ::testing::Test {
  protected:
   void SetUp() override {
     NewPool();
-    std::string command = std::string("'") + QVM_DEMO_GAME + "' '" + game.string() + "' 2>/dev/null";
+    std::string command =
+        std::string("'") + QVM_DEMO_GAME + "' '" + game.string() + "' 2>/dev/null";
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
-    LoadGameDatabase(game, db, messages);
+    LoadGameDatabase(SystemOs(), ResolveGamePaths(SystemOs(), game), db);
   }
   void TearDown() override { ReleasePool(); }
 
@@ -42,12 +42,11 @@ class DemoGameTest : public ::testing::Test {
 
   test::TempFolder folder;
   std::filesystem::path game = folder / "demo game";
-  test::RecordingMessageBox messages;
   GameDatabase db;
 };
 
 TEST_F(DemoGameTest, LoadsTheDesignedEntities) {
-  EXPECT_THAT(messages.texts, IsEmpty());
+  EXPECT_TRUE(db.indexState.loaded);
   EXPECT_THAT(db.findings, IsEmpty());
 
   ASSERT_EQ(db.wrestlers.size(), 40u);
@@ -55,31 +54,27 @@ TEST_F(DemoGameTest, LoadsTheDesignedEntities) {
   EXPECT_EQ(Utf8FromCp1252(db.wrestlers[39].name), "3-D Danny");
   // Further names by wrestler number; every other wrestler has only its own name.
   const std::map<int, std::vector<std::string>> aliases = {
-      {1, {"Ace Harmon", "The Ace"}},
-      {2, {"Blaze Corrigan", "Blaze", "Blaze C."}},
-      {4, {"Cassidy Storm", "Cassidy"}},
-      {10, {"Gage Whitlock", "The Gatekeeper"}},
-      {14, {"José Calderón", "El Matador"}},
-      {19, {"Nova Sinclair", "Supernova"}},
-      {27, {"Björn Eklund", "BJÖRN EKLUND"}},
-      {33, {"Xander Bloom", "X"}},
+      {1, {"Ace Harmon", "The Ace"}},           {2, {"Blaze Corrigan", "Blaze", "Blaze C."}},
+      {4, {"Cassidy Storm", "Cassidy"}},        {10, {"Gage Whitlock", "The Gatekeeper"}},
+      {14, {"José Calderón", "El Matador"}},    {19, {"Nova Sinclair", "Supernova"}},
+      {27, {"Björn Eklund", "BJÖRN EKLUND"}},   {33, {"Xander Bloom", "X"}},
       {36, {"Zoë Marchetti", "Zoé Marchetti"}},
   };
   for (size_t k = 0; k < db.wrestlers.size(); ++k) {
     std::vector<Text> texts;
     for (const Alias& a : db.wrestlers[k].aliases) texts.push_back(a.text);
     auto it = aliases.find(static_cast<int>(k) + 1);
-    std::vector<std::string> expected = it != aliases.end()
-                                            ? it->second
-                                            : std::vector<std::string>{Utf8FromCp1252(db.wrestlers[k].name)};
+    std::vector<std::string> expected =
+        it != aliases.end() ? it->second
+                            : std::vector<std::string>{Utf8FromCp1252(db.wrestlers[k].name)};
     EXPECT_THAT(Utf8(texts), UnorderedElementsAreArray(expected)) << "wrestler " << k + 1;
   }
 
-  EXPECT_THAT(Names(db.teams),
-              ElementsAre("The Firebricks", "Dante Ruiz and Rook Mendez", "Velvet Thunder",
-                          "Nordic Storm", "Jax Renner and Pike Lawson", "The Outlaws",
-                          "Hank Bristow and Otto Grimsby", "Pacific Edge", "Los Cuervos",
-                          "Fjord Force"));
+  EXPECT_THAT(
+      Names(db.teams),
+      ElementsAre("The Firebricks", "Dante Ruiz and Rook Mendez", "Velvet Thunder", "Nordic Storm",
+                  "Jax Renner and Pike Lawson", "The Outlaws", "Hank Bristow and Otto Grimsby",
+                  "Pacific Edge", "Los Cuervos", "Fjord Force"));
   EXPECT_EQ(Utf8FromCp1252(db.teams[3].member2), "Björn Eklund");
 
   EXPECT_THAT(Names(db.stables), ElementsAre("The Syndicate", "Crown Jewels", "Wolfpack Nation",
@@ -111,8 +106,8 @@ TEST_F(DemoGameTest, MediaHoldsAttachedAndStrayPictures) {
   for (const IndexEntry& entry : db.imageIndex.Entries()) {
     for (Text image : entry.images) {
       ++attached;
-      auto path = ResolveNameInFolder(game / "media", image);
-      EXPECT_TRUE(path && IsRegularFile(*path)) << image;
+      auto path = ResolveNameInFolder(SystemOs(), game / "media", image);
+      EXPECT_TRUE(path && IsRegularFile(SystemOs(), *path)) << image;
     }
   }
   EXPECT_EQ(attached, 18);

@@ -76,7 +76,8 @@ class DispatchOnWizard : public ::testing::Test {
   GameDatabase db;
   FakeHost host;
   test::RecordingMessageBox messages;
-  Wizard w{.gameFolder = {}, .db = db, .c = {}, .currentName = {}};
+  const GamePaths paths;
+  Wizard w{.os = SystemOs(), .paths = paths, .db = db, .c = {}, .currentName = {}};
 };
 
 TEST_F(DispatchOnWizard, MembersPanelReplacesTheShowMatchPanel) {

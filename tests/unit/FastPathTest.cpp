@@ -16,6 +16,7 @@
 #include "gamedb/GameTextReader.h"
 #include "gamedb/LoadGameDatabase.h"
 #include "gamedb/SortedView.h"
+#include "images/MediaFile.h"
 #include "images/StrayImages.h"
 #include "index/ImageIndex.h"
 #include "index/Journal.h"
@@ -79,7 +80,7 @@ TEST(FastPath, SortedViewsOrderAsTheDisplayOrder) {
   for (int i = 0; i < 500; ++i) {
     Wrestler w;
     w.name = PoolString(texts.Next());
-    for (int j = 0; j < 6; ++j) w.aliases.push_back(Alias{0, PoolString(texts.Next())});
+    for (int j = 0; j < 6; ++j) w.aliases.push_back(Alias{PoolString(texts.Next())});
     db.wrestlers.push_back(w);
   }
   PrepareSortedView(db, RecordKind::Wrestler);
@@ -189,11 +190,14 @@ TEST(FastPath, StrayNamesAreThoseOfTheNestedScan) {
   ReleasePool();
 }
 
+// The resolver on disk, and one listing of media looked up many times, find the same file.
 TEST(FastPath, NamesAreFoundInAnyLetterCase) {
-  test::TempFolder folder;
+  test::GameFolder game;
   // UTF-8 on disk; "caf\xC3\xA9" is "caf\xE9" in CP1252.
   for (const char* name : {"Hero.JPG", "caf\xC3\xA9.jpg", "zed.BMP", "Zed.bmp", "Other.jpg"})
-    test::WriteBytes(folder / name, "x");
+    game.Write(std::string("media/") + name, "x");
+  const GamePaths paths = game.Paths();
+  const MediaListing listing(SystemOs(), paths);
   struct Case {
     const char* asked;  // CP1252
     const char* found;  // on disk
@@ -204,10 +208,14 @@ TEST(FastPath, NamesAreFoundInAnyLetterCase) {
       {"zed.BMP", "zed.BMP"},   {"missing.jpg", "missing.jpg"}, {"Hero.JP", "Hero.JP"},
   };
   for (const Case& c : cases) {
-    auto path = ResolveNameInFolder(folder.path(), c.asked);
+    auto path = ResolveNameInFolder(SystemOs(), paths.media, c.asked);
     ASSERT_TRUE(path) << c.asked;
     EXPECT_EQ(path->filename().string(), c.found) << c.asked;
+    const FolderEntry* entry = listing.Find(c.asked);
+    EXPECT_EQ(entry ? entry->name.string() : path->filename().string(), c.found) << c.asked;
+    EXPECT_EQ(entry != nullptr, std::filesystem::exists(*path)) << c.asked;
   }
+  EXPECT_EQ(listing.Find("../Hero.JPG"), nullptr);
 }
 
 TEST(FastPath, CircuitAliasesAreTheSameWithOrWithoutTheHashes) {
@@ -217,7 +225,7 @@ TEST(FastPath, CircuitAliasesAreTheSameWithOrWithoutTheHashes) {
   for (int k = 0; k < 200; ++k) {
     Text name = PoolString(names.Next(3));
     for (GameDatabase* db : {&plain, &hashed})
-      db->wrestlers.push_back(Wrestler{0, name, {Alias{0, name}}});
+      db->wrestlers.push_back(Wrestler{name, {Alias{name}}});
   }
   AliasHashes hashes;
   for (int circuit = 0; circuit < 30; ++circuit) {
@@ -260,17 +268,15 @@ TEST(FastPath, IndexReadAlongsideIsTakenAsBefore) {
   NewPool();
   test::GameFolder game;
   game.Write("media/index.dat", "Hero\r\nA.JPG|b.jpg|a.jpg\r\n");
-  test::RecordingMessageBox messages;
   GameDatabase db;
   std::vector<std::string> seen;
-  LoadGameDatabase(game.path(), db, messages, [&](const ImageIndex& index) {
+  LoadGameDatabase(SystemOs(), game.Paths(), db, [&](const ImageIndex& index) {
     for (Text name : index.Entry(1).images) seen.emplace_back(name);
   });
   EXPECT_EQ(seen, (std::vector<std::string>{"a.jpg", "b.jpg"}));
   ASSERT_EQ(db.imageIndex.EntryCount(), 1);
   EXPECT_EQ(db.imageIndex.Entry(1).key, "Hero");
   EXPECT_TRUE(db.indexState.loaded);
-  EXPECT_TRUE(messages.texts.empty());
   ReleasePool();
 }
 
@@ -288,10 +294,10 @@ TEST(FastPath, FirstStrayListMatchesAFreshScan) {
     }
     test::RecordingMessageBox messages;
     std::vector<std::string> first, fresh;
-    RunWizard(game.path(), messages, [&](GameDatabase& db) {
+    RunWizard(SystemOs(), game.path(), messages, [&](const GamePaths& paths, GameDatabase& db) {
       EXPECT_EQ(db.strayNamesAtStart.has_value(), !withJournal);
       MemoryListBox strayList;
-      Wizard w{.gameFolder = game.path(), .db = db, .c = {}, .currentName = {}};
+      Wizard w{.os = SystemOs(), .paths = paths, .db = db, .c = {}, .currentName = {}};
       w.c.strayList = &strayList;
       ScanStrayImages(w);
       first = strayList.Items();

@@ -9,7 +9,7 @@
 #include "app/MemoryWindow.h"
 #include "app/Wizard.h"
 #include "gamedb/GameDatabase.h"
-#include "platform/FileIo.h"
+#include "tests/unit/FaultyOs.h"
 #include "tests/unit/RecordingMessageBox.h"
 #include "tests/unit/TestFolder.h"
 
@@ -21,10 +21,7 @@ class ImageOpsTest : public ::testing::Test {
     NewPool();
     game.Write("media/index.dat", "");
   }
-  void TearDown() override {
-    SetFileIo(nullptr);
-    ReleasePool();
-  }
+  void TearDown() override { ReleasePool(); }
 
   // The index as read from `bytes`, and the record being edited.
   void Index(std::string_view bytes) { ParseImageIndex(bytes, db.imageIndex); }
@@ -40,7 +37,9 @@ class ImageOpsTest : public ::testing::Test {
   GameDatabase db;
   MemoryWindow win;
   RecordingMessageBox messages;
-  Wizard w{.gameFolder = game.path(), .db = db, .c = win.Controls(&messages), .currentName = {}};
+  FaultyOs os;  // tests make its calls fail
+  const GamePaths paths = game.Paths();
+  Wizard w{.os = os, .paths = paths, .db = db, .c = win.Controls(&messages), .currentName = {}};
 };
 
 }  // namespace qvm::test

@@ -1,184 +1,205 @@
-#include "index/IndexFile.h"
-
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
-#include <cerrno>
+#include <csignal>
 #include <iostream>
 
-#include "platform/FileIo.h"
-#include "tests/unit/RecordingMessageBox.h"
+#include "index/IndexFile.h"
+#include "platform/PathText.h"
+#include "tests/unit/FaultyOs.h"
 #include "tests/unit/TestFolder.h"
 
 namespace qvm {
 namespace {
 
+namespace fs = std::filesystem;
+using test::FaultyOs;
 using test::GameFolder;
-using test::RecordingMessageBox;
 
 class IndexFileTest : public ::testing::Test {
  protected:
   void SetUp() override { NewPool(); }
-  void TearDown() override {
-    SetFileIo(nullptr);
-    ReleasePool();
-  }
+  void TearDown() override { ReleasePool(); }
+  GamePaths Paths() { return ResolveGamePaths(os, game.path()); }
   GameFolder game;
-  RecordingMessageBox messages;
+  FaultyOs os;
   ImageIndex index;
 };
 
 TEST_F(IndexFileTest, MissingMediaFolderIsCreatedWithAnEmptyIndex) {
-  IndexFileState state = LoadImageIndex(game.path(), index, messages);
+  IndexFileState state = LoadImageIndex(os, Paths(), index);
   EXPECT_TRUE(state.loaded);
-  EXPECT_TRUE(messages.texts.empty());
-  EXPECT_TRUE(std::filesystem::is_regular_file(game / "media/index.dat"));
+  EXPECT_TRUE(fs::is_regular_file(game / "media/index.dat"));
   EXPECT_EQ(index.EntryCount(), 0);
-  EXPECT_TRUE(SaveImageIndex(game.path(), index, state, messages));
+  EXPECT_EQ(SaveImageIndex(os, Paths(), index, state).result, SaveResult::Saved);
   EXPECT_EQ(game.Read("media/index.dat"), "");
 }
 
 TEST_F(IndexFileTest, FoldersInAnyLetterCaseAreFound) {
   game.Write("MEDIA/Index.DAT", "K\r\na.jpg\r\n");
-  IndexFileState state = LoadImageIndex(game.path(), index, messages);
+  const GamePaths paths = Paths();
+  IndexFileState state = LoadImageIndex(os, paths, index);
   ASSERT_EQ(index.EntryCount(), 1);
   index.AddImage(1, "B.JPG");
-  EXPECT_TRUE(SaveImageIndex(game.path(), index, state, messages));
+  EXPECT_EQ(SaveImageIndex(os, paths, index, state).result, SaveResult::Saved);
   EXPECT_EQ(game.Read("MEDIA/Index.DAT"), "K\r\na.jpg|b.jpg\r\n");
-  EXPECT_FALSE(std::filesystem::exists(game / "media"));
+  EXPECT_EQ(game.Read("MEDIA/Index.DAT.bak"), "K\r\na.jpg\r\n");
+  EXPECT_FALSE(fs::exists(game / "media"));
 }
 
-TEST_F(IndexFileTest, SaveKeepsThePreviousFileAsBackup) {
+TEST_F(IndexFileTest, SaveKeepsThePreviousFileAsBackupAndLeavesNoTemporaryFile) {
   game.Write("media/index.dat", "K\r\nA.JPG\r\n");
-  IndexFileState state = LoadImageIndex(game.path(), index, messages);
+  IndexFileState state = LoadImageIndex(os, Paths(), index);
   index.AddImage(1, "b.jpg");
-  ASSERT_TRUE(SaveImageIndex(game.path(), index, state, messages));
+  ASSERT_EQ(SaveImageIndex(os, Paths(), index, state).result, SaveResult::Saved);
   EXPECT_EQ(game.Read("media/index.dat"), "K\r\na.jpg|b.jpg\r\n");
   EXPECT_EQ(game.Read("media/index.dat.bak"), "K\r\nA.JPG\r\n");
-  EXPECT_FALSE(std::filesystem::exists(game / "media/index.dat.new"));
+  EXPECT_EQ(std::distance(fs::directory_iterator(game / "media"), {}), 2);
 }
 
 TEST_F(IndexFileTest, UnreadableIndexIsReportedAndNeverReplaced) {
-  std::filesystem::create_directories(game / "media/index.dat");  // a folder cannot be read
-  IndexFileState state = LoadImageIndex(game.path(), index, messages);
+  fs::create_directories(game / "media/index.dat");  // a folder cannot be read
+  IndexFileState state = LoadImageIndex(os, Paths(), index);
   EXPECT_FALSE(state.loaded);
-  ASSERT_EQ(messages.texts.size(), 1u);
-  EXPECT_EQ(messages.texts[0], "Transient error - MEDIA\\INDEX.DAT can't be opened.");
   EXPECT_EQ(index.EntryCount(), 0);
+  // Nothing of this run to keep: nothing is written, nothing to tell.
+  EXPECT_EQ(SaveImageIndex(os, Paths(), index, state).result, SaveResult::NothingToSave);
+  EXPECT_FALSE(fs::exists(game / "media/index.dat.unsaved"));
 
   int e = index.AppendEntry("Added This Run");
   index.AddImage(e, "new.jpg");
-  EXPECT_FALSE(SaveImageIndex(game.path(), index, state, messages));
-  EXPECT_TRUE(std::filesystem::is_directory(game / "media/index.dat"));
+  IndexSaveOutcome outcome = SaveImageIndex(os, Paths(), index, state);
+  EXPECT_EQ(outcome.result, SaveResult::KeptUnsaved);
+  EXPECT_EQ(outcome.unsaved, game / "media/index.dat.unsaved");
+  EXPECT_TRUE(fs::is_directory(game / "media/index.dat"));
   EXPECT_EQ(game.Read("media/index.dat.unsaved"), "Added This Run\r\nnew.jpg\r\n");
-  ASSERT_EQ(messages.texts.size(), 2u);
-  EXPECT_NE(messages.texts[1].find("media/index.dat.unsaved"), std::string::npos);
+  EXPECT_EQ(SaveOutcomeMessage(outcome),
+            "media/index.dat could not be read at start, so it was left as it was.\n"
+            "The changes of this run are kept in media/index.dat.unsaved.");
 }
 
-// Fails one kind of call, once or from then on, as a failing device would.
-class FailingIo : public FileIo {
- public:
-  enum Point { kOpen, kWrite, kFsync, kClose, kRename };
-  FailingIo(Point point, int afterBytes) : point_(point), budget_(afterBytes) {}
-  int Open(const char* p, int f, mode_t m) override {
-    return point_ == kOpen ? (errno = EACCES, -1) : FileIo::Open(p, f, m);
-  }
-  ssize_t Write(int fd, const void* d, size_t n) override {
-    if (point_ != kWrite) return FileIo::Write(fd, d, n);
-    if (budget_ <= 0) return errno = ENOSPC, -1;
-    ssize_t done = FileIo::Write(fd, d, std::min<size_t>(n, static_cast<size_t>(budget_)));
-    budget_ -= static_cast<int>(done);
-    return done;
-  }
-  int Fsync(int fd) override { return point_ == kFsync ? (errno = EIO, -1) : FileIo::Fsync(fd); }
-  int Close(int fd) override {
-    int r = FileIo::Close(fd);
-    return point_ == kClose ? (errno = EIO, -1) : r;
-  }
-  int Rename(const char* a, const char* b) override {
-    return point_ == kRename ? (errno = EXDEV, -1) : FileIo::Rename(a, b);
-  }
+TEST_F(IndexFileTest, AnotherProgramsChangeIsReportedBeforeAnythingIsWritten) {
+  game.Write("media/index.dat", "K\r\na.jpg\r\n");
+  IndexFileState state = LoadImageIndex(os, Paths(), index);
+  index.AddImage(1, "mine.jpg");
+  game.Write("media/index.dat", "K\r\ntheirs.jpg\r\n");
+  EXPECT_EQ(SaveImageIndex(os, Paths(), index, state).result, SaveResult::ChangedByOther);
+  EXPECT_EQ(game.Read("media/index.dat"), "K\r\ntheirs.jpg\r\n");
+  EXPECT_FALSE(fs::exists(game / "media/index.dat.unsaved"));
+  EXPECT_FALSE(fs::exists(game / "media/index.dat.bak"));
 
- private:
-  Point point_;
-  int budget_;
-};
+  IndexSaveOutcome kept = SaveImageIndex(os, Paths(), index, state, WhenChanged::KeepTheirs);
+  EXPECT_EQ(kept.result, SaveResult::KeptUnsaved);
+  EXPECT_EQ(game.Read("media/index.dat"), "K\r\ntheirs.jpg\r\n");
+  EXPECT_EQ(game.Read("media/index.dat.unsaved"), "K\r\na.jpg|mine.jpg\r\n");
+  EXPECT_EQ(SaveOutcomeMessage(kept),
+            "media/index.dat was left as the other program wrote it.\n"
+            "The changes of this run are kept in media/index.dat.unsaved.");
+
+  EXPECT_EQ(SaveImageIndex(os, Paths(), index, state, WhenChanged::Replace).result,
+            SaveResult::Saved);
+  EXPECT_EQ(game.Read("media/index.dat"), "K\r\na.jpg|mine.jpg\r\n");
+  EXPECT_EQ(game.Read("media/index.dat.bak"), "K\r\ntheirs.jpg\r\n");
+}
+
+// The temporary file of index.dat itself, not those of the backup or the .unsaved copy.
+bool IndexTemporary(const fs::path& p) {
+  return Utf8FromPath(p.filename()).starts_with(".qvm-index.dat-");
+}
 
 TEST_F(IndexFileTest, AFailedWriteLeavesTheStoredFileAndKeepsTheChanges) {
   const std::string stored = "Old Key\r\nold.jpg\r\n";
-  int tried = 0, damaged = 0;
-  const FailingIo::Point points[] = {FailingIo::kOpen, FailingIo::kWrite, FailingIo::kFsync,
-                                     FailingIo::kClose, FailingIo::kRename};
-  for (FailingIo::Point point : points) {
-    for (int afterBytes : {0, 7}) {
-      SCOPED_TRACE(testing::Message() << "point " << point << " after " << afterBytes);
-      game.Write("media/index.dat", stored);
-      std::filesystem::remove(game / "media/index.dat.unsaved");
-      messages.texts.clear();
-      IndexFileState state = LoadImageIndex(game.path(), index, messages);
-      index.AddImage(index.AppendEntry("New Key"), "new.jpg");
+  struct Case {
+    FaultyOs::Call call;
+    std::size_t bytesFirst;
+    const char* told;
+  };
+  const Case cases[] = {
+      {FaultyOs::Call::CreateNew, 0, "cannot create the temporary file: "},
+      {FaultyOs::Call::Write, 0, "write failed: "},
+      {FaultyOs::Call::Write, 7, "write failed: "},
+      {FaultyOs::Call::Flush, 0, "flush to disk failed: "},
+      {FaultyOs::Call::Close, 0, "close failed: "},
+      {FaultyOs::Call::Replace, 0, "rename failed: "},
+  };
+  int damaged = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.told + std::to_string(c.bytesFirst));
+    game.Write("media/index.dat", stored);
+    fs::remove(game / "media/index.dat.unsaved");
+    IndexFileState state = LoadImageIndex(os, Paths(), index);
+    index.AddImage(index.AppendEntry("New Key"), "new.jpg");
 
-      // Only the write of index.dat fails; the backup and the .unsaved copy go through.
-      struct OnlyIndex : FileIo {
-        FailingIo failing;
-        explicit OnlyIndex(FailingIo f) : failing(f) {}
-        bool IsIndex(const char* p) const { return std::string_view(p).ends_with("index.dat.new"); }
-        int fdIndex = -1;
-        int Open(const char* p, int f, mode_t m) override {
-          if (!IsIndex(p)) return FileIo::Open(p, f, m);
-          int fd = failing.Open(p, f, m);
-          fdIndex = fd;
-          return fd;
-        }
-        ssize_t Write(int fd, const void* d, size_t n) override {
-          return fd == fdIndex ? failing.Write(fd, d, n) : FileIo::Write(fd, d, n);
-        }
-        int Fsync(int fd) override { return fd == fdIndex ? failing.Fsync(fd) : FileIo::Fsync(fd); }
-        int Close(int fd) override {
-          if (fd != fdIndex) return FileIo::Close(fd);
-          fdIndex = -1;
-          return failing.Close(fd);
-        }
-        int Rename(const char* a, const char* b) override {
-          return IsIndex(a) ? failing.Rename(a, b) : FileIo::Rename(a, b);
-        }
-      } io{FailingIo(point, afterBytes)};
-      SetFileIo(&io);
-      EXPECT_FALSE(SaveImageIndex(game.path(), index, state, messages));
-      SetFileIo(nullptr);
+    os.Fail(c.call, IndexTemporary, "No space left on device", c.bytesFirst);
+    IndexSaveOutcome outcome = SaveImageIndex(os, Paths(), index, state);
+    os.Heal();
 
-      ++tried;
-      if (game.Read("media/index.dat") != stored) ++damaged;
-      EXPECT_EQ(game.Read("media/index.dat"), stored);
-      EXPECT_FALSE(std::filesystem::exists(game / "media/index.dat.new"));
-      EXPECT_EQ(game.Read("media/index.dat.unsaved"), stored + "New Key\r\nnew.jpg\r\n");
-      ASSERT_EQ(messages.texts.size(), 1u);
-      EXPECT_EQ(messages.texts[0].rfind("media/index.dat could not be written: ", 0), 0u)
-          << messages.texts[0];
-    }
+    if (game.Read("media/index.dat") != stored) ++damaged;
+    EXPECT_EQ(outcome.result, SaveResult::KeptUnsaved);
+    EXPECT_EQ(game.Read("media/index.dat"), stored);
+    EXPECT_EQ(game.Read("media/index.dat.unsaved"), stored + "New Key\r\nnew.jpg\r\n");
+    EXPECT_EQ(SaveOutcomeMessage(outcome),
+              "media/index.dat could not be written: " + std::string(c.told) +
+                  "No space left on device\n"
+                  "The changes of this run are kept in media/index.dat.unsaved.");
+    for (const auto& entry : fs::directory_iterator(game / "media"))
+      EXPECT_FALSE(IndexTemporary(entry.path())) << "left behind: " << entry.path();
   }
-  std::cout << "[ figure ] failed saves: " << tried
-            << " (open, write, fsync, close, rename x at once / after 7 bytes), files damaged: "
+  std::cout << "[ figure ] failed saves: " << std::size(cases)
+            << " (create, write at once / after 7 bytes, flush, close, rename), files damaged: "
             << damaged << "\n";
+}
+
+TEST_F(IndexFileTest, WhenTheCopyFailsTooTheMessageSaysSo) {
+  game.Write("media/index.dat", "K\r\na.jpg\r\n");
+  IndexFileState state = LoadImageIndex(os, Paths(), index);
+  index.AddImage(1, "b.jpg");
+  os.Fail(FaultyOs::Call::Write, {}, "No space left on device");
+  IndexSaveOutcome outcome = SaveImageIndex(os, Paths(), index, state);
+  EXPECT_EQ(outcome.result, SaveResult::Failed);
+  EXPECT_EQ(game.Read("media/index.dat"), "K\r\na.jpg\r\n");
+  EXPECT_EQ(SaveOutcomeMessage(outcome),
+            "media/index.dat could not be written: write failed: No space left on device\n"
+            "They could not be kept in media/index.dat.unsaved either: write failed: No space "
+            "left on device.");
 }
 
 TEST_F(IndexFileTest, AFileSizeLimitIsAFailedWriteNotASilentTruncation) {
   game.Write("media/index.dat", "K\r\na.jpg\r\n");
-  IndexFileState state = LoadImageIndex(game.path(), index, messages);
+  IndexFileState state = LoadImageIndex(os, Paths(), index);
   int e = index.AppendEntry("Big");
   for (int i = 0; i < 100; ++i) index.AddImage(e, std::string(90, 'x') + std::to_string(i));
-  signal(SIGXFSZ, SIG_IGN);
+  std::signal(SIGXFSZ, SIG_IGN);
   rlimit old{};
   getrlimit(RLIMIT_FSIZE, &old);
   rlimit small = old;
   small.rlim_cur = 4096;
   setrlimit(RLIMIT_FSIZE, &small);
-  bool saved = SaveImageIndex(game.path(), index, state, messages);
+  IndexSaveOutcome outcome = SaveImageIndex(os, Paths(), index, state);
   setrlimit(RLIMIT_FSIZE, &old);
-  EXPECT_FALSE(saved);
+  EXPECT_NE(outcome.result, SaveResult::Saved);
   EXPECT_EQ(game.Read("media/index.dat"), "K\r\na.jpg\r\n");
-  ASSERT_FALSE(messages.texts.empty());
-  EXPECT_EQ(messages.texts.back().rfind("media/index.dat could not be written", 0), 0u);
+  EXPECT_EQ(SaveOutcomeMessage(outcome).rfind("media/index.dat could not be written", 0), 0u);
+}
+
+TEST_F(IndexFileTest, LeftoversOfACutShortSaveAreRemovedAndNothingElse) {
+  game.Write("media/index.dat", "K\r\n\r\n");
+  game.Write("media/.qvm-index.dat-77-0.tmp", "half");
+  game.Write("media/.qvm-copy-77-1.tmp", "half a picture");
+  game.Write("media/index.dat.new", "from an older version");
+  game.Write("media/.qvm-notes.txt", "someone else's");
+  game.Write("media/pic.jpg", "picture");
+  fs::create_directory(game / "media/.qvm-folder.tmp");
+  const GamePaths paths = Paths();
+  std::vector<FolderEntry> listing;
+  ASSERT_TRUE(os.ListFolder(paths.media, listing, nullptr));
+  RemoveSaveLeftovers(os, paths, listing);
+  std::vector<std::string> left;
+  for (const auto& entry : fs::directory_iterator(game / "media"))
+    left.push_back(entry.path().filename().string());
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(left, (std::vector<std::string>{".qvm-folder.tmp", ".qvm-notes.txt", "index.dat",
+                                            "pic.jpg"}));
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
-#include "app/Launcher.h"
-
 #include <gtest/gtest.h>
 
+#include "app/Launcher.h"
 #include "tests/unit/TestFolder.h"
 
 namespace qvm {
@@ -11,13 +10,14 @@ TEST(Launcher, RemembersOnlyFoldersThatAreStillGameFolders) {
   test::TempFolder config;
   test::GameFolder game;
   auto settings = config / "qvm-image-wizard/last-game-folder";
-  EXPECT_FALSE(RememberedGameFolder(settings).has_value());  // nothing recorded yet
-  ASSERT_TRUE(RememberGameFolder(settings, game.path()));
-  EXPECT_EQ(RememberedGameFolder(settings), game.path());
+  Os& os = SystemOs();
+  EXPECT_FALSE(RememberedGameFolder(os, settings).has_value());  // nothing recorded yet
+  ASSERT_TRUE(RememberGameFolder(os, settings, game.path()));
+  EXPECT_EQ(RememberedGameFolder(os, settings), game.path());
   std::filesystem::remove(game / "qvm.vrs");  // the game moved away
-  EXPECT_FALSE(RememberedGameFolder(settings).has_value());
+  EXPECT_FALSE(RememberedGameFolder(os, settings).has_value());
   test::WriteBytes(settings, "relative/folder\n");
-  EXPECT_FALSE(RememberedGameFolder(settings).has_value());
+  EXPECT_FALSE(RememberedGameFolder(os, settings).has_value());
 }
 
 TEST(Launcher, SettingsLiveInTheXdgConfigFolder) {

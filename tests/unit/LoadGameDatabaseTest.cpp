@@ -1,14 +1,12 @@
 // The whole load sequence on game folders: file lookup, circuits, order, findings.
-#include "gamedb/LoadGameDatabase.h"
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
 #include "GameFiles.h"
-#include "RecordingMessageBox.h"
 #include "TestFolder.h"
+#include "gamedb/LoadGameDatabase.h"
 
 namespace qvm {
 namespace {
@@ -31,8 +29,8 @@ class LoadGameDatabaseTest : public ::testing::Test {
     game.Write(stem + ".idx", pair.idx);
   }
   void Load() {
-    LoadGameDatabase(game.path(), db, messages);
-    EXPECT_THAT(messages.texts, IsEmpty());
+    LoadGameDatabase(SystemOs(), game.Paths(), db);
+    EXPECT_TRUE(db.indexState.loaded);
   }
   // Aliases as a set: the sorted view may reorder them after loading.
   std::vector<std::string> Aliases(int wrestler) const {
@@ -57,7 +55,6 @@ class LoadGameDatabaseTest : public ::testing::Test {
   }
 
   test::GameFolder game;
-  test::RecordingMessageBox messages;
   GameDatabase db;
 };
 
@@ -67,7 +64,8 @@ TEST_F(LoadGameDatabaseTest, CircuitsAddToTheMainFilesInListOrder) {
   game.Write("card.lgs", Lines({"First", "Circuits\\One", "1", "Second", "TWO"}));
   game.Write("CIRCUITS/one/CIRCXDB.DAT", CircuitFile({"Alpha", "Bee"}));
   game.Write("two/circxdb.dat", CircuitFile({"ALPHA", "Bee", "Gee"}));
-  WritePair("CIRCUITS/one/Teams", MakePair({Lines({"Alpha", "Beta", ""}), Lines({"G", "B", "Duo"})}));
+  WritePair("CIRCUITS/one/Teams",
+            MakePair({Lines({"Alpha", "Beta", ""}), Lines({"G", "B", "Duo"})}));
   WritePair("two/teams", MakePair({Lines({"X", "Y", "Duo"}), Lines({"X", "Y", "Trio"})}));
   WritePair("CIRCUITS/one/stables", MakePair({Lines({"Clan", "3", "3,1,2"})}));
   WritePair("two/stables", MakePair({Lines({"Band", "1", "3"})}));
@@ -140,7 +138,8 @@ TEST_F(LoadGameDatabaseTest, MissingFilesLeaveTheirTablesEmptyAndAreReported) {
 
 TEST_F(LoadGameDatabaseTest, CountAndOffsetsOfThePairDecideTheRecords) {
   // Count 0 with offsets listed: nothing. Records lying in reverse order: followed as listed.
-  PairBytes wrestlers = MakePair({Lines({"First"}), Lines({"Second"}), Lines({"Third"})}, {3, 1, 2});
+  PairBytes wrestlers =
+      MakePair({Lines({"First"}), Lines({"Second"}), Lines({"Third"})}, {3, 1, 2});
   WritePair("data/wrestlrs", wrestlers);
   PairBytes managers = MakePair({Lines({"Boss"})});
   managers.dat = "0\r\n" + managers.dat.substr(3);

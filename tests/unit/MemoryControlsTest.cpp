@@ -1,5 +1,3 @@
-#include "platform/MemoryControls.h"
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -8,6 +6,8 @@
 #include <vector>
 
 #include "app/MemoryWindow.h"
+#include "gamedb/SortedView.h"
+#include "platform/MemoryControls.h"
 #include "tree/CategoryTree.h"
 
 namespace qvm {
@@ -164,68 +164,38 @@ TEST(MemoryListBoxTest, OnlyTheUsersActionsNotify) {
   EXPECT_THAT(list.SelItems(10), ElementsAre(0));
 }
 
-TEST(MemoryTreeTest, NodesLinksAndTexts) {
-  MemoryTree tree;
-  EXPECT_EQ(tree.Selection(), 0u);
-  NodeHandle a = tree.InsertItem(0, "A");
-  NodeHandle b = tree.InsertItem(0, "B");
-  NodeHandle a1 = tree.InsertItem(a, "a1");
-  NodeHandle b1 = tree.InsertItem(b, "b1");
-  NodeHandle a2 = tree.InsertItem(a, std::string(300, 'x'));
-  std::vector<NodeHandle> all = {a, b, a1, b1, a2};
-  for (NodeHandle h : all) EXPECT_NE(h, 0u);
-  std::sort(all.begin(), all.end());
-  EXPECT_EQ(std::unique(all.begin(), all.end()), all.end());
-
-  EXPECT_EQ(tree.FirstChild(0), a);
-  EXPECT_EQ(tree.NextSibling(a), b);
-  EXPECT_EQ(tree.NextSibling(b), 0u);
-  EXPECT_EQ(tree.FirstChild(a), a1);
-  EXPECT_EQ(tree.NextSibling(a1), a2);  // appended last, after b1 was added elsewhere
-  EXPECT_EQ(tree.Parent(a2), a);
-  EXPECT_EQ(tree.Parent(a), 0u);
-  EXPECT_EQ(tree.Parent(0), 0u);
-  EXPECT_EQ(tree.Parent(999), 0u);
-  EXPECT_EQ(tree.ChildAt(a, 1), a2);
-  EXPECT_EQ(tree.RowOf(a2), 1);
-
-  EXPECT_EQ(tree.ItemText(a2)->size(), 255u);
-  EXPECT_EQ(tree.FullText(a2).size(), 300u);
-  EXPECT_EQ(NodeText(tree, a2), std::string(255, 'x'));
-  EXPECT_FALSE(tree.ItemText(999).has_value());
-  EXPECT_EQ(NodeText(tree, 999), "");
-  EXPECT_EQ(tree.InsertItem(999, "orphan"), 0u);
-  EXPECT_EQ(tree.NodeCount(), 5u);
-
-  // AddNode marks the parent, never the new node.
-  NodeHandle c = AddNode(tree, 0, "C");
-  EXPECT_FALSE(tree.HasChildrenMark(c));
-  NodeHandle c1 = AddNode(tree, c, "c1");
-  EXPECT_TRUE(tree.HasChildrenMark(c));
-  EXPECT_FALSE(tree.HasChildrenMark(c1));
-}
-
 TEST(MemoryTreeTest, UserActionsSelectAndNotify) {
+  NewPool();
+  GameDatabase db;
+  db.wrestlers.push_back(Wrestler{PoolString("Al"), {Alias{PoolString("Al")}}});
+  PrepareSortedView(db, RecordKind::Wrestler);
+  CategoryTree nodes;
+  BuildCategoryTree(db, nodes);
+  const NodeHandle root = nodes.Root(RecordKind::Wrestler);
+  const NodeHandle group = nodes.Children(root)[0];
+  const NodeHandle leaf = nodes.Children(group)[0];
+
   MemoryTree tree;
-  NodeHandle root = tree.InsertItem(0, "Root");
-  NodeHandle group = tree.InsertItem(root, "G");
-  NodeHandle leaf = tree.InsertItem(group, "leaf");
+  EXPECT_FALSE(tree.UserSelectNode(leaf));  // nothing shown yet
+  tree.SetNodes(nodes);
   std::vector<int> codes;
   tree.SetNotify([&codes](int code) { codes.push_back(code); });
-
+  EXPECT_EQ(tree.Selection(), 0u);
   EXPECT_TRUE(tree.UserSelectNode(leaf));
   EXPECT_EQ(tree.Selection(), leaf);
   EXPECT_TRUE(tree.UserClickNode(leaf));  // same node: a click only
   EXPECT_TRUE(tree.UserSetExpanded(group, true));
+  EXPECT_TRUE(tree.IsExpanded(group));
   EXPECT_EQ(tree.Selection(), leaf);
   // Collapsing an ancestor of the selection moves the selection onto it.
   EXPECT_TRUE(tree.UserSetExpanded(root, false));
   EXPECT_EQ(tree.Selection(), root);
   EXPECT_FALSE(tree.UserSelectNode(0));
-  EXPECT_FALSE(tree.UserSelectNode(99));
+  EXPECT_FALSE(tree.UserSelectNode(nodes.NodeCount() + 1));
   EXPECT_THAT(codes, ElementsAre(notify::kTreeSelChanged, notify::kTreeClick,
                                  notify::kTreeItemExpanded, notify::kTreeSelChanged,
                                  notify::kTreeItemExpanded));
+  ReleasePool();
 }
 
 TEST(MemoryWindowTest, EveryControlByIdAndItsNotifications) {

@@ -37,7 +37,8 @@ class PreviewTest : public ::testing::Test {
   GameDatabase db;
   MemoryWindow window;
   test::RecordingMessageBox messages;
-  Wizard w{game.path(), db, window.Controls(&messages), 0, RecordKind::None, {}, 300, 375};
+  const GamePaths paths = game.Paths();
+  Wizard w{SystemOs(), paths, db, window.Controls(&messages), 0, RecordKind::None, {}, 300, 375};
 };
 
 TEST_F(PreviewTest, DrawsTheCurrentImageFittedAndWritesTheReport) {
@@ -60,7 +61,7 @@ TEST_F(PreviewTest, DrawsTheCurrentImageFittedAndWritesTheReport) {
   EXPECT_EQ(Calls("GfxConvert")[1].args, (std::vector<std::int64_t>{1, 300}));
   const ImagingCall stretch = Calls("StretchImage")[0];
   EXPECT_EQ(stretch.args, (std::vector<std::int64_t>{300, 375}));
-  EXPECT_EQ(stretch.file, MediaFolder(game.path()) / "Ann.JPG");
+  EXPECT_EQ(stretch.file, paths.media / "Ann.JPG");
   EXPECT_EQ(window.imageInfoText.Text(), kWrestler400x500);
   EXPECT_THAT(messages.texts, IsEmpty());
 }
@@ -116,8 +117,8 @@ TEST_F(PreviewTest, UnsafeMissingOrUnreadablePicturesGiveZeroSizes) {
   test::TempFolder outside;
   test::WriteBytes(outside / "secret.jpg", "x");
   game.Write("media/sub/inner.jpg", "x");
-  fs::create_symlink(outside / "secret.jpg", MediaFolder(game.path()) / "leak.jpg");
-  fs::create_symlink("../qvm.vrs", MediaFolder(game.path()) / "home.jpg");
+  fs::create_symlink(outside / "secret.jpg", paths.media / "leak.jpg");
+  fs::create_symlink("../qvm.vrs", paths.media / "home.jpg");
   Picture("unreadable.jpg", 0, 0);
   window.imaging.SetImageSize("secret.jpg", 400, 500);
   window.imaging.SetImageSize("leak.jpg", 400, 500);

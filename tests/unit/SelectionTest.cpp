@@ -11,7 +11,6 @@
 #include "app/MemoryWindow.h"
 #include "app/Selection.h"
 #include "gamedb/SortedView.h"
-#include "tree/CategoryTree.h"
 #include "tree/Keys.h"
 
 namespace qvm {
@@ -37,9 +36,9 @@ class SelectionTest : public ::testing::Test {
     AddTeam("Ann and Bo", "Ann", "Bo");
     AddTeam("The Pair", "Ann", "Bo");
     AddTeam("Xa And Yo", "Xa", "Yo");
-    db.stables.push_back(Stable{0, PoolString("Clan"), {2, 3, 4}});
-    db.managers.push_back(Manager{0, PoolString("Mo")});
-    db.titles.push_back(Title{0, PoolString("Belt")});
+    db.stables.push_back(Stable{PoolString("Clan"), {2, 3, 4}});
+    db.managers.push_back(Manager{PoolString("Mo")});
+    db.titles.push_back(Title{PoolString("Belt")});
     Entry("Al", {"al.jpg"});
     Entry("zed", {"zed2.jpg", "zed1.jpg"});
     Entry("Ann and Bo", {"annbo.jpg"});
@@ -49,18 +48,18 @@ class SelectionTest : public ::testing::Test {
     Entry("Mo", {"mo.jpg"});
     Entry("Belt", {"belt.jpg"});
     for (int k = 0; k < kKindCount; ++k) PrepareSortedView(db, kRecordKinds[k]);
-    BuildCategoryTree(db, window.itemsTree);
+    ShowCategoryTree(w);
   }
   void TearDown() override { ReleasePool(); }
 
   void AddWrestler(std::string_view name, std::vector<std::string_view> aliases) {
     Wrestler wr;
     wr.name = PoolString(name);
-    for (std::string_view a : aliases) wr.aliases.push_back(Alias{0, PoolString(a)});
+    for (std::string_view a : aliases) wr.aliases.push_back(Alias{PoolString(a)});
     db.wrestlers.push_back(wr);
   }
   void AddTeam(std::string_view name, std::string_view m1, std::string_view m2) {
-    db.teams.push_back(Team{0, PoolString(m1), PoolString(m2), PoolString(name)});
+    db.teams.push_back(Team{PoolString(m1), PoolString(m2), PoolString(name)});
   }
   void Entry(std::string_view key, std::vector<std::string_view> images) {
     int e = db.imageIndex.AppendEntry(key);
@@ -71,12 +70,12 @@ class SelectionTest : public ::testing::Test {
   NodeHandle Node(std::vector<std::string_view> path) const {
     NodeHandle node = 0;
     for (std::string_view text : path) {
-      NodeHandle child = window.itemsTree.FirstChild(node);
-      while (child && window.itemsTree.FullText(child) != text) {
-        child = window.itemsTree.NextSibling(child);
+      NodeHandle found = 0;
+      for (NodeHandle child : w.tree.Children(node)) {
+        if (w.tree.Text(child) == text) found = child;
       }
-      EXPECT_NE(child, 0u) << text;
-      node = child;
+      EXPECT_NE(found, 0u) << text;
+      node = found;
     }
     return node;
   }
@@ -89,7 +88,8 @@ class SelectionTest : public ::testing::Test {
   GameDatabase db;
   MemoryWindow window;
   test::RecordingMessageBox messages;
-  Wizard w{game.path(), db, window.Controls(&messages), 0, RecordKind::None, {}, 300, 375};
+  const GamePaths paths = game.Paths();
+  Wizard w{SystemOs(), paths, db, window.Controls(&messages), 0, RecordKind::None, {}, 300, 375};
 };
 
 TEST_F(SelectionTest, CategoryAndGroupNodesResetTheView) {
@@ -272,26 +272,30 @@ TEST_F(SelectionTest, ManagerAndTitleListTheirNameSelected) {
   }
 }
 
+// A node whose record number lies beyond its table (the table shrank after the tree was built).
 TEST_F(SelectionTest, NodeWithoutRecordSaysSoAndKeepsTheState) {
   struct Case {
     std::vector<std::string_view> path;
-    NodeHandle* link;
+    void (*shrink)(GameDatabase&);  // drops the node's record
     const char* recordText;
   };
   const Case cases[] = {
-      {{"Managers", "M", "Mo"}, &db.managers[0].node, "Mo (Manager)"},
-      {{"Titles", "Belt"}, &db.titles[0].node, "Belt (Title)"},
-      {{"Tag Teams", "T", "The Pair"}, &db.teams[1].node, "The Pair (Tag Team)"},
-      {{"Stables", "C", "Clan"}, &db.stables[0].node, "Clan (Stable)"},
-      {{"Wrestlers", "B", "Bo"}, &db.wrestlers[2].node, "Bo (Wrestler)"},
-      {{"Wrestlers", "Z", "Zed", "Al"}, &db.wrestlers[0].node, "Al (Alias)"},
+      {{"Managers", "M", "Mo"}, [](GameDatabase& d) { d.managers.clear(); }, "Mo (Manager)"},
+      {{"Titles", "Belt"}, [](GameDatabase& d) { d.titles.clear(); }, "Belt (Title)"},
+      {{"Tag Teams", "T", "The Pair"},
+       [](GameDatabase& d) { d.teams.resize(1); },
+       "The Pair (Tag Team)"},
+      {{"Stables", "C", "Clan"}, [](GameDatabase& d) { d.stables.clear(); }, "Clan (Stable)"},
+      {{"Wrestlers", "B", "Bo"}, [](GameDatabase& d) { d.wrestlers.resize(2); }, "Bo (Wrestler)"},
+      {{"Wrestlers", "Z", "Zed", "Al"}, [](GameDatabase& d) { d.wrestlers.clear(); }, "Al (Alias)"},
   };
   for (const Case& c : cases) {
-    const NodeHandle node = *c.link;
-    *c.link = 0;  // as if the record had lost its node
     messages.texts.clear();
     Select({"Wrestlers", "C", "Cy"});
+    const GameDatabase full = db;
+    c.shrink(db);
     Select(c.path);
+    db = full;
     EXPECT_THAT(messages.texts, ElementsAre("Node not found!")) << c.recordText;
     EXPECT_EQ(window.membersList.Count(), 0) << c.recordText;
     EXPECT_THAT(window.imagesList.Items(), ElementsAre()) << c.recordText;  // Cy has none
@@ -299,8 +303,21 @@ TEST_F(SelectionTest, NodeWithoutRecordSaysSoAndKeepsTheState) {
     EXPECT_EQ(w.currentRecordKind, RecordKind::Wrestler) << c.recordText;
     EXPECT_EQ(w.currentName, "Cy") << c.recordText;
     EXPECT_EQ(window.recordText.Text(), c.recordText);
-    *c.link = node;
   }
+}
+
+// Each handler finds only its own kind's records: another kind's node is not found.
+TEST_F(SelectionTest, HandlersRefuseNodesOfAnotherKind) {
+  const NodeHandle title = Node({"Titles", "Belt"});
+  const NodeHandle mo = Node({"Managers", "M", "Mo"});
+  SelectWrestler(w, title);
+  SelectTeam(w, mo);
+  SelectStable(w, title);
+  SelectManager(w, Node({"Managers", "M"}));
+  SelectTitle(w, mo);
+  SelectAlias(w, "Zed", Node({"Wrestlers", "Z", "Zed", "Zed"}));
+  EXPECT_EQ(messages.texts, std::vector<std::string>(6, "Node not found!"));
+  EXPECT_EQ(w.currentRecordKind, RecordKind::None);
 }
 
 // The preview that a selection starts advises for the record just selected, also when
@@ -367,7 +384,8 @@ class KeysTest : public ::testing::Test {
   GameDatabase db;
   MemoryWindow window;
   test::RecordingMessageBox messages;
-  Wizard w{game.path(), db, window.Controls(&messages), 0, RecordKind::None, {}, 300, 375};
+  const GamePaths paths = game.Paths();
+  Wizard w{SystemOs(), paths, db, window.Controls(&messages), 0, RecordKind::None, {}, 300, 375};
 };
 
 TEST_F(KeysTest, StableKeyFromSelectedMembersInListOrder) {

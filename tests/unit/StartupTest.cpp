@@ -1,8 +1,7 @@
-#include "app/Startup.h"
-
 #include <gtest/gtest.h>
 
-#include "platform/FileLock.h"
+#include "app/Startup.h"
+#include "index/IndexFile.h"
 #include "tests/unit/RecordingMessageBox.h"
 #include "tests/unit/TestFolder.h"
 
@@ -18,14 +17,22 @@ TEST(Startup, TitleComesFromTheVersionMarker) {
 }
 
 TEST(Startup, FolderCheckWantsAnOpenableRegularFile) {
-  struct Case { const char* name; void (*make)(const std::filesystem::path&); bool ok; };
+  struct Case {
+    const char* name;
+    void (*make)(const std::filesystem::path&);
+    bool ok;
+  };
   const Case cases[] = {
       {"no marker", [](const std::filesystem::path&) {}, false},
-      {"empty marker", [](const std::filesystem::path& p) { test::WriteBytes(p / "qvm.vrs", ""); }, true},
+      {"empty marker", [](const std::filesystem::path& p) { test::WriteBytes(p / "qvm.vrs", ""); },
+       true},
       {"folder named like the marker",
-       [](const std::filesystem::path& p) { std::filesystem::create_directory(p / "qvm.vrs"); }, false},
+       [](const std::filesystem::path& p) { std::filesystem::create_directory(p / "qvm.vrs"); },
+       false},
       {"dangling link",
-       [](const std::filesystem::path& p) { std::filesystem::create_symlink(p / "gone", p / "qvm.vrs"); },
+       [](const std::filesystem::path& p) {
+         std::filesystem::create_symlink(p / "gone", p / "qvm.vrs");
+       },
        false},
       {"link to a file",
        [](const std::filesystem::path& p) {
@@ -37,7 +44,7 @@ TEST(Startup, FolderCheckWantsAnOpenableRegularFile) {
   for (const Case& c : cases) {
     TempFolder folder;
     c.make(folder.path());
-    EXPECT_EQ(IsGameFolder(folder.path()), c.ok) << c.name;
+    EXPECT_EQ(IsGameFolder(SystemOs(), folder.path()), c.ok) << c.name;
   }
 }
 
@@ -47,10 +54,11 @@ TEST(Startup, AFailedFolderCheckShowsOneMessageAndTouchesNothing) {
   std::filesystem::create_directory(folder / "qvm.vrs");
   RecordingMessageBox messages;
   bool windowRan = false;
-  RunWizard(folder.path(), messages, [&](GameDatabase&) { windowRan = true; });
+  RunWizard(SystemOs(), folder.path(), messages,
+            [&](const GamePaths&, GameDatabase&) { windowRan = true; });
   EXPECT_FALSE(windowRan);
-  EXPECT_EQ(messages.texts,
-            std::vector<std::string>{"This program needs to be run from the main QVM 7 SE folder."});
+  EXPECT_EQ(messages.texts, std::vector<std::string>{
+                                "This program needs to be run from the main QVM 7 SE folder."});
   EXPECT_FALSE(std::filesystem::exists(folder / "media"));
   EXPECT_EQ(test::ReadBytes(folder / "MEDIA/index.dat"), "K\r\nA.JPG\r\n");
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder / "MEDIA"), {}), 1);
@@ -61,7 +69,7 @@ TEST(Startup, TheIndexIsWrittenAfterTheWindowCloses) {
   game.Write("media/index.dat", "K\r\nA.JPG|a.jpg");
   RecordingMessageBox messages;
   std::string seenWhileOpen;
-  RunWizard(game.path(), messages, [&](GameDatabase& db) {
+  RunWizard(SystemOs(), game.path(), messages, [&](const GamePaths&, GameDatabase& db) {
     seenWhileOpen = game.Read("media/index.dat");
     EXPECT_EQ(db.imageIndex.EntryCount(), 1);
   });
@@ -70,14 +78,48 @@ TEST(Startup, TheIndexIsWrittenAfterTheWindowCloses) {
   EXPECT_TRUE(messages.texts.empty());
 }
 
+TEST(Startup, AnUnreadableIndexIsToldOnceLoadingIsDoneAndNeverReplaced) {
+  test::GameFolder game;
+  std::filesystem::create_directories(game / "media/index.dat");
+  RecordingMessageBox messages;
+  bool windowRan = false;
+  RunWizard(SystemOs(), game.path(), messages, [&](const GamePaths&, GameDatabase& db) {
+    windowRan = true;
+    EXPECT_EQ(messages.texts, std::vector<std::string>{std::string(kIndexUnreadableMessage)});
+    EXPECT_EQ(db.imageIndex.EntryCount(), 0);
+  });
+  EXPECT_TRUE(windowRan);
+  EXPECT_EQ(messages.texts.size(), 1u);  // nothing of the run to keep, so nothing more to say
+  EXPECT_TRUE(std::filesystem::is_directory(game / "media/index.dat"));
+}
+
+TEST(Startup, LinksPlantedWhereTheWizardsOwnFilesGoAreNeverWrittenThrough) {
+  test::GameFolder game;
+  test::TempFolder outside;
+  game.Write("media/index.dat", "K\r\na.jpg\r\n");
+  const char* planted[] = {"index.dat.journal", "index.dat.lock", "index.dat.bak", "index.dat.new"};
+  for (const char* name : planted) {
+    test::WriteBytes(outside / name, "outside");
+    std::filesystem::create_symlink(outside / name, game / "media" / name);
+  }
+  RecordingMessageBox messages;
+  RunWizard(SystemOs(), game.path(), messages,
+            [&](const GamePaths&, GameDatabase& db) { db.imageIndex.AddImage(1, "b.jpg"); });
+  for (const char* name : planted) EXPECT_EQ(test::ReadBytes(outside / name), "outside") << name;
+  EXPECT_EQ(game.Read("media/index.dat"), "K\r\na.jpg|b.jpg\r\n");
+  EXPECT_EQ(game.Read("media/index.dat.bak"), "K\r\na.jpg\r\n");  // the link itself replaced
+}
+
 TEST(Startup, ASecondWizardOnTheSameGameEndsWithoutTouchingTheIndex) {
   test::GameFolder game;
   game.Write("media/index.dat", "K\r\nA.JPG\r\n");
-  FileLock other;  // another process's lock: flock locks belong to the open file description
-  ASSERT_EQ(other.TryLock(game / "media/index.dat.lock"), LockResult::Locked);
+  // Another process's lock: flock locks belong to the open file description.
+  LockAttempt other = SystemOs().TryLock(game / "media", game / "media/index.dat.lock");
+  ASSERT_EQ(other.state, LockState::Locked);
   RecordingMessageBox messages;
   bool windowRan = false;
-  RunWizard(game.path(), messages, [&](GameDatabase&) { windowRan = true; });
+  RunWizard(SystemOs(), game.path(), messages,
+            [&](const GamePaths&, GameDatabase&) { windowRan = true; });
   EXPECT_FALSE(windowRan);
   ASSERT_EQ(messages.texts.size(), 1u);
   EXPECT_EQ(messages.texts[0], std::string(kAlreadyOpenMessage));

@@ -1,6 +1,8 @@
 // A fresh temporary folder per test, removed afterwards.
 #pragma once
 
+#include <stdlib.h>
+
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -8,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/GamePaths.h"
+#include "platform/Os.h"
 #include "tests/unit/SpecialFiles.h"
 
 namespace qvm::test {
@@ -61,6 +65,8 @@ class GameFolder : public TempFolder {
     WriteBytes(path() / rel, bytes);
   }
   std::string Read(std::string_view rel) const { return ReadBytes(path() / rel); }
+  // The run's paths as start-up resolves them, as the folder is now.
+  GamePaths Paths(Os& os = SystemOs()) const { return ResolveGamePaths(os, path()); }
 };
 
 }  // namespace qvm::test

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "gamedb/SortedView.h"
-#include "platform/MemoryControls.h"
 #include "tree/CategoryTree.h"
 #include "tree/TreeFind.h"
 
@@ -13,24 +12,24 @@ class TreeFindTest : public ::testing::Test {
   void SetUp() override {
     NewPool();
     auto wrestler = [&](std::vector<const char*> names) {
-      Wrestler w{0, PoolString(names[0]), {}};
-      for (const char* n : names) w.aliases.push_back({0, PoolString(n)});
+      Wrestler w{PoolString(names[0]), {}};
+      for (const char* n : names) w.aliases.push_back({PoolString(n)});
       db.wrestlers.push_back(w);
     };
     wrestler({"Zo\xEB Kane"});                  // Zoe with diaeresis
     wrestler({"Andre", "ANDR\xC9 THE GIANT"});  // an alias with E acute
     wrestler({"O'Brien"});
-    db.teams.push_back({0, PoolString("Zoe"), PoolString("Kim"), PoolString("Zoe and Kim")});
-    db.titles.push_back({0, PoolString("Zone Title")});
+    db.teams.push_back({PoolString("Zoe"), PoolString("Kim"), PoolString("Zoe and Kim")});
+    db.titles.push_back({PoolString("Zone Title")});
     for (int k = 0; k < kKindCount; ++k) PrepareSortedView(db, kRecordKinds[k]);
     BuildCategoryTree(db, tree);
-    finder.Build(tree, db);
+    finder.Build(tree);
   }
   void TearDown() override { ReleasePool(); }
-  std::string Text(NodeHandle n) { return n ? *tree.ItemText(n) : "(none)"; }
+  std::string Text(NodeHandle n) { return n ? std::string(tree.Text(n)) : "(none)"; }
 
   GameDatabase db;
-  MemoryTree tree;
+  CategoryTree tree;
   TreeFinder finder;
 };
 

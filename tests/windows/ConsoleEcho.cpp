@@ -2,11 +2,12 @@
 #include <iostream>
 
 #include "platform/ConsoleProgram.h"
+#include "platform/PathText.h"
 
 namespace {
 
 int Echo(int argc, char** argv) {
-  for (int i = 1; i < argc; ++i) std::cout << argv[i] << '\n';
+  for (const std::string& arg : qvm::ProgramArguments(argc, argv)) std::cout << arg << '\n';
   return 0;
 }
 

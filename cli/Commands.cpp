@@ -1,0 +1,42 @@
+#include "cli/Commands.h"
+
+namespace qvm::cli {
+namespace {
+
+constexpr Command kCommands[] = {
+    {"tree", "[--json]", "the category tree, two spaces of indentation per level", RunTree, true},
+    {"images", "KEY [--json]", "the images of the index entry for KEY, in entry order", RunImages,
+     true},
+    {"stray", "[--json]", "the pictures in media that no index entry names", RunStray, true},
+    {"attach", "KEY FILE...", "copy FILEs into media when missing and attach them to KEY",
+     RunAttach, false},
+    {"detach", "KEY NAME", "take the picture NAME (exact) away from KEY; the file stays", RunDetach,
+     false},
+    {"rewrite-index", "", "read media/index.dat and write it back normalised", RunRewriteIndex,
+     false},
+    {"info", "FILE [--as KIND]",
+     "the preview's report for media/FILE; KIND: wrestler, team, stable:N (N members selected), "
+     "manager, title",
+     RunInfo, false},
+    {"missing", "[--kind KIND] [--json]",
+     "the entities without a picture, in tree order, one \"KIND<TAB>NAME\" line each; KIND: "
+     "wrestler, team, stable, manager, title; exit 1 when there is any",
+     RunMissing, true},
+    {"check", "[--json]",
+     "a health report of the game folder and its index, one \"kind: detail\" line per finding; "
+     "exit 1 when there is any",
+     RunCheck, true},
+};
+
+}  // namespace
+
+std::span<const Command> Commands() { return kCommands; }
+
+const Command* FindCommand(std::string_view name) {
+  for (const Command& c : kCommands) {
+    if (name == c.name) return &c;
+  }
+  return nullptr;
+}
+
+}  // namespace qvm::cli

@@ -10,13 +10,7 @@ namespace qvm {
 namespace fs = std::filesystem;
 
 fs::path LastFolderSettingsPath() {
-  fs::path base;
-  if (auto xdg = PathFromEnvironment("XDG_CONFIG_HOME"); xdg && xdg->is_absolute()) {
-    base = *xdg;
-  } else {
-    base = PathFromEnvironment("HOME").value_or(PathFromUtf8("/tmp")) / ".config";
-  }
-  return base / "qvm-image-wizard" / "last-game-folder";
+  return UserSettingsFolder() / "qvm-image-wizard" / "last-game-folder";
 }
 
 std::optional<fs::path> RememberedGameFolder(Os& os, const fs::path& settings) {

@@ -1,5 +1,6 @@
 // Starting from a desktop menu: the last game folder is remembered in a small settings file
-// in the XDG config folder, used for nothing else.
+// in the user's settings folder (XDG config folder, %APPDATA% on Windows), used for nothing
+// else.
 #pragma once
 
 #include <filesystem>
@@ -9,7 +10,8 @@
 
 namespace qvm {
 
-// $XDG_CONFIG_HOME/qvm-image-wizard/last-game-folder (XDG_CONFIG_HOME defaults to ~/.config).
+// $XDG_CONFIG_HOME/qvm-image-wizard/last-game-folder (XDG_CONFIG_HOME defaults to ~/.config);
+// %APPDATA%\qvm-image-wizard\last-game-folder on Windows.
 std::filesystem::path LastFolderSettingsPath();
 
 // The remembered folder when one is recorded and it still is a game folder.

@@ -181,9 +181,12 @@ AttachReport AttachPictureFiles(Os& os, const GamePaths& paths, ImageIndex& inde
   for (const Pending& p : pending) {
     names.push_back(p.name);
     // Any letter case already there.
-    fs::path target = *ResolveNameInFolder(os, paths.media, p.name);
+    std::optional<fs::path> found = ResolveNameInFolder(os, paths.media, p.name);
+    const fs::path target = found.value_or(fs::path());
     std::string error;
-    if (os.Info(target, false).type != EntryType::Missing) {
+    if (!found) {
+      error = "another file in the media folder has that name as its short name";
+    } else if (os.Info(target, false).type != EntryType::Missing) {
       // The file already there is the one the index refers to; it is never replaced.
       if (IsRegularFile(os, target)) continue;
       error = "something that is not a file has that name in the media folder";

@@ -43,14 +43,25 @@ long FirstCaseVariant(const std::vector<FolderEntry>& entries, std::string_view 
   return best;
 }
 
-// The on-disk spelling of `component` (CP1252) inside `dir`, or the component itself.
-fs::path MatchComponent(Os& os, const fs::path& dir, std::string_view component) {
+// The on-disk spelling of `component` (CP1252) inside `dir`, or the component itself when
+// nothing has the name in any letter case. Empty when the name reaches an entry only as another
+// of its names (a short 8.3 name on Windows), which a system comparing names would not find.
+std::optional<fs::path> MatchComponent(Os& os, const fs::path& dir, std::string_view component) {
   fs::path wanted = PathFromCp1252(component);
-  if (os.Info(dir / wanted, false).type != EntryType::Missing) return wanted;
+  std::optional<fs::path> onDisk = os.NameOnDisk(dir, wanted);
+  if (onDisk && onDisk->native() == wanted.native()) return wanted;  // spelled so on disk
+  // Where the system ignores case it found one variant; the rule picks among all of them.
   std::vector<FolderEntry> entries;
-  if (!os.ListFolder(dir, entries, nullptr)) return wanted;
-  long best = FirstCaseVariant(entries, UpperCp1252(component));
-  return best < 0 ? wanted : entries[static_cast<std::size_t>(best)].name;
+  if (os.ListFolder(dir, entries, nullptr)) {
+    long best = FirstCaseVariant(entries, UpperCp1252(component));
+    if (best >= 0) return entries[static_cast<std::size_t>(best)].name;
+  } else if (onDisk && WithUtf8OfPath(*onDisk, [&](std::string_view name) {
+               return SpellsUpper(name, UpperCp1252(component));
+             })) {
+    return onDisk;
+  }
+  if (onDisk) return std::nullopt;
+  return wanted;
 }
 
 }  // namespace
@@ -76,14 +87,18 @@ std::optional<fs::path> ResolveGamePath(Os& os, const fs::path& root, std::strin
     start = end + 1;
     if (component.empty() || component == ".") continue;
     if (component == "..") return std::nullopt;
-    result /= MatchComponent(os, result, component);
+    std::optional<fs::path> match = MatchComponent(os, result, component);
+    if (!match) return std::nullopt;
+    result /= *match;
   }
   return result;
 }
 
 std::optional<fs::path> ResolveNameInFolder(Os& os, const fs::path& folder, std::string_view name) {
   if (!IsPlainFileName(name)) return std::nullopt;
-  return folder / MatchComponent(os, folder, name);
+  std::optional<fs::path> match = MatchComponent(os, folder, name);
+  if (!match) return std::nullopt;
+  return folder / *match;
 }
 
 bool IsRegularFile(Os& os, const fs::path& path) {

@@ -16,12 +16,15 @@ namespace qvm {
 // spelled as on disk (an exact match wins; among several case variants the first in byte order
 // of their UTF-8 names); components that do not exist keep the spelling given, so the result is
 // also the path to create. Empty when the path would leave the game folder (an absolute path, a
-// drive letter, a ".." component) or a component cannot be expressed.
+// drive letter, a ".." component) or a component cannot be expressed, or reaches an entry only
+// by a second name of it (a short 8.3 name on Windows: "PICTUR~1.JPG" finds no file on Linux,
+// so it finds none here either).
 std::optional<std::filesystem::path> ResolveGamePath(Os& os, const std::filesystem::path& root,
                                                      std::string_view gamePath);
 
 // One CP1252 file name inside `folder`, matched without regard to case as above. Empty when
-// the name is no plain file name (empty, ".", "..", or holds "/", "\" or NUL).
+// the name is no plain file name (empty, ".", "..", or holds "/", "\" or NUL) or is a second
+// name as above.
 std::optional<std::filesystem::path> ResolveNameInFolder(Os& os,
                                                          const std::filesystem::path& folder,
                                                          std::string_view name);

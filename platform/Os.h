@@ -81,6 +81,12 @@ class Os {
   virtual EntryInfo Info(const std::filesystem::path& path, bool followLinks) = 0;
   // The absolute path with every link resolved; empty when it cannot be resolved.
   virtual std::optional<std::filesystem::path> RealPath(const std::filesystem::path& path) = 0;
+  // The name by which `folder` holds the entry that `name` reaches (a link itself, not followed),
+  // as the file system spells it; empty when nothing has the name. Where names compare exactly
+  // that is `name`; where the system ignores letter case, or also knows a file by a short 8.3
+  // name (Windows), it is the entry's own name, which may differ from `name`.
+  virtual std::optional<std::filesystem::path> NameOnDisk(const std::filesystem::path& folder,
+                                                          const std::filesystem::path& name) = 0;
   // Every entry of `folder` but "." and "..", in the file system's order.
   virtual bool ListFolder(const std::filesystem::path& folder, std::vector<FolderEntry>& entries,
                           std::string* error) = 0;

@@ -1,14 +1,18 @@
 #include "platform/PathText.h"
 
 #include "platform/Cp1252.h"
+#ifdef _WIN32
+#include "platform/Win32Text.h"
+#endif
 
 namespace qvm {
 namespace fs = std::filesystem;
 
 fs::path PathFromUtf8(std::string_view utf8) {
 #ifdef _WIN32
-  // char8_t text is UTF-8 to the path (a char text would be the ANSI code page).
-  return fs::path(std::u8string(utf8.begin(), utf8.end()));
+  // Never the path's own conversion: a char text would be read in the ANSI code page, and
+  // UTF-8 that is no UTF-8 (a settings file, say) would throw.
+  return fs::path(WideFromUtf8(utf8));
 #else
   return fs::path(utf8);  // the bytes as they are
 #endif
@@ -16,8 +20,8 @@ fs::path PathFromUtf8(std::string_view utf8) {
 
 std::string Utf8FromPath(const fs::path& path) {
 #ifdef _WIN32
-  const std::u8string text = path.u8string();
-  return std::string(text.begin(), text.end());
+  // A name holding half a UTF-16 pair (NTFS allows it) has U+FFFD there, not an exception.
+  return Utf8FromWide(path.native());
 #else
   return path.native();   // the bytes as the system holds them
 #endif

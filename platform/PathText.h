@@ -13,7 +13,8 @@
 namespace qvm {
 
 // A path from UTF-8 text, and back. On POSIX a name that is no valid UTF-8 keeps its bytes
-// both ways, so a path survives the round trip on every system.
+// both ways, so a path survives the round trip on every system. Windows names are UTF-16:
+// there bytes that are no UTF-8, and half a UTF-16 pair, become U+FFFD.
 std::filesystem::path PathFromUtf8(std::string_view utf8);
 std::string Utf8FromPath(const std::filesystem::path& path);
 // Calls `use` with the UTF-8 text of `path` as a string_view, valid during the call, and
@@ -43,5 +44,8 @@ std::vector<std::string> ProgramArguments(int argc, char** argv);
 std::filesystem::path PathFromArgument(std::string_view argument);
 // The path in an environment variable; empty when it is not set or empty.
 std::optional<std::filesystem::path> PathFromEnvironment(const char* name);
+// The folder where the user's settings of programs live: $XDG_CONFIG_HOME when absolute, else
+// ~/.config, on POSIX; %APPDATA% (the roaming application data) on Windows.
+std::filesystem::path UserSettingsFolder();
 
 }  // namespace qvm

@@ -191,6 +191,12 @@ class PosixOs : public Os {
     return r == 0 ? InfoOfStat(st) : EntryInfo{};
   }
 
+  std::optional<fs::path> NameOnDisk(const fs::path& folder, const fs::path& name) override {
+    struct stat st {};
+    if (::lstat((folder / name).c_str(), &st) != 0) return std::nullopt;
+    return name;
+  }
+
   std::optional<fs::path> RealPath(const fs::path& path) override {
     char* real = ::realpath(path.c_str(), nullptr);
     if (!real) return std::nullopt;
@@ -378,6 +384,11 @@ std::optional<fs::path> PathFromEnvironment(const char* name) {
   const char* value = std::getenv(name);
   if (!value || !*value) return std::nullopt;
   return fs::path(value);
+}
+
+fs::path UserSettingsFolder() {
+  if (auto xdg = PathFromEnvironment("XDG_CONFIG_HOME"); xdg && xdg->is_absolute()) return *xdg;
+  return PathFromEnvironment("HOME").value_or(fs::path("/tmp")) / ".config";
 }
 
 }  // namespace qvm

@@ -13,6 +13,9 @@
 //  - A pipe or device is refused by the handle's type after opening, which never waits.
 //  - Paths of 248 characters or more are given in the \\?\ form, beyond MAX_PATH.
 #include <windows.h>
+// After windows.h, which they need.
+#include <knownfolders.h>
+#include <shlobj.h>
 
 #include <cwctype>
 
@@ -276,6 +279,19 @@ class Win32Os : public Os {
     EntryInfo info = InfoOfHandle(h);
     ::CloseHandle(h);
     return info;
+  }
+
+  std::optional<fs::path> NameOnDisk(const fs::path& folder, const fs::path& name) override {
+    // A search for the name without wildcards finds the entry it reaches, in any letter case
+    // or by its short name, and tells the entry's own long name.
+    std::optional<std::wstring> path = WinPath(folder / name, nullptr);
+    if (!path) return std::nullopt;
+    WIN32_FIND_DATAW found;
+    HANDLE find = ::FindFirstFileExW(path->c_str(), FindExInfoBasic, &found, FindExSearchNameMatch,
+                                     nullptr, 0);
+    if (find == INVALID_HANDLE_VALUE) return std::nullopt;
+    ::FindClose(find);
+    return fs::path(std::wstring(found.cFileName));
   }
 
   std::optional<fs::path> RealPath(const fs::path& path) override {
@@ -549,6 +565,17 @@ std::optional<fs::path> PathFromEnvironment(const char* name) {
   if (n == 0) return std::nullopt;
   value.resize(n);
   return fs::path(value);
+}
+
+fs::path UserSettingsFolder() {
+  if (auto appData = PathFromEnvironment("APPDATA"); appData && appData->is_absolute())
+    return *appData;
+  // Not in the environment (a service, a stripped environment): where the system keeps it.
+  wchar_t* known = nullptr;
+  fs::path folder;
+  if (::SHGetKnownFolderPath(FOLDERID_RoamingAppData, 0, nullptr, &known) == S_OK) folder = known;
+  ::CoTaskMemFree(known);
+  return folder.empty() ? fs::temp_directory_path() : folder;
 }
 
 }  // namespace qvm

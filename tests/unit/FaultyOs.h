@@ -55,6 +55,10 @@ class FaultyOs : public Os {
   EntryInfo Info(const std::filesystem::path& p, bool follow) override {
     return real_.Info(p, follow);
   }
+  std::optional<std::filesystem::path> NameOnDisk(const std::filesystem::path& folder,
+                                                  const std::filesystem::path& name) override {
+    return real_.NameOnDisk(folder, name);
+  }
   std::optional<std::filesystem::path> RealPath(const std::filesystem::path& p) override {
     return real_.RealPath(p);
   }

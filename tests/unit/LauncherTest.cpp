@@ -20,6 +20,16 @@ TEST(Launcher, RemembersOnlyFoldersThatAreStillGameFolders) {
   EXPECT_FALSE(RememberedGameFolder(os, settings).has_value());
 }
 
+#ifdef _WIN32
+TEST(Launcher, SettingsLiveInTheRoamingApplicationData) {
+  _putenv_s("APPDATA", "C:\\Users\\player\\AppData\\Roaming");
+  EXPECT_EQ(LastFolderSettingsPath(),
+            "C:\\Users\\player\\AppData\\Roaming\\qvm-image-wizard\\last-game-folder");
+  _putenv_s("APPDATA", "");  // not set: the system's own answer
+  EXPECT_TRUE(LastFolderSettingsPath().is_absolute());
+  EXPECT_EQ(LastFolderSettingsPath().parent_path().filename(), "qvm-image-wizard");
+}
+#else
 TEST(Launcher, SettingsLiveInTheXdgConfigFolder) {
   setenv("XDG_CONFIG_HOME", "/somewhere/config", 1);
   EXPECT_EQ(LastFolderSettingsPath(), "/somewhere/config/qvm-image-wizard/last-game-folder");
@@ -28,6 +38,7 @@ TEST(Launcher, SettingsLiveInTheXdgConfigFolder) {
   EXPECT_EQ(LastFolderSettingsPath(), "/home/player/.config/qvm-image-wizard/last-game-folder");
   unsetenv("XDG_CONFIG_HOME");
 }
+#endif
 
 }  // namespace
 }  // namespace qvm

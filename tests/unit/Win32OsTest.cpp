@@ -4,7 +4,9 @@
 
 #include <string>
 
+#include "platform/GamePath.h"
 #include "platform/Os.h"
+#include "platform/PathText.h"
 #include "tests/unit/TestFolder.h"
 
 namespace qvm {
@@ -106,6 +108,28 @@ TEST_F(Win32OsTest, PathsBeyondMaxPathWork) {
   // std::filesystem cannot remove what lies beyond MAX_PATH.
   for (; deep != dir.path(); deep = deep.parent_path())
     ::RemoveDirectoryW((L"\\\\?\\" + deep.native()).c_str());
+}
+
+// Windows finds a name in any letter case, and a file also by its short 8.3 name
+// ("LONGPI~1.JPE"). Names are looked up as on Linux: in any case, but spelled as on disk, and
+// never by a short name, which Linux has not.
+TEST_F(Win32OsTest, NamesAreSpelledAsOnDiskAndNeverTakenForShortNames) {
+  const fs::path file = dir / "Long Picture Name.jpeg";
+  WriteBytes(file, "x");
+  EXPECT_EQ(ResolveNameInFolder(os, dir.path(), "LONG PICTURE NAME.JPEG"), file);
+  EXPECT_EQ(os.NameOnDisk(dir.path(), PathFromUtf8("long picture name.JPEG")),
+            PathFromUtf8("Long Picture Name.jpeg"));
+  EXPECT_EQ(os.NameOnDisk(dir.path(), PathFromUtf8("missing.jpg")), std::nullopt);
+
+  std::wstring shortPath(MAX_PATH, L'\0');
+  shortPath.resize(::GetShortPathNameW(file.c_str(), shortPath.data(), MAX_PATH));
+  const fs::path shortName = fs::path(shortPath).filename();
+  if (shortPath.empty() || shortName == file.filename() ||
+      os.Info(dir.path() / shortName, true).type != EntryType::Regular)
+    GTEST_SKIP() << "this file system keeps no short names";
+  EXPECT_EQ(os.NameOnDisk(dir.path(), shortName), file.filename());
+  EXPECT_EQ(ResolveNameInFolder(os, dir.path(), *Cp1252FromPath(shortName)), std::nullopt)
+      << Utf8FromPath(shortName);
 }
 
 // A lock file someone made read-only still locks (read access is enough); only the holder's

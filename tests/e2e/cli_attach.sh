@@ -2,6 +2,7 @@
 # The CLI's stray, attach and detach on a generated game folder and on the demo game.
 set -euo pipefail
 bin=$1
+. "$(dirname "$0")/lib/hold-lock.bash"
 cli="$bin/qvm-image-wizard-cli"
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
@@ -66,7 +67,7 @@ run detach Nobody x.jpg
 # While the window holds the lock, both refuse and change nothing.
 for cmd in "attach Two $tmp/pics/ZED.BMP" "detach Two shared.jpg"; do
   set +e
-  flock "$game/media/index.dat.lock" "$cli" -C "$game" $cmd 2>"$tmp/err"
+  hold_lock "$game/media/index.dat.lock" "$cli" -C "$game" $cmd 2>"$tmp/err"
   rc=$?
   set -e
   [ "$rc" = 2 ] || fail "$cmd under the lock exit $rc"

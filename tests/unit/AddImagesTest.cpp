@@ -7,6 +7,7 @@
 #include "app/ImageOperations.h"
 #include "app/StrayList.h"
 #include "images/AttachPictures.h"
+#include "platform/PathText.h"
 #include "tests/unit/ImageOpsFixture.h"
 
 namespace qvm {
@@ -30,7 +31,7 @@ class AddImagesTest : public test::ImageOpsTest {
   std::vector<std::string> MediaFiles() const {
     std::vector<std::string> names;
     for (const auto& e : fs::directory_iterator(game / "media"))
-      names.push_back(e.path().filename());
+      names.push_back(Utf8FromPath(e.path().filename()));
     std::sort(names.begin(), names.end());
     return names;
   }
@@ -217,7 +218,7 @@ TEST_F(AddImagesTest, NamesThatCannotStandInTheIndexAreRefusedAndNothingLeavesTh
     const char* why;
   };
   const Case cases[] = {
-      {from, "\xCE\xA9mega.jpg", "Windows-1252"},
+      {from, PathFromUtf8("\xCE\xA9mega.jpg"), "Windows-1252"},
       {from, "a|b.jpg", "\"|\""},
       {from, "line\nbreak.jpg", "control character"},
       {from, std::string(252, 'x') + ".jpg", "longer than 255 bytes"},
@@ -253,12 +254,15 @@ TEST_F(AddImagesTest, ALinkInMediaIsNeverWrittenThrough) {
   Select("Hero");
   test::TempFolder elsewhere;
   test::WriteBytes(elsewhere / "target.jpg", "not ours");
-  fs::create_symlink(elsewhere / "target.jpg", game / "media/linked.jpg");
-  fs::create_symlink(elsewhere / "gone.jpg", game / "media/dangling.jpg");
+  if (!test::MakeSymlink(elsewhere / "target.jpg", game / "media/linked.jpg") ||
+      !test::MakeSymlink(elsewhere / "gone.jpg", game / "media/dangling.jpg"))
+    GTEST_SKIP() << test::CannotMake("link");
   Answer(Outside({"Linked.JPG", "dangling.jpg"}), {"Linked.JPG", "dangling.jpg"});
   AddImages(w, "");
   EXPECT_EQ(test::ReadBytes(elsewhere / "target.jpg"), "not ours");
   EXPECT_FALSE(fs::exists(elsewhere / "gone.jpg"));
+  // Wine sees nothing where a link leads to nothing, so the copy took the link's place there.
+  if (test::UnderWine()) return;
   ASSERT_EQ(messages.texts.size(), 1u);
   EXPECT_EQ(messages.texts[0].rfind("dangling.jpg could not be copied", 0), 0u);
   EXPECT_EQ(IndexBytes(), "Hero\r\nlinked.jpg|dangling.jpg\r\n");

@@ -40,7 +40,11 @@ class ContainmentTest : public test::ImageOpsTest {
     fs::create_directories(outside / "sub");
     test::WriteBytes(outside / "secret.jpg", "secret");
     test::WriteBytes(outside / "sub" / "x.jpg", "x");
-    fs::create_symlink(outside / "secret.jpg", game / "media/link.jpg");
+    // Without the link where Wine would show it as the file it points to, or where Windows
+    // makes none without a privilege: the names are hostile enough on their own.
+    if (!test::UnderWine() && !test::MakeSymlink(outside / "secret.jpg", game / "media/link.jpg")) {
+      ASSERT_TRUE(test::kWindows) << "no link made";
+    }
     test::WriteBytes(game / "media/inside.jpg", "inside");
   }
   void TearDown() override {

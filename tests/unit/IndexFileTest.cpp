@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <sys/resource.h>
+#endif
 
 #include <csignal>
 #include <iostream>
@@ -44,7 +46,7 @@ TEST_F(IndexFileTest, FoldersInAnyLetterCaseAreFound) {
   EXPECT_EQ(SaveImageIndex(os, paths, index, state).result, SaveResult::Saved);
   EXPECT_EQ(game.Read("MEDIA/Index.DAT"), "K\r\na.jpg|b.jpg\r\n");
   EXPECT_EQ(game.Read("MEDIA/Index.DAT.bak"), "K\r\na.jpg\r\n");
-  EXPECT_FALSE(fs::exists(game / "media"));
+  EXPECT_EQ(test::Listing(game.path()), (std::vector<std::string>{"MEDIA", "qvm.vrs"}));
 }
 
 TEST_F(IndexFileTest, SaveKeepsThePreviousFileAsBackupAndLeavesNoTemporaryFile) {
@@ -165,6 +167,9 @@ TEST_F(IndexFileTest, WhenTheCopyFailsTooTheMessageSaysSo) {
 }
 
 TEST_F(IndexFileTest, AFileSizeLimitIsAFailedWriteNotASilentTruncation) {
+#ifdef _WIN32
+  GTEST_SKIP() << "Windows has no file-size limit";
+#else
   game.Write("media/index.dat", "K\r\na.jpg\r\n");
   IndexFileState state = LoadImageIndex(os, Paths(), index);
   int e = index.AppendEntry("Big");
@@ -180,6 +185,7 @@ TEST_F(IndexFileTest, AFileSizeLimitIsAFailedWriteNotASilentTruncation) {
   EXPECT_NE(outcome.result, SaveResult::Saved);
   EXPECT_EQ(game.Read("media/index.dat"), "K\r\na.jpg\r\n");
   EXPECT_EQ(SaveOutcomeMessage(outcome).rfind("media/index.dat could not be written", 0), 0u);
+#endif
 }
 
 TEST_F(IndexFileTest, LeftoversOfACutShortSaveAreRemovedAndNothingElse) {

@@ -117,8 +117,9 @@ TEST_F(PreviewTest, UnsafeMissingOrUnreadablePicturesGiveZeroSizes) {
   test::TempFolder outside;
   test::WriteBytes(outside / "secret.jpg", "x");
   game.Write("media/sub/inner.jpg", "x");
-  fs::create_symlink(outside / "secret.jpg", paths.media / "leak.jpg");
-  fs::create_symlink("../qvm.vrs", paths.media / "home.jpg");
+  if (!test::MakeSymlink(outside / "secret.jpg", paths.media / "leak.jpg") ||
+      !test::MakeSymlink("../qvm.vrs", paths.media / "home.jpg"))
+    GTEST_SKIP() << test::CannotMake("link");
   Picture("unreadable.jpg", 0, 0);
   window.imaging.SetImageSize("secret.jpg", 400, 500);
   window.imaging.SetImageSize("leak.jpg", 400, 500);
@@ -145,6 +146,7 @@ TEST_F(PreviewTest, UnsafeMissingOrUnreadablePicturesGiveZeroSizes) {
   };
   w.currentRecordKind = RecordKind::Wrestler;
   for (const Case& c : cases) {
+    if (c.name == "leak.jpg" && test::UnderWine()) continue;  // test::kWineShowsLinksAsTargets
     window.imaging.calls.clear();
     window.imagesList.ResetContent();
     window.imagesList.AddString(c.name);

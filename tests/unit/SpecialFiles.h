@@ -4,107 +4,54 @@
 #pragma once
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 
-#ifdef _WIN32
-#include <windows.h>
+namespace qvm::test {
 
-#include "platform/Win32Text.h"
+// Whether this is a Windows program running under Wine; false on other systems.
+bool UnderWine();
+
+#ifdef _WIN32
+inline constexpr bool kWindows = true;
 #else
-#include <sys/stat.h>
+inline constexpr bool kWindows = false;
 #endif
 
-namespace qvm::test {
+// Windows keeps one entry of a name in every letter case: "Hero.jpg" and "HERO.JPG" cannot
+// both be there, so tests of case variants leave those out.
+inline constexpr bool kNamesIgnoreCase = kWindows;
+
+// Wine shows a Linux symbolic link as the file or folder it points to (and one leading nowhere
+// as nothing), never as a link, so what reading and listing make of links cannot be tested
+// there. Writing through one is still refused: Win32Os compares the path opened with the path
+// asked for.
+inline constexpr const char* kWineShowsLinksAsTargets =
+    "Wine shows a Linux symbolic link as what it points to";
+
+// Makes a FIFO at `path`; false where the system cannot.
+bool MakeFifo(const std::filesystem::path& path);
+
+// Makes `link` a symbolic link to `target` (which need not exist; a relative target stays
+// relative); false where the system cannot.
+bool MakeSymlink(const std::filesystem::path& target, const std::filesystem::path& link);
+
+// Why MakeFifo or MakeSymlink made nothing.
+const char* CannotMake(const std::string& kind);
 
 #ifdef _WIN32
 // How many FIFOs and links the Linux side has made: std::filesystem::remove_all never returns
 // from a folder with a FIFO under Wine, so a TempFolder that saw this change has Linux
 // remove it.
-inline int madeOnLinux = 0;
-
-inline bool UnderWine() {
-  return ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
-}
+int MadeOnLinux();
 
 // The Linux path of a Windows path under Wine; empty elsewhere.
-inline std::string UnixPath(const std::filesystem::path& path) {
-  using ToUnix = char*(__cdecl*)(const wchar_t*);
-  auto toUnix = reinterpret_cast<ToUnix>(reinterpret_cast<void*>(
-      ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
-  char* unix = toUnix ? toUnix(std::filesystem::absolute(path).c_str()) : nullptr;
-  std::string result = unix ? unix : "";
-  if (unix) ::HeapFree(::GetProcessHeap(), 0, unix);
-  return result;
-}
+std::string UnixPath(const std::filesystem::path& path);
 
-// Runs a Linux shell command under Wine; true when it succeeded. Wine starts a Linux program
-// but gives no handle to wait on, so the shell leaves its exit status in a file.
-inline bool RunUnix(const std::string& command) {
-  static int count = 0;
-  std::filesystem::path status =
-      std::filesystem::temp_directory_path() /
-      ("qvm-unix-" + std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(++count));
-  std::string statusPath = UnixPath(status);
-  if (statusPath.empty()) return false;
-  std::wstring line = WideFromUtf8("/bin/sh -c \"" + command + "; echo $? >'" + statusPath + "'\"");
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process))
-    return false;
-  ::CloseHandle(process.hProcess);
-  ::CloseHandle(process.hThread);
-  for (int waited = 0; waited < 20000; waited += 5) {
-    std::ifstream in(status, std::ios::binary);
-    std::string text((std::istreambuf_iterator<char>(in)), {});
-    if (text.ends_with('\n')) {
-      in.close();
-      std::filesystem::remove(status);
-      return text == "0\n";
-    }
-    ::Sleep(5);
-  }
-  return false;
-}
+// Runs a Linux shell command under Wine; true when it succeeded.
+bool RunUnix(const std::string& command);
 
-// 'path' for the shell.
-inline std::string Quoted(const std::string& path) { return "'" + path + "'"; }
+// 'text' for the shell.
+std::string Quoted(const std::string& text);
 #endif
-
-// Makes a FIFO at `path`; false where the system cannot.
-inline bool MakeFifo(const std::filesystem::path& path) {
-#ifdef _WIN32
-  return UnderWine() && RunUnix("mkfifo " + Quoted(UnixPath(path))) && ++madeOnLinux;
-#else
-  return ::mkfifo(path.c_str(), 0644) == 0;
-#endif
-}
-
-// Makes `link` a symbolic link to `target` (which need not exist); false where the system
-// cannot.
-inline bool MakeSymlink(const std::filesystem::path& target, const std::filesystem::path& link) {
-#ifdef _WIN32
-  if (UnderWine())
-    return RunUnix("ln -s " + Quoted(UnixPath(target)) + " " + Quoted(UnixPath(link))) &&
-           ++madeOnLinux;
-  // A system may answer success without making anything (Wine 8 does): look for the link.
-  ::CreateSymbolicLinkW(link.c_str(), target.c_str(), SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE);
-  DWORD attributes = ::GetFileAttributesW(link.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
-#else
-  std::error_code ec;
-  std::filesystem::create_symlink(target, link, ec);
-  return !ec;
-#endif
-}
-
-// Why MakeFifo or MakeSymlink made nothing.
-inline const char* CannotMake(const std::string& kind) {
-  if (kind == "fifo") return "Windows has no FIFOs";
-  return "symbolic links need a privilege or developer mode on this Windows";
-}
 
 }  // namespace qvm::test

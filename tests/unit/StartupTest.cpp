@@ -30,20 +30,19 @@ TEST(Startup, FolderCheckWantsAnOpenableRegularFile) {
        [](const std::filesystem::path& p) { std::filesystem::create_directory(p / "qvm.vrs"); },
        false},
       {"dangling link",
-       [](const std::filesystem::path& p) {
-         std::filesystem::create_symlink(p / "gone", p / "qvm.vrs");
-       },
-       false},
+       [](const std::filesystem::path& p) { test::MakeSymlink(p / "gone", p / "qvm.vrs"); }, false},
       {"link to a file",
        [](const std::filesystem::path& p) {
          test::WriteBytes(p / "real", "x");
-         std::filesystem::create_symlink(p / "real", p / "qvm.vrs");
+         test::MakeSymlink(p / "real", p / "qvm.vrs");
        },
        true},
   };
   for (const Case& c : cases) {
     TempFolder folder;
     c.make(folder.path());
+    if (c.ok && SystemOs().Info(folder / "qvm.vrs", false).type == EntryType::Missing)
+      continue;  // a link this system cannot make
     EXPECT_EQ(IsGameFolder(SystemOs(), folder.path()), c.ok) << c.name;
   }
 }
@@ -59,7 +58,7 @@ TEST(Startup, AFailedFolderCheckShowsOneMessageAndTouchesNothing) {
   EXPECT_FALSE(windowRan);
   EXPECT_EQ(messages.texts, std::vector<std::string>{
                                 "This program needs to be run from the main QVM 7 SE folder."});
-  EXPECT_FALSE(std::filesystem::exists(folder / "media"));
+  EXPECT_EQ(test::Listing(folder.path()), (std::vector<std::string>{"MEDIA", "qvm.vrs"}));
   EXPECT_EQ(test::ReadBytes(folder / "MEDIA/index.dat"), "K\r\nA.JPG\r\n");
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder / "MEDIA"), {}), 1);
 }
@@ -100,7 +99,8 @@ TEST(Startup, LinksPlantedWhereTheWizardsOwnFilesGoAreNeverWrittenThrough) {
   const char* planted[] = {"index.dat.journal", "index.dat.lock", "index.dat.bak", "index.dat.new"};
   for (const char* name : planted) {
     test::WriteBytes(outside / name, "outside");
-    std::filesystem::create_symlink(outside / name, game / "media" / name);
+    if (!test::MakeSymlink(outside / name, game / "media" / name))
+      GTEST_SKIP() << test::CannotMake("link");
   }
   RecordingMessageBox messages;
   RunWizard(SystemOs(), game.path(), messages,

@@ -3,15 +3,18 @@
 
 #include <stdlib.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <random>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/GamePaths.h"
 #include "platform/Os.h"
+#include "platform/PathText.h"
 #include "tests/unit/SpecialFiles.h"
 
 namespace qvm::test {
@@ -29,7 +32,8 @@ class TempFolder {
   ~TempFolder() {
     std::error_code ec;
 #ifdef _WIN32
-    if (madeOnLinux != madeOnLinuxAtStart_ && RunUnix("rm -rf " + Quoted(UnixPath(path_)))) return;
+    if (MadeOnLinux() != madeOnLinuxAtStart_ && RunUnix("rm -rf " + Quoted(UnixPath(path_))))
+      return;
 #endif
     std::filesystem::permissions(path_, std::filesystem::perms::owner_all, ec);
     std::filesystem::remove_all(path_, ec);
@@ -37,12 +41,13 @@ class TempFolder {
   TempFolder(const TempFolder&) = delete;
   TempFolder& operator=(const TempFolder&) = delete;
   const std::filesystem::path& path() const { return path_; }
-  std::filesystem::path operator/(std::string_view rel) const { return path_ / rel; }
+  // `rel` is UTF-8: a narrow string made a path directly would be the ANSI code page on Windows.
+  std::filesystem::path operator/(std::string_view rel) const { return path_ / PathFromUtf8(rel); }
 
  private:
   std::filesystem::path path_;
 #ifdef _WIN32
-  int madeOnLinuxAtStart_ = madeOnLinux;
+  int madeOnLinuxAtStart_ = MadeOnLinux();
 #endif
 };
 
@@ -57,14 +62,21 @@ inline std::string ReadBytes(const std::filesystem::path& path) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
+// The names in `folder` as the file system spells them, in UTF-8, sorted.
+inline std::vector<std::string> Listing(const std::filesystem::path& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder))
+    names.push_back(Utf8FromPath(entry.path().filename()));
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
 // A game folder: qvm.vrs plus whatever the test writes.
 class GameFolder : public TempFolder {
  public:
   GameFolder() { WriteBytes(path() / "qvm.vrs", ""); }
-  void Write(std::string_view rel, std::string_view bytes) const {
-    WriteBytes(path() / rel, bytes);
-  }
-  std::string Read(std::string_view rel) const { return ReadBytes(path() / rel); }
+  void Write(std::string_view rel, std::string_view bytes) const { WriteBytes(*this / rel, bytes); }
+  std::string Read(std::string_view rel) const { return ReadBytes(*this / rel); }
   // The run's paths as start-up resolves them, as the folder is now.
   GamePaths Paths(Os& os = SystemOs()) const { return ResolveGamePaths(os, path()); }
 };

@@ -268,6 +268,29 @@ class Win32Lock : public HeldLock {
   bool wroteHolder_;
 };
 
+// Sets or clears the read-only attribute of the open file; true when that changed it.
+bool SetReadOnlyOf(HANDLE h, bool readOnly) {
+  FILE_BASIC_INFO basic{};
+  if (!::GetFileInformationByHandleEx(h, FileBasicInfo, &basic, sizeof basic)) return false;
+  DWORD attributes = basic.FileAttributes;
+  if (((attributes & FILE_ATTRIBUTE_READONLY) != 0) == readOnly) return false;
+  attributes ^= FILE_ATTRIBUTE_READONLY;
+  basic = FILE_BASIC_INFO{};  // times of 0 stay as they are
+  basic.FileAttributes = attributes ? attributes : FILE_ATTRIBUTE_NORMAL;
+  return ::SetFileInformationByHandle(h, FileBasicInfo, &basic, sizeof basic);
+}
+
+// The same for the regular file at `path`, never through a link.
+bool SetReadOnly(const fs::path& path, bool readOnly) {
+  HANDLE h = Open(path, FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, kShareAll, OPEN_EXISTING,
+                  FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  bool changed = InfoOfHandle(h).type == EntryType::Regular && !ReachedThroughLink(h, path) &&
+                 SetReadOnlyOf(h, readOnly);
+  ::CloseHandle(h);
+  return changed;
+}
+
 class Win32Os : public Os {
  public:
   EntryInfo Info(const fs::path& path, bool followLinks) override {
@@ -402,7 +425,11 @@ class Win32Os : public Os {
   }
 
   bool Replace(const fs::path& from, const fs::path& to, std::string* error) override {
-    return Move(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH, error);
+    // Windows replaces no read-only file; POSIX systems do, and so do we.
+    bool wasReadOnly = SetReadOnly(to, false);
+    bool ok = Move(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH, error);
+    if (!ok && wasReadOnly) SetReadOnly(to, true);
+    return ok;
   }
 
   bool RenameNew(const fs::path& from, const fs::path& to, std::string* error) override {
@@ -412,18 +439,22 @@ class Win32Os : public Os {
   bool Remove(const fs::path& path, std::string* error) override {
     // The entry itself is opened, looked at and deleted through the same handle, so what goes
     // is what was looked at. Wine deletes a Linux link's target, so such a link stays.
-    HANDLE h = Open(path, DELETE | FILE_READ_ATTRIBUTES, kShareAll, OPEN_EXISTING,
-                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, error);
+    HANDLE h =
+        Open(path, DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, kShareAll, OPEN_EXISTING,
+             FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, error);
     if (h == INVALID_HANDLE_VALUE) return false;
     EntryType type = InfoOfHandle(h).type;
     const char* refused = type == EntryType::Folder ? "it is a folder"
                           : type == EntryType::Regular && ReachedThroughLink(h, path)
                               ? "it is a symbolic link this system cannot remove"
                               : nullptr;
+    // Windows deletes no read-only file; POSIX systems do, and so do we.
+    bool wasReadOnly = !refused && SetReadOnlyOf(h, false);
     FILE_DISPOSITION_INFO dispose{TRUE};
     bool ok =
         !refused && ::SetFileInformationByHandle(h, FileDispositionInfo, &dispose, sizeof dispose);
     DWORD err = ::GetLastError();
+    if (!ok && wasReadOnly) SetReadOnlyOf(h, true);
     ::CloseHandle(h);
     if (refused) return Fail(error, refused);
     return ok ? true : Fail(error, err);

@@ -132,6 +132,22 @@ TEST_F(Win32OsTest, NamesAreSpelledAsOnDiskAndNeverTakenForShortNames) {
       << Utf8FromPath(shortName);
 }
 
+// A file made read-only (as files copied from a CD are) is replaced and removed as on POSIX
+// systems, where a file's own permissions do not guard its name: a save must not fail on it.
+TEST_F(Win32OsTest, ReadOnlyFilesAreReplacedAndRemovedAsOnPosix) {
+  fs::path index = dir / "index.dat";
+  WriteBytes(index, "old");
+  WriteBytes(dir / "index.dat.new", "new");
+  WriteBytes(dir / "gone", "x");
+  for (const fs::path& p : {index, dir / "gone"})
+    ASSERT_TRUE(::SetFileAttributesW(p.c_str(), FILE_ATTRIBUTE_READONLY));
+  std::string error;
+  EXPECT_TRUE(os.Replace(dir / "index.dat.new", index, &error)) << error;
+  EXPECT_EQ(ReadBytes(index), "new");
+  EXPECT_TRUE(os.Remove(dir / "gone", &error)) << error;
+  EXPECT_EQ(os.Info(dir / "gone", false).type, EntryType::Missing);
+}
+
 // A lock file someone made read-only still locks (read access is enough); only the holder's
 // name cannot be written then.
 TEST_F(Win32OsTest, AReadOnlyLockFileStillLocks) {

@@ -15,17 +15,8 @@ state() { (cd "$1/media" && find . -type f | LC_ALL=C sort | xargs -d '\n' md5su
 folder=game  # where the copy goes, relative to $tmp
 fresh() { rm -rf "$tmp/$folder" && cp -a "$tmp/pristine" "$tmp/$folder"; }
 
-# same ARGS...: both CLIs on a fresh copy of the demo game print the same bytes, exit alike and
-# leave the same files.
-same() {
-  local cli name
-  for name in linux windows; do
-    fresh
-    [ $name = linux ] && cli=$linux || cli=$windows
-    (cd "$tmp" && "$cli" -C "$folder" "$@" >"$tmp/$name.out" 2>"$tmp/$name.err")
-    echo "exit $?" >>"$tmp/$name.err"
-    state "$tmp/$folder" >"$tmp/$name.files"
-  done
+# compare WHAT: the outputs, exit statuses and files both CLIs left are the same bytes.
+compare() {
   local part
   for part in out err files; do
     if ! cmp -s "$tmp/linux.$part" "$tmp/windows.$part"; then
@@ -34,6 +25,34 @@ same() {
       failures=$((failures + 1))
     fi
   done
+}
+
+# run NAME CLI ARGS...: one CLI on the game folder, its output kept as NAME.*.
+run() {
+  local name=$1 cli=$2
+  shift 2
+  (cd "$tmp" && "$cli" -C "$folder" "$@" >"$tmp/$name.out" 2>"$tmp/$name.err")
+  echo "exit $?" >>"$tmp/$name.err"
+  state "$tmp/$folder" >"$tmp/$name.files"
+}
+
+# same ARGS...: both CLIs on the demo game print the same bytes and exit alike (for commands
+# that only read: one copy serves both).
+same() {
+  [ -d "$tmp/$folder" ] || fresh
+  run linux "$linux" "$@"
+  run windows "$windows" "$@"
+  compare "$@"
+}
+
+# same_change ARGS...: as same, each CLI on a fresh copy, and the files left behind alike.
+same_change() {
+  fresh
+  run linux "$linux" "$@"
+  fresh
+  run windows "$windows" "$@"
+  rm -rf "$tmp/$folder"
+  compare "$@"
 }
 
 # Every command that reads, in lines and in JSON.
@@ -52,28 +71,31 @@ for key in 'Ace Harmon' 'ACE HARMON' 'José Calderón' 'BJÖRN EKLUND' 'Nobody';
   same images "$key"
   same images --json "$key"
 done
-# Every picture of media under every kind, one not there, and names in other letter cases.
+# Every picture of media, one not there and names in other letter cases; every kind on
+# pictures of each shape and format.
 for file in $(cd "$tmp/pristine/media" && ls | grep -v '^index\.dat$') missing.jpg ACE_HARMON.JPG; do
   same info "$file"
+done
+for file in ace_harmon.jpg Dante_And_Rook.BMP colt_vennar.jpeg; do
   for kind in wrestler team stable:2 manager title; do same info "$file" --as "$kind"; done
 done
 # Changes: the index, its backup and media afterwards.
 printf 'new picture' >"$tmp/New Pic.JPG"
 printf 'other bytes' >"$tmp/ACE_HARMON.JPG"
-same attach 'Ace Harmon' "$tmp/New Pic.JPG"
-same attach 'Brand New Entry' "$tmp/New Pic.JPG" "$tmp/ACE_HARMON.JPG"
-same attach 'Zoë' "$tmp/missing.jpg"
 printf 'accented' >"$tmp/Élan.jpg"
 printf 'greek' >"$tmp/Ωmega.jpg"
-same attach 'Ace Harmon' "$tmp/Élan.jpg" "$tmp/Ωmega.jpg"
-same detach 'Ace Harmon' ace_harmon_2.jpg
-same detach 'ace harmon' ACE_HARMON_2.JPG
-same detach 'Nobody' x.jpg
-same rewrite-index
+same_change attach 'Ace Harmon' "$tmp/New Pic.JPG"
+same_change attach 'Brand New Entry' "$tmp/New Pic.JPG" "$tmp/ACE_HARMON.JPG"
+same_change attach 'Zoë' "$tmp/missing.jpg"
+same_change attach 'Ace Harmon' "$tmp/Élan.jpg" "$tmp/Ωmega.jpg"
+same_change detach 'Ace Harmon' ace_harmon_2.jpg
+same_change detach 'ace harmon' ACE_HARMON_2.JPG
+same_change detach 'Nobody' x.jpg
+same_change rewrite-index
 # A game folder whose name holds letters the ANSI code page may lack.
 folder='jeu é Ω'
 same tree
-same attach 'Ace Harmon' "$tmp/Élan.jpg"
+same_change attach 'Ace Harmon' "$tmp/Élan.jpg"
 folder=game
 # What goes wrong: usage, an unknown command, no game folder.
 same

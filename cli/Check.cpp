@@ -11,12 +11,12 @@
 #include <vector>
 
 #include "cli/Commands.h"
-#include "cli/IndexLookup.h"
 #include "cli/Json.h"
 #include "gamedb/GameReaders.h"
 #include "images/MediaFile.h"
 #include "images/PictureHeader.h"
 #include "images/StrayImages.h"
+#include "index/IndexLookup.h"
 #include "platform/Cp1252.h"
 #include "platform/GamePath.h"
 #include "platform/Os.h"

@@ -20,7 +20,7 @@ void PrintHelp(std::ostream& out) {
     out << ' ' << c.summary << '\n';
   }
   out << "\n--json (before the command or among its arguments) prints one JSON document instead\n"
-         "of lines, for tree, images, stray, missing and check.\n";
+         "of lines, for tree, images, stray, missing, suggest and check.\n";
   out << "\nExit status: 0 success, 1 not found or problems found, 2 usage or environment "
          "error.\n";
 }

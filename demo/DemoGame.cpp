@@ -3,9 +3,11 @@
 // A small but lifelike game with invented names, in the game's own file formats (Windows-1252,
 // CR LF, .dat/.idx pairs): 40 wrestlers in 3 circuits, circuit aliases (one differing from
 // its wrestler's name only in letter case), named and nameless tag teams, stables (one merged
-// from a circuit, one without members), managers, titles per circuit, and 30 pictures in
-// media, some attached in media/index.dat, some stray. Folder and file names are spelled in
-// mixed letter case on disk, as in a game folder copied from Windows.
+// from a circuit, one without members), managers, titles per circuit, and 36 pictures in
+// media, some attached in media/index.dat, some stray; a few strays are named as in a picture
+// pack (variant markers, accents left out, a nameless team, a stable, one name that two titles
+// share). Folder and file names are spelled in mixed letter case on disk, as in a game folder
+// copied from Windows.
 #include <QtGui/QColor>
 #include <QtGui/QFont>
 #include <QtGui/QGuiApplication>
@@ -163,6 +165,11 @@ const std::vector<Picture> kPictures = {
     {"arena_banner.jpg", 600, 200, "ARENA"},   {"pacific_edge.jpg", 480, 300, "PE"},
     {"titus_vale.jpg", 200, 500, "TV"},        {"sable_quint.bmp", 240, 300, "SQ"},
     {"los_cuervos.jpg", 480, 300, "LC"},       {"zane_corvo.jpg", 300, 300, "ZC"},
+    // stray, named as in a picture pack
+    {"Zoe-Marchetti_2.JPG", 240, 300, "ZM"},   {"francois_lenoir (2).jpg", 240, 300, "FL"},
+    {"hank_bristow_and_otto_grimsby.jpg", 480, 300, "HB+OG"},
+    {"Nordic_Storm-alt.jpg", 480, 300, "NS"},  {"midnight-order.bmp", 600, 250, "MO"},
+    {"Hardcore_Title.jpg", 400, 300, "HC"},
 };
 
 const std::vector<Attachment> kAttachments = {

@@ -76,6 +76,16 @@ class ListBox : public Control {
   // Removes the item at a 0-based index (callers that count from 1 subtract one).
   virtual int DeleteString(int index) = 0;
   virtual void ResetContent() = 0;
+
+  // A text to make stand out, and a line saying why.
+  struct Emphasis {
+    std::string text;
+    std::string tip;
+  };
+  // Items whose text equals one of these (byte for byte) are shown emphasised (bold), their tip
+  // added to their tooltip. Replaces what was emphasised before, and holds for items inserted
+  // later until the next call (emptying the list keeps it). The items' order never changes.
+  virtual void SetEmphasis(const std::vector<Emphasis>& emphasis) = 0;
 };
 
 // A tree of texts as a tree view shows it, read-only and unchanging while a view shows it.

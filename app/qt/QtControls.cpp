@@ -231,6 +231,18 @@ std::string QtListBox::ItemText(int index) const {
   return Valid(index) ? Bytes(index) : std::string();
 }
 
+int QtListBox::LowerBound(std::string_view text) const {
+  int low = 0, high = list_->count();
+  while (low < high) {
+    int mid = low + (high - low) / 2;
+    if (CompareListOrder(Bytes(mid), text) < 0)
+      low = mid + 1;
+    else
+      high = mid;
+  }
+  return low;
+}
+
 int QtListBox::AddString(std::string_view text) {
   if (!list_) return -1;
   // After every item that sorts before or with it.
@@ -244,6 +256,7 @@ int QtListBox::AddString(std::string_view text) {
   }
   auto* item = new QListWidgetItem(ToQString(text));
   item->setData(Qt::UserRole, QByteArray(text.data(), static_cast<qsizetype>(text.size())));
+  if (emphasis_.count(text) != 0) ShowEmphasis(item, text);
   list_->insertItem(low, item);
   return low;
 }
@@ -256,6 +269,35 @@ int QtListBox::DeleteString(int index) {
 
 void QtListBox::ResetContent() {
   if (list_) list_->clear();
+}
+
+void QtListBox::ShowEmphasis(QListWidgetItem* item, std::string_view text) const {
+  auto found = emphasis_.find(text);
+  if (found == emphasis_.end()) {
+    item->setData(Qt::FontRole, QVariant());  // the list's own font again
+    item->setData(Qt::ToolTipRole, QVariant());
+    return;
+  }
+  QFont bold = list_->font();
+  bold.setBold(true);
+  item->setFont(bold);
+  item->setData(Qt::ToolTipRole, ToQString(found->second));
+}
+
+void QtListBox::SetEmphasis(const std::vector<Emphasis>& emphasis) {
+  std::map<std::string, std::string, std::less<>> before = std::move(emphasis_);
+  emphasis_.clear();
+  for (const Emphasis& e : emphasis) emphasis_[e.text] = e.tip;
+  if (!list_) return;
+  // Only the items of texts emphasised before or now change: found by their sorted place.
+  auto update = [this](const std::string& text) {
+    for (int row = LowerBound(text);
+         row < list_->count() && CompareListOrder(Bytes(row), text) == 0; ++row) {
+      if (Bytes(row) == text) ShowEmphasis(list_->item(row), text);
+    }
+  };
+  for (const auto& [text, tip] : before) update(text);
+  for (const auto& [text, tip] : emphasis_) update(text);
 }
 
 }  // namespace qvm

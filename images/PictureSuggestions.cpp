@@ -69,13 +69,14 @@ std::vector<std::string> PictureNameForms(std::string_view fileName) {
   return forms;
 }
 
-PictureNames::PictureNames(std::vector<std::string> pictures) : pictures_(std::move(pictures)) {
-  for (std::size_t p = 0; p < pictures_.size(); ++p) {
-    for (std::string& form : PictureNameForms(pictures_[p])) byForm_[std::move(form)].push_back(p);
-  }
-}
-
 std::vector<Suggestion> PictureNames::Naming(const SuggestionCandidate& candidate) const {
+  if (!indexed_) {
+    for (std::size_t p = 0; p < pictures_.size(); ++p) {
+      for (std::string& form : PictureNameForms(pictures_[p]))
+        byForm_[std::move(form)].push_back(p);
+    }
+    indexed_ = true;
+  }
   std::vector<Suggestion> named;
   for (const SuggestionCandidate::Name& name : candidate.names) {
     auto found = byForm_.find(SuggestionFold(name.text));

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace qvm {
@@ -38,11 +39,12 @@ struct Suggestion {
   bool ambiguous = false;  // the picture names two or more of the candidates
 };
 
-// Pictures with their name forms worked out once, so that asking which of them name one
-// entity costs a few lookups (the window asks at every selection).
+// Pictures with their name forms worked out once, at the first question, so that asking which
+// of them name one entity costs a few lookups (the window asks at every selection). Not for
+// use from two threads at once.
 class PictureNames {
  public:
-  explicit PictureNames(std::vector<std::string> pictures = {});
+  explicit PictureNames(std::vector<std::string> pictures = {}) : pictures_(std::move(pictures)) {}
   const std::vector<std::string>& Pictures() const { return pictures_; }
   // The pictures that name `candidate`, in the pictures' order, each with the key of the first
   // of the candidate's names it matches; `candidate` and `ambiguous` are left at their defaults.
@@ -50,7 +52,8 @@ class PictureNames {
 
  private:
   std::vector<std::string> pictures_;
-  std::unordered_map<std::string, std::vector<std::size_t>> byForm_;  // form -> pictures
+  mutable bool indexed_ = false;
+  mutable std::unordered_map<std::string, std::vector<std::size_t>> byForm_;  // form -> pictures
 };
 
 // Every (candidate, picture) pair where the picture names the candidate, ordered by candidate

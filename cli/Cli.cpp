@@ -77,9 +77,9 @@ int UsageError(Context& ctx, std::string_view problem) {
   return kExitUsage;
 }
 
-std::unique_ptr<Game> LoadGame(Context& ctx) {
+std::unique_ptr<Game> LoadGame(Context& ctx, const IndexReadWork& onIndexRead) {
   auto game = std::make_unique<Game>();
-  LoadGameDatabase(ctx.os, ctx.paths, game->db);
+  LoadGameDatabase(ctx.os, ctx.paths, game->db, onIndexRead);
   if (!game->db.indexState.loaded) PrintLine(ctx.err, kIndexUnreadableMessage);
   return game;
 }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "gamedb/GameDatabase.h"
+#include "gamedb/LoadGameDatabase.h"
 #include "index/IndexFile.h"
 #include "platform/GamePaths.h"
 #include "platform/Os.h"
@@ -55,11 +56,12 @@ std::string Quoted(std::string_view cp1252);
 int UsageError(Context& ctx, std::string_view problem);
 
 // The game loaded as the window loads it (the folder was checked before any command runs);
-// an index that cannot be read is told on stderr, as the window tells it.
+// an index that cannot be read is told on stderr, as the window tells it. `onIndexRead` runs
+// on the thread that reads the index, while the game files load (see LoadGameDatabase).
 struct Game {
   GameDatabase db;
 };
-std::unique_ptr<Game> LoadGame(Context& ctx);
+std::unique_ptr<Game> LoadGame(Context& ctx, const IndexReadWork& onIndexRead = {});
 
 // Reads the index alone; false (after telling why on stderr) when it cannot be read.
 bool LoadIndex(Context& ctx, ImageIndex& index);

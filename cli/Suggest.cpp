@@ -78,11 +78,12 @@ void Print(Context& ctx, std::ostream& out, const std::vector<EntitySuggestion>&
   }
 }
 
-std::vector<EntitySuggestion> Suggest(Context& ctx, const GameDatabase& db, const ImageIndex& index,
+// The suggestions of the kind kept; ambiguity is judged among all kinds, so --kind never makes
+// a picture look unambiguous.
+std::vector<EntitySuggestion> Suggest(const GameDatabase& db, const ImageIndex& index,
+                                      const std::vector<std::string>& strays,
                                       const Options& options) {
-  // Ambiguity is judged among all kinds, so --kind never makes a picture look unambiguous.
-  std::vector<EntitySuggestion> all =
-      SuggestForMissing(db, index, SortedStrayNames(ctx.os, ctx.paths, index));
+  std::vector<EntitySuggestion> all = SuggestForMissing(db, index, strays);
   if (!options.only) return all;
   std::vector<EntitySuggestion> kept;
   for (EntitySuggestion& s : all) {
@@ -129,12 +130,16 @@ int RunSuggest(Context& ctx) {
   const std::optional<Options> parsed = ParseOptions(ctx);
   if (!parsed) return kExitUsage;
   const Options& options = *parsed;
-  auto game = LoadGame(ctx);
+  // The stray pictures are worked out beside the loading of the game files.
+  std::vector<std::string> strays;
+  auto game = LoadGame(ctx, [&](const ImageIndex& index) {
+    if (!options.apply) strays = SortedStrayNames(ctx.os, ctx.paths, index);
+  });
   // Without the index every entity would read as missing a picture.
   if (!game->db.indexState.loaded) return kExitUsage;
   if (!options.apply) {
     std::vector<EntitySuggestion> suggestions =
-        Suggest(ctx, game->db, game->db.imageIndex, options);
+        Suggest(game->db, game->db.imageIndex, strays, options);
     Print(ctx, ctx.out, suggestions, nullptr);
     return suggestions.empty() ? kExitNotFound : kExitOk;
   }
@@ -143,7 +148,8 @@ int RunSuggest(Context& ctx) {
   bool edited = false;
   const int status = EditIndex(ctx, [&](ImageIndex& index) {
     edited = true;
-    std::vector<EntitySuggestion> suggestions = Suggest(ctx, game->db, index, options);
+    std::vector<EntitySuggestion> suggestions =
+        Suggest(game->db, index, SortedStrayNames(ctx.os, ctx.paths, index), options);
     bool changed = false, refused = false;
     std::vector<std::string_view> actions = Attach(ctx, index, suggestions, changed, refused);
     Print(ctx, told, suggestions, &actions);

@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QImageWriter>
 #include <QPainter>
+#include <cctype>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -57,7 +58,44 @@ std::string Stats(int seed) {
   return s;
 }
 
-void WritePictures(const fs::path& media, int count) {
+std::string ManagerName(int k) {  // k from 1
+  return "Manager " + std::string(kFirst[k % 26]) + " " + std::to_string(k);
+}
+
+std::string TitleName(int circuit, int t) {  // both from 1
+  return "Title " + std::string(kFirst[t % 26]) + " " + std::to_string(circuit) + "-" +
+         std::to_string(t);
+}
+
+// A name as a picture pack spells it: lower case, "_" for a space, no accents.
+std::string PackName(const std::string& name) {
+  std::string out;
+  for (char c : name) {
+    out += c == ' '      ? '_'
+           : c == '\xC9' ? 'e'
+                         : static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  }
+  return out;
+}
+
+// Pictures from `named` on are stray; every other stray one is named after a manager or a
+// title without a picture, as in a picture pack, the titles with a variant marker.
+std::string PictureName(int i, int named, bool bmp) {
+  const char* ext = bmp ? ".bmp" : ".jpg";
+  const int s = i - named;
+  if (s < 0 || s % 2 == 1) {
+    char name[32];
+    std::snprintf(name, sizeof name, "Pic%05d%s", i, ext);
+    return name;
+  }
+  const int k = s / 2;
+  if (k % 2 == 0) return PackName(ManagerName(k / 2 % (kManagers - 1) + 1)) + ext;
+  const int perCircuit = kTitles / kCircuits;
+  return PackName(TitleName(k / 2 / perCircuit % kCircuits + 1, k / 2 % perCircuit + 1)) + "_2" +
+         ext;
+}
+
+void WritePictures(const fs::path& media, int count, int named) {
   // Most pictures are tiny; one encoded JPEG copied under every name.
   QImage tiny(8, 10, QImage::Format_RGB32);
   tiny.fill(QColor(120, 40, 40));
@@ -65,10 +103,9 @@ void WritePictures(const fs::path& media, int count) {
   tiny.save(QString::fromStdString(tinyJpg.string()), "JPG");
   tiny.save(QString::fromStdString(tinyBmp.string()), "BMP");
   for (int i = 0; i < count - kLargePictures; ++i) {
-    char name[32];
     bool bmp = i % 10 == 9;
-    std::snprintf(name, sizeof name, "Pic%05d.%s", i, bmp ? "bmp" : "jpg");
-    fs::copy_file(bmp ? tinyBmp : tinyJpg, media / name, fs::copy_options::overwrite_existing);
+    fs::copy_file(bmp ? tinyBmp : tinyJpg, media / PictureName(i, named, bmp),
+                  fs::copy_options::overwrite_existing);
   }
   fs::remove(tinyJpg);
   fs::remove(tinyBmp);
@@ -118,9 +155,7 @@ int main(int argc, char** argv) {
   WritePair(root / "DATA" / "WRESTLRS.DAT", recs);
 
   recs.clear();
-  for (int k = 1; k <= kManagers; ++k)
-    recs.push_back("Manager " + std::string(kFirst[k % 26]) + " " + std::to_string(k) + "\r\n" +
-                   Stats(k));
+  for (int k = 1; k <= kManagers; ++k) recs.push_back(ManagerName(k) + "\r\n" + Stats(k));
   WritePair(root / "DATA" / "MANAGERS.DAT", recs);
 
   // 500 teams in the main file, 10 new and 10 repeated ones (dropped) per circuit: 1000 in all.
@@ -174,8 +209,7 @@ int main(int argc, char** argv) {
 
     std::string ttl = std::to_string(kTitles / kCircuits) + "\r\n";
     for (int t = 1; t <= kTitles / kCircuits; ++t)
-      ttl += "x\r\nTitle " + std::string(kFirst[t % 26]) + " " + std::to_string(c) + "-" +
-             std::to_string(t) + "\r\n" + std::to_string(t) + "\r\n";
+      ttl += "x\r\n" + TitleName(c, t) + "\r\n" + std::to_string(t) + "\r\n";
     Write(dir / "card.ttl", ttl);
   }
 
@@ -196,6 +230,6 @@ int main(int argc, char** argv) {
     index += "\r\n";
   }
   Write(root / "media" / "index.dat", index);
-  WritePictures(root / "media", pictures);
+  WritePictures(root / "media", pictures, named);
   return 0;
 }

@@ -54,13 +54,18 @@ class Control {
 };
 
 // A sorted list box with extended selection: the current item (focus) is kept apart from the
-// set of selected items. Indexes count from 0; -1 means none.
+// set of selected items. Indexes count from 0; -1 means none. Inserting or deleting other items
+// leaves the current item and the selection on the same items. Left to the toolkit: which item
+// has the focus before anything set it and after its item was deleted, and whether a click
+// that changes nothing notifies. tests/support/ListBoxSuite.h holds every implementation to
+// this contract.
 class ListBox : public Control {
  public:
   virtual int Count() const = 0;
   virtual int Current() const = 0;
   // Makes `index` the current item and selects it; items already selected stay selected.
-  // -1 leaves no item current and deselects every item. A bad index gives -1.
+  // -1 leaves no item current and deselects every item. A bad index changes nothing and gives
+  // -1.
   virtual int SetCurrent(int index) = 0;
   virtual int SelCount() const = 0;
   // Indexes of the selected items in list order, at most `maxCount`.

@@ -173,12 +173,11 @@ int QtListBox::Count() const { return list_ ? list_->count() : 0; }
 int QtListBox::Current() const { return list_ ? list_->currentRow() : -1; }
 
 int QtListBox::SetCurrent(int index) {
-  if (!list_) return -1;
-  if (!Valid(index)) {
+  if (index == -1 && list_) {
     list_->clearSelection();
     list_->selectionModel()->clearCurrentIndex();
-    return -1;
   }
+  if (!Valid(index)) return -1;
   list_->setCurrentRow(index, QItemSelectionModel::Select);
   list_->scrollToItem(list_->item(index));
   return index;

@@ -10,19 +10,19 @@ trap 'rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 game="$work/game"
 
-source "$(dirname "$0")/lib/game-files.bash"
+write() { "$bin/qvm-game-files" "$@"; }
 
-mkdir -p "$game/media" "$game/circ1"
+mkdir -p "$game/media"
 : > "$game/qvm.vrs"
-printf 'Circuit One\r\ncirc1\r\n1\r\n' > "$game/card.lgs"
-write_records "$game/data/wrestlrs" 'Ace Harmon\r\n' 'Blaze\r\n' 'Dex\r\n' '\xc9mile\r\n'
-{ printf '2\r\n'; circuit_wrestler 'Ace Harmon'; circuit_wrestler Inferno; } > "$game/circ1/circxdb.dat"
-write_records "$game/data/teams" 'Ann\r\nBo\r\n\r\n' 'Cole\r\nDex\r\nWolves\r\n'
-write_records "$game/data/stables" 'Clan\r\n2\r\n1,2\r\n'
-write_records "$game/data/managers" 'Inferno\r\n' 'Manny\r\n'
-write_records "$game/circ1/teams"
-write_records "$game/circ1/stables"
-printf '1\r\nx\r\nWorld Title\r\n1\r\n' > "$game/circ1/card.ttl"
+write lines "$game/card.lgs" 'Circuit One' circ1 1
+write records "$game/data/wrestlrs" 'Ace Harmon' -- Blaze -- Dex -- Émile
+write circuit "$game/circ1/circxdb.dat" 'Ace Harmon' Inferno
+write records "$game/data/teams" Ann Bo '' -- Cole Dex Wolves
+write records "$game/data/stables" Clan 2 1,2
+write records "$game/data/managers" Inferno -- Manny
+write records "$game/circ1/teams"
+write records "$game/circ1/stables"
+write titles "$game/circ1/card.ttl" 'World Title'
 for name in ace.jpg ace_harmon.jpg Ace-Harmon_2.JPG ann_and_bo.jpg clan.jpg dex.jpg dex_2.jpg \
   emile.bmp inferno.jpg 'manny (2).jpg' wolves-alt.jpg world_title.jpg; do
   printf 'x' > "$game/media/$name"

@@ -1,8 +1,10 @@
 // suggest [--kind KIND] [--apply]: the stray pictures named after entities that have no picture
 // yet; --apply attaches the unambiguous ones as a double-click in the stray list would.
+#include <future>
 #include <optional>
 #include <sstream>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "cli/Commands.h"
@@ -130,10 +132,22 @@ int RunSuggest(Context& ctx) {
   const std::optional<Options> parsed = ParseOptions(ctx);
   if (!parsed) return kExitUsage;
   const Options& options = *parsed;
-  // The stray pictures are worked out beside the loading of the game files.
+  // The stray pictures are worked out beside the loading of the game files: media is listed on
+  // a thread of its own (the listing needs no index), the thread that reads the index matches.
+  std::future<std::vector<std::string>> listing;
+  if (!options.apply) {
+    try {
+      listing =
+          std::async(std::launch::async, [&] { return ListMediaPictures(ctx.os, ctx.paths); });
+    } catch (const std::system_error&) {
+      // No thread: media is listed when the index is there.
+    }
+  }
   std::vector<std::string> strays;
   auto game = LoadGame(ctx, [&](const ImageIndex& index) {
-    if (!options.apply) strays = SortedStrayNames(ctx.os, ctx.paths, index);
+    if (options.apply) return;
+    strays = SortedStrayNames(
+        listing.valid() ? listing.get() : ListMediaPictures(ctx.os, ctx.paths), index);
   });
   // Without the index every entity would read as missing a picture.
   if (!game->db.indexState.loaded) return kExitUsage;

@@ -55,9 +55,10 @@ class Control {
 
 // A sorted list box with extended selection: the current item (focus) is kept apart from the
 // set of selected items. Indexes count from 0; -1 means none. Inserting or deleting other items
-// leaves the current item and the selection on the same items. Left to the toolkit: which item
-// has the focus before anything set it and after its item was deleted, and whether a click
-// that changes nothing notifies. tests/support/ListBoxSuite.h holds every implementation to
+// leaves the current item and the selection on the same items; deleting the current item
+// passes the focus to the item that takes its place (the last one when it was last). Left to
+// the toolkit: which item has the focus before anything set it, and whether a click that
+// changes nothing notifies. tests/support/ListBoxSuite.h holds every implementation to
 // this contract.
 class ListBox : public Control {
  public:

@@ -262,7 +262,16 @@ int QtListBox::AddString(std::string_view text) {
 
 int QtListBox::DeleteString(int index) {
   if (!Valid(index)) return -1;
+  const bool wasCurrent = list_->currentRow() == index;
   delete list_->takeItem(index);
+  // The item that takes the deleted one's place gets the focus (the last one when it was
+  // last), as in a native list box; Qt's own choice would be the item above.
+  if (wasCurrent && list_->count() > 0) {
+    const QSignalBlocker blocker(list_->selectionModel());
+    list_->selectionModel()->setCurrentIndex(
+        list_->model()->index(std::min(index, list_->count() - 1), 0),
+        QItemSelectionModel::NoUpdate);
+  }
   return list_->count();
 }
 

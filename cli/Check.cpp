@@ -250,9 +250,9 @@ class Checker {
   // Pictures no index entry could ever name, and so missing from the stray list: said once.
   void CheckUnnamable() {
     if (unnamable_.empty()) return;
+    std::sort(unnamable_.begin(), unnamable_.end());
     std::vector<std::string> shown;
     for (const std::string& onDisk : unnamable_) shown.push_back(ShownFileName(onDisk, true));
-    std::sort(shown.begin(), shown.end());
     const std::size_t n = shown.size();
     Finding f{kUnnamable, "media holds " + std::to_string(n) +
                               (n == 1 ? " picture file whose name" : " picture files whose names") +

@@ -12,6 +12,7 @@
 #include "app/Startup.h"
 #include "index/IndexFile.h"
 #include "index/Journal.h"
+#include "platform/ContentHash.h"
 #include "tests/unit/Processes.h"
 #include "tests/unit/RecordingMessageBox.h"
 #include "tests/unit/TestFolder.h"
@@ -28,6 +29,13 @@ const std::string kStored = "K\r\na.jpg\r\n";
 std::string Added(const char* name, int entry = 1, const char* key = "K") {
   return EncodeJournalRecord({IndexChange::Kind::ImageAdded, entry, key, name});
 }
+// A journal written by one build (the Windows one, say) must be recognised by every other.
+TEST(Journal, TheIndexIsNamedByAHashThatIsTheSameInEveryBuild) {
+  EXPECT_EQ(HexOfHash(ContentHash("")), "c66ddda7adcf1222");
+  EXPECT_EQ(HexOfHash(ContentHash(kStored)), "22bb33783bb70cc8");
+  EXPECT_EQ(HexOfHash(ContentHash("0123456789abcdefghijklmnopqrstuvwxyz!")), "4423fcf025cd7576");
+}
+
 TEST(Journal, BelongsOnlyToTheIndexItWasWrittenFor) {
   const IndexFileState stored = StateOfBytes(kStored), other = StateOfBytes("X\r\n\r\n"),
                        unreadable{};

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "app/Startup.h"
 #include "index/IndexFile.h"
@@ -34,6 +35,8 @@ TEST(Startup, FolderCheckWantsAnOpenableRegularFile) {
          std::filesystem::create_symlink(p / "gone", p / "qvm.vrs");
        },
        false},
+      {"FIFO named like the marker",
+       [](const std::filesystem::path& p) { ::mkfifo((p / "qvm.vrs").c_str(), 0644); }, false},
       {"link to a file",
        [](const std::filesystem::path& p) {
          test::WriteBytes(p / "real", "x");

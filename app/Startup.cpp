@@ -104,8 +104,10 @@ class RunJournal {
       case JournalState::Pending: {
         const int restored = ReplayJournal(found.bytes, index);
         if (restored > 0) messages_.Show(RestoredChangesMessage(restored));
-        // It still applies to the stored index: this run's changes follow it.
-        ours_ = working_ = journal_.Continue(paths_.journal);
+        // It still applies to the stored index: this run's changes follow it, and it ends with
+        // this run even when they cannot.
+        ours_ = true;
+        working_ = journal_.Continue(paths_.journal);
         return restored;
       }
       case JournalState::Unmatched: {

@@ -26,13 +26,14 @@ writers=("attach K $tmp/p.jpg" "detach K a.jpg" "rewrite-index")
 # none writes outside; writing commands clear the old versions' names and our temporary ones.
 for name in index.dat.new index.dat.bak.new index.dat.unsaved.new .qvm-copy-1-0.tmp \
   .qvm-index.dat-1-0.tmp index.dat.bak index.dat.journal; do
-  for kind in link dangling fifo; do
+  for kind in file link dangling fifo; do
     for cmd in "${readers[@]}" "${writers[@]}"; do
       new_game
       case $kind in
         link) echo outside > "$tmp/out/target"; ln -s "$tmp/out/target" "$game/media/$name" ;;
         dangling) ln -s "$tmp/out/gone" "$game/media/$name" ;;
         fifo) mkfifo "$game/media/$name" ;;
+        file) echo "left by a cut-short run" > "$game/media/$name" ;;
       esac
       run $cmd
       [ "$rc" != 124 ] || fail "$cmd waited on a $kind named $name"
@@ -42,7 +43,8 @@ for name in index.dat.new index.dat.bak.new index.dat.unsaved.new .qvm-copy-1-0.
         index.dat.journal:fifo:attach* | index.dat.journal:fifo:detach* | index.dat.journal:fifo:rewrite*)
           [ "$rc" = 2 ] || fail "$cmd beside a FIFO journal: $rc" ;;
         index.dat.journal:*:attach* | index.dat.journal:*:detach* | index.dat.journal:*:rewrite*)
-          [ -L "$game/media/index.dat.journal.unmatched" ] || fail "$cmd kept a linked journal" ;;
+          [ -e "$game/media/index.dat.journal.unmatched" ] || [ -L "$game/media/index.dat.journal.unmatched" ] ||
+            fail "$cmd kept a journal ($kind) that is not its index's" ;;
         index.dat.bak:*) ;;
         *:attach* | *:detach* | *:rewrite*)
           [ ! -e "$game/media/$name" ] && [ ! -L "$game/media/$name" ] || fail "$cmd left $name ($kind)" ;;
@@ -67,6 +69,13 @@ for name in qvm.vrs media/index.dat; do
     [[ "$err" == *"$told"* ]] || fail "$cmd with a FIFO named $name: $err"
   done
 done
+
+# A link named index.dat that leads nowhere: the index is unreadable, and nothing is made there.
+new_game
+rm "$game/media/index.dat"
+ln -s "$tmp/out/gone" "$game/media/index.dat"
+for cmd in "${readers[@]}" "${writers[@]}"; do run $cmd; done
+[ ! -e "$tmp/out/gone" ] && [ -L "$game/media/index.dat" ] || fail "a dangling index.dat was written through"
 
 # Reading commands create nothing: no media folder, no index, no lock.
 new_game

@@ -37,7 +37,7 @@ std::string LockRefusal(const LockAttempt& lock) {
 std::optional<std::string> ToCp1252(const std::string& utf8, Context& ctx) {
   auto converted = Cp1252FromUtf8(utf8);
   if (!converted) {
-    ctx.err << "error: \"" << utf8
+    ctx.err << "error: \"" << ShownUtf8(utf8)
             << "\" holds a character that the game's code page (Windows-1252) cannot hold\n";
   }
   return converted;

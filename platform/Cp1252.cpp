@@ -178,6 +178,23 @@ std::string EscapeControls(std::string_view cp1252) {
   return out;
 }
 
+std::string ShownUtf8(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  size_t i = 0;
+  while (i < text.size()) {
+    char32_t cp;
+    size_t len;
+    if (!DecodeUtf8(text, i, cp, len) || cp < 0x20 || cp == 0x7F) {
+      AppendHex(out, static_cast<unsigned char>(text[i++]));
+      continue;
+    }
+    out.append(text, i, len);
+    i += len;
+  }
+  return out;
+}
+
 std::string ShownFileName(std::string_view name, bool escapeForeign) {
   std::string out;
   out.reserve(name.size());

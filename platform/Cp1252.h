@@ -35,6 +35,10 @@ std::string EscapeControls(std::string_view cp1252);
 // `escapeForeign` the \xHH of each of their bytes.
 std::string ShownFileName(std::string_view name, bool escapeForeign = false);
 
+// UTF-8 text as given (an argument, say) made safe for one line of a UTF-8 console: valid
+// characters stay, control characters and bytes that are no UTF-8 become \xHH.
+std::string ShownUtf8(std::string_view text);
+
 // Unicode code point of one CP1252 byte (the five undefined bytes map to the C1 controls).
 char32_t CodePointOfCp1252(unsigned char c);
 

@@ -44,6 +44,8 @@ run stray --json
 printf 'x' > "$tmp/caf"$'\xe9'".jpg"
 run attach K "$tmp/caf"$'\xe9'".jpg"
 [ "$rc" = 1 ] && [[ "$err" == 'caf\xE9.jpg was not attached: '* ]] || fail "attach caf\\xE9.jpg: $err"
+run info "caf"$'\xe9'".jpg"
+[[ "$err" == *'"caf\xE9.jpg" holds a character'* ]] || fail "info caf\\xE9.jpg: $err"
 rm "$game/media/"$'cr\rname.jpg' "$game/media/"$'lf\nname.jpg'
 printf 'x' > "$game/media/caf"$'\xe9'".jpg"
 printf 'x' > "$game/media/日本.jpg"

@@ -55,7 +55,8 @@ std::string JournalNotSetAsideMessage(std::string_view error) {
 std::string LockFailedMessage(std::string_view error) {
   return "The wizard cannot lock the picture assignments of this game (" + std::string(error) +
          "), so it could not keep other programs from changing media/index.dat meanwhile. It "
-         "ends without changing anything. Check that you may write to the game's media folder.";
+         "ends without changing anything. Check that media/index.dat.lock is a plain file (or "
+         "missing) and that you may write to the game's media folder, then start it again.";
 }
 
 std::string LockHeldMessage(const LockAttempt& attempt) {

@@ -192,7 +192,7 @@ FoundJournal FindJournal(Os& os, const fs::path& path, const IndexFileState& ind
     found.error = "it cannot be read: " + found.error;
     return found;
   }
-  bool any = false, header = false, belongs = false, applied = false;
+  bool any = false, header = false, belongs = false, applied = false, changes = false;
   const std::string identity = Identity(index);
   ForEachRecord(*bytes, [&](std::string_view payload) {
     if (!any && payload.starts_with(kHeaderTag)) {
@@ -201,9 +201,12 @@ FoundJournal FindJournal(Os& os, const fs::path& path, const IndexFileState& ind
     }
     any = true;
     if (header && payload.starts_with("C\t") && payload.substr(2) == identity) applied = true;
+    if (payload.size() > 1 && payload[1] == '\t' &&
+        std::string_view("NARK").find(payload[0]) != std::string_view::npos)
+      changes = true;
   });
-  if (bytes->find_first_not_of(" \t\r\n") == std::string::npos) {
-    found.state = JournalState::Applied;  // nothing in it, whatever wrote it
+  if (bytes->find_first_not_of(" \t\r\n") == std::string::npos || (header && !changes)) {
+    found.state = JournalState::Applied;  // no change in it, whoever wrote it
   } else if (!header) {
     found.state = JournalState::Unmatched;
   } else if (applied) {

@@ -56,7 +56,7 @@ std::string EncodeJournalCommit(const IndexFileState& next);
 // What start-up finds under the journal's name, judged against the index as it read it.
 enum class JournalState {
   None,       // nothing: no run was cut short
-  Applied,    // its commit names the index on disk, or it holds nothing: remove it
+  Applied,    // its commit names the index on disk, or it holds no change: remove it
   Pending,    // it belongs to the index on disk: replay it
   Unmatched,  // it belongs to another index, comes from an older version or is a link: set aside
   Unusable,   // something that is no regular file has the name, or it cannot be read

@@ -47,6 +47,7 @@ TEST(Journal, BelongsOnlyToTheIndexItWasWrittenFor) {
   };
   const Case cases[] = {
       {"nothing in it", "", stored, JournalState::Applied},
+      {"no change in it", EncodeJournalHeader(other), stored, JournalState::Applied},
       {"an older version's", "N\t2\tNew\nA\t2\tNew\tb.jpg\n", stored, JournalState::Unmatched},
       {"this index's", EncodeJournalHeader(stored) + Added("b.jpg"), stored, JournalState::Pending},
       {"another index's", EncodeJournalHeader(other) + Added("b.jpg"), stored,

@@ -151,6 +151,9 @@ int RunSuggest(Context& ctx) {
   });
   // Without the index every entity would read as missing a picture.
   if (!game->db.indexState.loaded) return kExitUsage;
+  // A pending journal changed the index after the stray pictures were worked out.
+  if (!options.apply && game->journalChanges > 0)
+    strays = SortedStrayNames(ListMediaPictures(ctx.os, ctx.paths), game->db.imageIndex);
   if (!options.apply) {
     std::vector<EntitySuggestion> suggestions =
         Suggest(game->db, game->db.imageIndex, strays, options);

@@ -4,6 +4,7 @@
 
 #include "app/Startup.h"
 #include "cli/Commands.h"
+#include "platform/Cp1252.h"
 #include "platform/PathText.h"
 
 namespace {
@@ -66,7 +67,7 @@ int main(int argc, char** argv) {
   const std::string& name = args[i++];
   const Command* command = FindCommand(name);
   if (!command) {
-    std::cerr << "error: unknown command \"" << name << "\"\n";
+    std::cerr << "error: unknown command \"" << qvm::ShownUtf8(name) << "\"\n";
     PrintHelp(std::cerr);
     return kExitUsage;
   }

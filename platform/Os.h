@@ -63,8 +63,10 @@ class HeldLock {
 struct LockAttempt {
   LockState state = LockState::Failed;
   std::unique_ptr<HeldLock> lock;  // set when Locked
-  std::string holder;              // HeldByOther: e.g. "qvm-image-wizard (process 4711)"
-  std::string error;               // Failed
+  // HeldByOther, when the system can tell: "PROGRAM (process N)", PROGRAM being the holder's
+  // program file name without folder or extension, e.g. "qvm-image-wizard (process 4711)".
+  std::string holder;
+  std::string error;  // Failed
 };
 
 class Os {

@@ -63,10 +63,11 @@ run detach Nobody x.jpg
 [ "$rc" = 1 ] && [ "$err" = "Couldn't find wrestler." ] || fail "detach without entry: $rc $err"
 [ "$(bytes "$game/media/index.dat")" = "$expected" ] || fail "index changed by failed detaches"
 
-# While the window holds the lock, both refuse and change nothing.
+# While the window holds the lock, both refuse and change nothing (the holder goes by the
+# window's program name).
 for cmd in "attach Two $tmp/pics/ZED.BMP" "detach Two shared.jpg"; do
   set +e
-  flock "$game/media/index.dat.lock" "$cli" -C "$game" $cmd 2>"$tmp/err"
+  (exec -a qvm-image-wizard flock "$game/media/index.dat.lock" "$cli" -C "$game" $cmd) 2>"$tmp/err"
   rc=$?
   set -e
   [ "$rc" = 2 ] || fail "$cmd under the lock exit $rc"

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "app/Startup.h"
 #include "index/IndexFile.h"
@@ -34,6 +35,8 @@ TEST(Startup, FolderCheckWantsAnOpenableRegularFile) {
          std::filesystem::create_symlink(p / "gone", p / "qvm.vrs");
        },
        false},
+      {"FIFO named like the marker",
+       [](const std::filesystem::path& p) { ::mkfifo((p / "qvm.vrs").c_str(), 0644); }, false},
       {"link to a file",
        [](const std::filesystem::path& p) {
          test::WriteBytes(p / "real", "x");
@@ -91,39 +94,6 @@ TEST(Startup, AnUnreadableIndexIsToldOnceLoadingIsDoneAndNeverReplaced) {
   EXPECT_TRUE(windowRan);
   EXPECT_EQ(messages.texts.size(), 1u);  // nothing of the run to keep, so nothing more to say
   EXPECT_TRUE(std::filesystem::is_directory(game / "media/index.dat"));
-}
-
-TEST(Startup, LinksPlantedWhereTheWizardsOwnFilesGoAreNeverWrittenThrough) {
-  test::GameFolder game;
-  test::TempFolder outside;
-  game.Write("media/index.dat", "K\r\na.jpg\r\n");
-  const char* planted[] = {"index.dat.journal", "index.dat.lock", "index.dat.bak", "index.dat.new"};
-  for (const char* name : planted) {
-    test::WriteBytes(outside / name, "outside");
-    std::filesystem::create_symlink(outside / name, game / "media" / name);
-  }
-  RecordingMessageBox messages;
-  RunWizard(SystemOs(), game.path(), messages,
-            [&](const GamePaths&, GameDatabase& db) { db.imageIndex.AddImage(1, "b.jpg"); });
-  for (const char* name : planted) EXPECT_EQ(test::ReadBytes(outside / name), "outside") << name;
-  EXPECT_EQ(game.Read("media/index.dat"), "K\r\na.jpg|b.jpg\r\n");
-  EXPECT_EQ(game.Read("media/index.dat.bak"), "K\r\na.jpg\r\n");  // the link itself replaced
-}
-
-TEST(Startup, ASecondWizardOnTheSameGameEndsWithoutTouchingTheIndex) {
-  test::GameFolder game;
-  game.Write("media/index.dat", "K\r\nA.JPG\r\n");
-  // Another process's lock: flock locks belong to the open file description.
-  LockAttempt other = SystemOs().TryLock(game / "media", game / "media/index.dat.lock");
-  ASSERT_EQ(other.state, LockState::Locked);
-  RecordingMessageBox messages;
-  bool windowRan = false;
-  RunWizard(SystemOs(), game.path(), messages,
-            [&](const GamePaths&, GameDatabase&) { windowRan = true; });
-  EXPECT_FALSE(windowRan);
-  ASSERT_EQ(messages.texts.size(), 1u);
-  EXPECT_EQ(messages.texts[0], std::string(kAlreadyOpenMessage));
-  EXPECT_EQ(game.Read("media/index.dat"), "K\r\nA.JPG\r\n");
 }
 
 }  // namespace

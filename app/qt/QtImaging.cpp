@@ -28,7 +28,7 @@ class PictureDevice : public QIODevice {
       : os_(os), file_(os, os.OpenForReading(file, nullptr)), stale_(stale) {
     if (file_.IsOpen()) {
       size_ = static_cast<qint64>(os.InfoOf(file_.Handle()).size);
-      open(QIODevice::ReadOnly | QIODevice::Unbuffered);  // seeks go straight to the file
+      QIODevice::open(QIODevice::ReadOnly | QIODevice::Unbuffered);  // seeks go straight to the file
     }
   }
   bool isSequential() const override { return false; }

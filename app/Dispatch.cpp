@@ -127,7 +127,15 @@ void SaveShowMatch(Wizard& w) {
     if (w.c.messages) w.c.messages->Show(kKeyNotFoundMessage);
     return;
   }
-  w.db.imageIndex.SetKey(entry, show + "|" + match);
+  const std::string newKey = show + "|" + match;
+  if (!IsStorableKey(newKey)) {
+    if (w.c.messages)
+      w.c.messages->Show(
+          "The show or match name holds a carriage return, a Ctrl-Z or a NUL character, which the "
+          "picture index cannot hold. Nothing was changed.");
+    return;
+  }
+  w.db.imageIndex.SetKey(entry, newKey);
 }
 
 }  // namespace qvm

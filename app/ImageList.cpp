@@ -1,5 +1,8 @@
 #include "app/ImageList.h"
 
+#include <string>
+#include <vector>
+
 #include "app/Preview.h"
 #include "tree/Keys.h"
 
@@ -18,14 +21,10 @@ void PickMemberName(Wizard& w) { ShowImagesForKey(w, w.c.membersList->ItemText(-
 
 void PickStableMembers(Wizard& w) {
   const ListBox& members = *w.c.membersList;
-  std::string key = w.currentName + " (";
-  for (int position : members.SelItems(kStableKeyMembers)) {
-    key += members.ItemText(position);
-    key += '/';
-  }
-  while (!key.empty() && key.back() == '/') key.pop_back();
-  key += ')';
-  ShowImagesForKey(w, key);
+  std::vector<std::string> chosen;
+  for (int position : members.SelItems(kStableKeyMembers))
+    chosen.push_back(members.ItemText(position));
+  ShowImagesForKey(w, StableKey(w.currentName, chosen));
   w.c.addImagesButton->SetEnabled(true);
 }
 

@@ -6,6 +6,7 @@
 #include "app/Dispatch.h"
 #include "app/ImageList.h"
 #include "app/Preview.h"
+#include "app/StrayList.h"
 #include "tree/CategoryTree.h"
 #include "tree/Keys.h"
 
@@ -160,6 +161,7 @@ void SelectNode(Wizard& w) {
     ResetSelectionView(w);
   }
   w.c.recordText->SetText(label);
+  EmphasiseStrayPictures(w);
 }
 
 }  // namespace qvm

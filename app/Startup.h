@@ -22,6 +22,15 @@ inline constexpr std::string_view kAlreadyOpenMessage =
 
 // Told at start when a crash journal was replayed; "%d" is the number of changes.
 std::string RestoredChangesMessage(int count);
+// Told when a journal that belongs to another index was renamed to `aside` (a bare file name in
+// media), or could not be renamed (`error`); it is never applied.
+std::string JournalSetAsideMessage(const std::filesystem::path& aside);
+std::string JournalNotSetAsideMessage(std::string_view error);
+// Told when the window cannot take the game's lock (`error` says why); it ends then.
+std::string LockFailedMessage(std::string_view error);
+// Told when something else has the game locked; the window's own second start is told
+// kAlreadyOpenMessage.
+std::string LockHeldMessage(const LockAttempt& attempt);
 
 // "QVM 7 Visualizer Image Wizard, Build " + the third "#"-field of the version marker.
 const std::string& ProgramTitle();
@@ -36,8 +45,10 @@ bool IsGameFolder(Os& os, const std::filesystem::path& folder);
 using MainWindowRun = std::function<void(const GamePaths& paths, GameDatabase& db)>;
 
 // Runs the whole life of the wizard on `folder`: the folder check (its message, then nothing
-// else), the pool, the lock, loading, `runMainWindow`, saving the index (asking first when
-// another program changed it meanwhile), releasing the pool. Returns the process exit status.
+// else), the pool, the lock (without it, its message and nothing else), loading, the crash
+// journal (replayed when it belongs to the index, set aside when it does not), `runMainWindow`,
+// saving the index (asking first when another program changed it meanwhile), ending the
+// journal once the run's changes are kept, releasing the pool. Returns the exit status.
 int RunWizard(Os& os, const std::filesystem::path& folder, MessageBox& messages,
               const MainWindowRun& runMainWindow);
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "gamedb/GameDatabase.h"
+#include "images/PictureSuggestions.h"
 #include "platform/Controls.h"
 #include "platform/GamePaths.h"
 #include "platform/Os.h"
@@ -48,6 +49,9 @@ struct Wizard {
 
   // What the ItemsTree shows; built once with the window (ShowCategoryTree).
   CategoryTree tree{};
+
+  // The StrayList's names as last scanned, ready to be asked which name a record.
+  PictureNames strayPictures{};
 };
 
 }  // namespace qvm

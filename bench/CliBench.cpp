@@ -1,5 +1,5 @@
-// qvm-cli-bench GAME CLI [--runs N]: the command-line companion's tree, stray, missing and
-// check on a game folder (the full-capacity one of qvm-full-game), each a whole process from
+// qvm-cli-bench GAME CLI [--runs N]: the command-line companion's tree, stray, missing, suggest
+// and check on a game folder (the full-capacity one of qvm-full-game), each a whole process from
 // start to end, beside the start of the same program that does nothing (--version). Prints
 // tab-separated rows (see Harness.h) on stdout, progress on stderr.
 #include <fcntl.h>
@@ -63,6 +63,7 @@ int main(int argc, char** argv) {
       {"tree", 0, "", 0},
       {"stray", 0, "", 0},
       {"missing", 1, "", 0},
+      {"suggest", 0, "< 100 ms", 100},
       {"check", 1, "<= 500 ms", 500},
   };
   Table table;

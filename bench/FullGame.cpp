@@ -4,13 +4,17 @@
 #include <QImage>
 #include <QImageWriter>
 #include <QPainter>
+#include <array>
+#include <cctype>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
+#include "tests/support/GameWriter.h"
+
 namespace fs = std::filesystem;
+namespace gamefiles = qvm::gamefiles;
 
 namespace {
 
@@ -18,24 +22,14 @@ constexpr int kWrestlers = 3000, kAliases = 20, kTeams = 1000, kStables = 1000, 
 constexpr int kManagers = 3000, kTitles = 3000, kCircuits = 50, kEntries = 4000, kPerEntry = 100;
 constexpr int kLargePictures = 4;  // counted in the pictures of media
 
-void Write(const fs::path& path, const std::string& bytes) {
-  fs::create_directories(path.parent_path());
-  std::ofstream(path, std::ios::binary) << bytes;
-}
+using gamefiles::Lines;
+using gamefiles::WriteFile;
 
-// A record file and its offset file: the count, then the records; the offsets listed in the
-// .idx, one per line.
+// A record file and its offset file, named .idx whatever the record file's letter case.
 void WritePair(const fs::path& dat, const std::vector<std::string>& records) {
-  std::string data = std::to_string(records.size()) + "\r\n";
-  std::string idx;
-  for (const std::string& r : records) {
-    idx += std::to_string(data.size()) + "\r\n";
-    data += r;
-  }
-  Write(dat, data);
-  fs::path i = dat;
-  i.replace_extension(".idx");
-  Write(i, idx);
+  fs::path idx = dat;
+  idx.replace_extension(".idx");
+  gamefiles::WritePair(dat, idx, gamefiles::MakePair(records));
 }
 
 const char* const kFirst[] = {"Ace",    "Blaze",  "Crusher", "Duke",  "Eagle", "Fury",  "Ghost",
@@ -57,7 +51,44 @@ std::string Stats(int seed) {
   return s;
 }
 
-void WritePictures(const fs::path& media, int count) {
+std::string ManagerName(int k) {  // k from 1
+  return "Manager " + std::string(kFirst[k % 26]) + " " + std::to_string(k);
+}
+
+std::string TitleName(int circuit, int t) {  // both from 1
+  return "Title " + std::string(kFirst[t % 26]) + " " + std::to_string(circuit) + "-" +
+         std::to_string(t);
+}
+
+// A name as a picture pack spells it: lower case, "_" for a space, no accents.
+std::string PackName(const std::string& name) {
+  std::string out;
+  for (char c : name) {
+    out += c == ' '      ? '_'
+           : c == '\xC9' ? 'e'
+                         : static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  }
+  return out;
+}
+
+// Pictures from `named` on are stray; every other stray one is named after a manager or a
+// title without a picture, as in a picture pack, the titles with a variant marker.
+std::string PictureName(int i, int named, bool bmp) {
+  const char* ext = bmp ? ".bmp" : ".jpg";
+  const int s = i - named;
+  if (s < 0 || s % 2 == 1) {
+    char name[32];
+    std::snprintf(name, sizeof name, "Pic%05d%s", i, ext);
+    return name;
+  }
+  const int k = s / 2;
+  if (k % 2 == 0) return PackName(ManagerName(k / 2 % (kManagers - 1) + 1)) + ext;
+  const int perCircuit = kTitles / kCircuits;
+  return PackName(TitleName(k / 2 / perCircuit % kCircuits + 1, k / 2 % perCircuit + 1)) + "_2" +
+         ext;
+}
+
+void WritePictures(const fs::path& media, int count, int named) {
   // Most pictures are tiny; one encoded JPEG copied under every name.
   QImage tiny(8, 10, QImage::Format_RGB32);
   tiny.fill(QColor(120, 40, 40));
@@ -65,10 +96,9 @@ void WritePictures(const fs::path& media, int count) {
   tiny.save(QString::fromStdString(tinyJpg.string()), "JPG");
   tiny.save(QString::fromStdString(tinyBmp.string()), "BMP");
   for (int i = 0; i < count - kLargePictures; ++i) {
-    char name[32];
     bool bmp = i % 10 == 9;
-    std::snprintf(name, sizeof name, "Pic%05d.%s", i, bmp ? "bmp" : "jpg");
-    fs::copy_file(bmp ? tinyBmp : tinyJpg, media / name, fs::copy_options::overwrite_existing);
+    fs::copy_file(bmp ? tinyBmp : tinyJpg, media / PictureName(i, named, bmp),
+                  fs::copy_options::overwrite_existing);
   }
   fs::remove(tinyJpg);
   fs::remove(tinyBmp);
@@ -106,21 +136,20 @@ int main(int argc, char** argv) {
   fs::path root = argv[1];
   int pictures = 20000;
   if (argc == 4 && std::string(argv[2]) == "--pictures") pictures = std::atoi(argv[3]);
-  Write(root / "qvm.vrs", "");
+  WriteFile(root / "qvm.vrs", "");
 
-  std::string lgs;
-  for (int c = 1; c <= kCircuits; ++c)
-    lgs += "Circuit " + std::to_string(c) + "\r\nCIRC" + std::to_string(c) + "\r\nx\r\n";
-  Write(root / "card.lgs", lgs);
+  std::vector<std::string> lgs;
+  for (int c = 1; c <= kCircuits; ++c) {
+    lgs.insert(lgs.end(), {"Circuit " + std::to_string(c), "CIRC" + std::to_string(c), "x"});
+  }
+  WriteFile(root / "card.lgs", Lines(lgs));
 
   std::vector<std::string> recs;
   for (int k = 1; k <= kWrestlers; ++k) recs.push_back(WrestlerName(k) + "\r\n" + Stats(k));
   WritePair(root / "DATA" / "WRESTLRS.DAT", recs);
 
   recs.clear();
-  for (int k = 1; k <= kManagers; ++k)
-    recs.push_back("Manager " + std::string(kFirst[k % 26]) + " " + std::to_string(k) + "\r\n" +
-                   Stats(k));
+  for (int k = 1; k <= kManagers; ++k) recs.push_back(ManagerName(k) + "\r\n" + Stats(k));
   WritePair(root / "DATA" / "MANAGERS.DAT", recs);
 
   // 500 teams in the main file, 10 new and 10 repeated ones (dropped) per circuit: 1000 in all.
@@ -150,12 +179,14 @@ int main(int argc, char** argv) {
   for (int c = 1; c <= kCircuits; ++c) {
     fs::path dir = root / ("CIRC" + std::to_string(c));
     // Wrestler k is known in circuit c under its name with one of 20 suffixes.
-    std::string db = std::to_string(kWrestlers) + "\r\n";
+    recs.clear();
     for (int k = 1; k <= kWrestlers; ++k) {
-      db += WrestlerName(k) + kSuffix[(c + k) % kAliases] + "\r\n";
-      for (int l = 0; l < 17; ++l) db += std::to_string((k + l) % 90) + "\r\n";
+      std::array<int, gamefiles::kCircuitNumbers> numbers;
+      for (int l = 0; l < gamefiles::kCircuitNumbers; ++l) numbers[l] = (k + l) % 90;
+      recs.push_back(
+          gamefiles::CircuitRecord(WrestlerName(k) + kSuffix[(c + k) % kAliases], numbers));
     }
-    Write(dir / "circxdb.dat", db);
+    WriteFile(dir / "circxdb.dat", gamefiles::Counted(recs));
 
     recs.clear();
     for (int t = 0; t < 10; ++t) recs.push_back(team(500 + (c - 1) * 10 + t + 1));
@@ -172,30 +203,32 @@ int main(int argc, char** argv) {
     }
     WritePair(dir / "stables.dat", recs);
 
-    std::string ttl = std::to_string(kTitles / kCircuits) + "\r\n";
-    for (int t = 1; t <= kTitles / kCircuits; ++t)
-      ttl += "x\r\nTitle " + std::string(kFirst[t % 26]) + " " + std::to_string(c) + "-" +
-             std::to_string(t) + "\r\n" + std::to_string(t) + "\r\n";
-    Write(dir / "card.ttl", ttl);
+    recs.clear();
+    for (int t = 1; t <= kTitles / kCircuits; ++t) {
+      recs.push_back(gamefiles::TitleRecord("x", TitleName(c, t), t));
+    }
+    WriteFile(dir / "card.ttl", gamefiles::Counted(recs));
   }
 
   // 4000 entries of 100 names; 90% of the pictures are named somewhere, the rest are stray.
   std::string index;
   int named = pictures * 9 / 10;
+  std::vector<std::string> names;
   for (int e = 0; e < kEntries; ++e) {
     int k = e % kWrestlers + 1;
-    index += (e < kWrestlers ? WrestlerName(k)
-                             : "Manager " + std::string(kFirst[e % 26]) + " " + std::to_string(e)) +
-             "\r\n";
+    names.clear();
     for (int i = 0; i < kPerEntry; ++i) {
       int n = named ? (e * 37 + i * 101) % named : 0;
       char name[32];
       std::snprintf(name, sizeof name, "pic%05d.%s", n, n % 10 == 9 ? "bmp" : "jpg");
-      index += (i ? "|" : "") + std::string(name);
+      names.emplace_back(name);
     }
-    index += "\r\n";
+    index += gamefiles::IndexLines(
+        e < kWrestlers ? WrestlerName(k)
+                       : "Manager " + std::string(kFirst[e % 26]) + " " + std::to_string(e),
+        names);
   }
-  Write(root / "media" / "index.dat", index);
-  WritePictures(root / "media", pictures);
+  WriteFile(root / "media" / "index.dat", index);
+  WritePictures(root / "media", pictures, named);
   return 0;
 }

@@ -11,6 +11,11 @@ int RunAttach(Context& ctx) {
   auto key = ToCp1252(ctx.args[0], ctx);
   if (!key) return kExitUsage;
   if (key->empty()) return UsageError(ctx, "KEY is empty");
+  // Refused before anything is locked or written, as the window refuses it.
+  if (auto why = KeyProblem(*key)) {
+    PrintLine(ctx.err, *why);
+    return kExitNotFound;
+  }
   std::vector<std::filesystem::path> files;
   for (auto arg = ctx.args.begin() + 1; arg != ctx.args.end(); ++arg)
     files.push_back(PathFromArgument(*arg));

@@ -2,6 +2,7 @@
 // its kind, so that grep can pick them.
 #include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -11,12 +12,12 @@
 #include <vector>
 
 #include "cli/Commands.h"
-#include "cli/IndexLookup.h"
 #include "cli/Json.h"
 #include "gamedb/GameReaders.h"
 #include "images/MediaFile.h"
 #include "images/PictureHeader.h"
 #include "images/StrayImages.h"
+#include "index/IndexLookup.h"
 #include "platform/Cp1252.h"
 #include "platform/GamePath.h"
 #include "platform/Os.h"
@@ -36,6 +37,7 @@ constexpr std::string_view kMissingPicture = "missing-picture";
 constexpr std::string_view kCaseConflict = "case-conflict";
 constexpr std::string_view kBadPicture = "bad-picture";
 constexpr std::string_view kUnknownKey = "unknown-key";
+constexpr std::string_view kUnnamable = "unnamable-picture";
 
 struct Finding {
   Finding(std::string_view kind_, std::string text_, int entry_ = 0,
@@ -105,7 +107,10 @@ class Checker {
   Checker(Os& os, const GamePaths& paths, const GameDatabase& db)
       : os_(os), paths_(paths), db_(db), index_(db.imageIndex), lookup_(index_) {}
 
-  std::vector<Finding> Run() {
+  // Hands every finding to `report` as soon as it is found: an index with millions of missing
+  // names must not hold them all at once.
+  void Run(const std::function<void(const Finding&)>& report) {
+    report_ = &report;
     for (const LoadFinding& f : db_.findings) Add({f.kind, OneLine(f.detail)});
     if (!db_.indexState.loaded) {
       Add({kIndexUnreadable, "media\\index.dat cannot be read"});
@@ -115,13 +120,13 @@ class Checker {
     CheckShadowedKeys();
     CheckNamesInMedia();
     CheckCaseConflicts();
+    CheckUnnamable();
     CheckPictures();
     CheckUnknownKeys();  // last: the least urgent, and long on a game with old picture packs
-    return std::move(findings_);
   }
 
  private:
-  void Add(Finding f) { findings_.push_back(std::move(f)); }
+  void Add(const Finding& f) { (*report_)(f); }
 
   std::size_t Position(const FolderEntry& entry) const {
     return static_cast<std::size_t>(&entry - media_.Entries().data());
@@ -242,6 +247,22 @@ class Checker {
     }
   }
 
+  // Pictures no index entry could ever name, and so missing from the stray list: said once.
+  void CheckUnnamable() {
+    if (unnamable_.empty()) return;
+    std::sort(unnamable_.begin(), unnamable_.end());
+    std::vector<std::string> shown;
+    for (const std::string& onDisk : unnamable_) shown.push_back(ShownFileName(onDisk, true));
+    const std::size_t n = shown.size();
+    Finding f{kUnnamable, "media holds " + std::to_string(n) +
+                              (n == 1 ? " picture file whose name" : " picture files whose names") +
+                              " Windows-1252 cannot hold, so no index entry can name " +
+                              (n == 1 ? "it" : "them") + " and the stray list leaves " +
+                              (n == 1 ? "it" : "them") + " out: " + ListOfQuoted(shown)};
+    f.names = std::move(shown);
+    Add(f);
+  }
+
   void CheckPictures() {
     std::unordered_set<std::string> seen;
     auto check = [&](const std::string& onDisk) {
@@ -283,33 +304,30 @@ class Checker {
   const ImageIndex& index_;
   const IndexLookup lookup_;
   const MediaListing media_{os_, paths_};
-  const std::vector<std::string> pictures_ = ListMediaPictures(os_, paths_, media_.Entries());
+  std::vector<std::string> unnamable_;  // filled with pictures_
+  const std::vector<std::string> pictures_ =
+      ListMediaPictures(os_, paths_, media_.Entries(), &unnamable_);
   std::vector<signed char> opens_ = std::vector<signed char>(media_.Entries().size(), -1);
   std::vector<bool> indexed_ = std::vector<bool>(media_.Entries().size());  // the index leads there
-  std::vector<Finding> findings_;
+  const std::function<void(const Finding&)>* report_ = nullptr;
 };
 
-void WriteJson(std::ostream& out, const std::vector<Finding>& findings) {
-  JsonWriter json(out);
-  json.BeginArray();
-  for (const Finding& f : findings) {
-    json.BeginObject();
-    json.Member("kind", f.kind);
-    json.Cp1252Member("text", f.text);
-    if (f.entry != 0) {
-      json.Member("entry", f.entry);
-      json.Cp1252Member("key", f.key.value_or(std::string()));
-    }
-    if (!f.names.empty()) {
-      json.Key("names");
-      json.BeginArray();
-      for (const std::string& name : f.names) json.Cp1252String(name);
-      json.EndArray();
-    }
-    if (f.uses) json.Cp1252Member("uses", *f.uses);
-    json.EndObject();
+void WriteJson(JsonWriter& json, const Finding& f) {
+  json.BeginObject();
+  json.Member("kind", f.kind);
+  json.Cp1252Member("text", f.text);
+  if (f.entry != 0) {
+    json.Member("entry", f.entry);
+    json.Cp1252Member("key", f.key.value_or(std::string()));
   }
-  json.EndArray();
+  if (!f.names.empty()) {
+    json.Key("names");
+    json.BeginArray();
+    for (const std::string& name : f.names) json.Cp1252String(name);
+    json.EndArray();
+  }
+  if (f.uses) json.Cp1252Member("uses", *f.uses);
+  json.EndObject();
 }
 
 }  // namespace
@@ -317,13 +335,22 @@ void WriteJson(std::ostream& out, const std::vector<Finding>& findings) {
 int RunCheck(Context& ctx) {
   if (!ctx.args.empty()) return UsageError(ctx, "check takes no arguments but --json");
   auto game = LoadGame(ctx);
-  const std::vector<Finding> findings = Checker(ctx.os, ctx.paths, game->db).Run();
+  std::optional<JsonWriter> json;
   if (ctx.json) {
-    WriteJson(ctx.out, findings);
-  } else {
-    for (const Finding& f : findings) PrintLine(ctx.out, f.kind + ": " + f.text);
+    json.emplace(ctx.out);
+    json->BeginArray();
   }
-  return findings.empty() ? kExitOk : kExitNotFound;
+  bool any = false;
+  Checker(ctx.os, ctx.paths, game->db).Run([&](const Finding& f) {
+    any = true;
+    if (json) {
+      WriteJson(*json, f);
+    } else {
+      PrintLine(ctx.out, f.kind + ": " + f.text);
+    }
+  });
+  if (json) json->EndArray();
+  return any ? kExitNotFound : kExitOk;
 }
 
 }  // namespace qvm::cli

@@ -2,6 +2,7 @@
 
 #include <ostream>
 
+#include "app/GameLock.h"
 #include "gamedb/LoadGameDatabase.h"
 #include "platform/Cp1252.h"
 
@@ -11,28 +12,24 @@ namespace {
 constexpr std::string_view kKindWords[kKindCount] = {"wrestler", "team", "stable", "manager",
                                                      "title"};
 
-// The lock for writing the index; false (after telling why) while the window holds it.
-bool LockIndexForWriting(Context& ctx, LockAttempt& lock) {
-  ctx.os.CreateFolder(ctx.paths.media, nullptr);
-  lock = ctx.os.TryLock(ctx.paths.media, ctx.paths.lock);
-  if (lock.state == LockState::HeldByOther) {
-    ctx.err << "error: the wizard has this game open (media/index.dat is locked); close the "
-               "wizard first, its save at close would undo this change\n";
-    return false;
+// Why a writing command cannot have the lock, as one line.
+std::string LockRefusal(const LockAttempt& lock) {
+  if (lock.state == LockState::Failed)
+    return "media/index.dat cannot be locked (" + lock.error + "), so nothing was changed";
+  const LockHolder holder = HolderOf(lock);
+  switch (holder.kind) {
+    case LockHolderKind::Window:
+      return "the wizard has this game open (media/index.dat is locked); close the wizard "
+             "first, its save at close would undo this change";
+    case LockHolderKind::Cli:
+      return "another " + std::string(kCliProgram) + " command (process " + holder.process +
+             ") is changing media/index.dat; try again when it has finished";
+    case LockHolderKind::Unknown:
+      break;
   }
-  return true;
-}
-
-// Saves as the window does at close, deciding alone; true when index.dat was written.
-bool SaveIndex(Context& ctx, const ImageIndex& index, const IndexFileState& state) {
-  IndexSaveOutcome outcome = SaveImageIndex(ctx.os, ctx.paths, index, state);
-  if (outcome.result == SaveResult::ChangedByOther) {
-    // The window asks here; without anyone to ask, the other program's file stays.
-    PrintLine(ctx.err, kIndexChangedQuestion);
-    outcome = SaveImageIndex(ctx.os, ctx.paths, index, state, WhenChanged::KeepTheirs);
-  }
-  if (std::string told = SaveOutcomeMessage(outcome); !told.empty()) PrintLine(ctx.err, told);
-  return outcome.result == SaveResult::Saved;
+  return "media/index.dat is locked by " +
+         (holder.text.empty() ? std::string("another program") : holder.text) +
+         "; close the wizard if it has this game open, or try again when that has finished";
 }
 
 }  // namespace
@@ -40,7 +37,7 @@ bool SaveIndex(Context& ctx, const ImageIndex& index, const IndexFileState& stat
 std::optional<std::string> ToCp1252(const std::string& utf8, Context& ctx) {
   auto converted = Cp1252FromUtf8(utf8);
   if (!converted) {
-    ctx.err << "error: \"" << utf8
+    ctx.err << "error: \"" << ShownUtf8(utf8)
             << "\" holds a character that the game's code page (Windows-1252) cannot hold\n";
   }
   return converted;
@@ -50,22 +47,7 @@ void PrintLine(std::ostream& out, std::string_view cp1252) {
   out << Utf8FromCp1252(cp1252) << '\n';
 }
 
-std::string OneLine(std::string_view cp1252) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string out;
-  out.reserve(cp1252.size());
-  for (char ch : cp1252) {
-    const auto c = static_cast<unsigned char>(ch);
-    if (c < 0x20 || c == 0x7F) {
-      out += "\\x";
-      out += kHex[c >> 4];
-      out += kHex[c & 15];
-    } else {
-      out += ch;
-    }
-  }
-  return out;
-}
+std::string OneLine(std::string_view cp1252) { return EscapeControls(cp1252); }
 
 std::string Quoted(std::string_view cp1252) { return '"' + OneLine(cp1252) + '"'; }
 
@@ -77,28 +59,62 @@ int UsageError(Context& ctx, std::string_view problem) {
   return kExitUsage;
 }
 
-std::unique_ptr<Game> LoadGame(Context& ctx) {
+void PrintItem(std::ostream& out, std::string_view cp1252) { PrintLine(out, OneLine(cp1252)); }
+
+std::unique_ptr<Game> LoadGame(Context& ctx, const IndexReadWork& onIndexRead) {
   auto game = std::make_unique<Game>();
-  LoadGameDatabase(ctx.os, ctx.paths, game->db);
-  if (!game->db.indexState.loaded) PrintLine(ctx.err, kIndexUnreadableMessage);
+  LoadGameDatabase(ctx.os, ctx.paths, game->db, onIndexRead);
+  if (!game->db.indexState.loaded) {
+    PrintLine(ctx.err, kIndexUnreadableMessage);
+  } else {
+    game->journalChanges = ShowPendingJournal(ctx, game->db.imageIndex, game->db.indexState);
+  }
   return game;
 }
 
 bool LoadIndex(Context& ctx, ImageIndex& index) {
-  if (LoadImageIndex(ctx.os, ctx.paths, index).loaded) return true;
-  PrintLine(ctx.err, kIndexUnreadableMessage);
-  return false;
+  const IndexFileState state = LoadImageIndex(ctx.os, ctx.paths, index);
+  if (!state.loaded) {
+    PrintLine(ctx.err, kIndexUnreadableMessage);
+    return false;
+  }
+  ShowPendingJournal(ctx, index, state);
+  return true;
+}
+
+bool SaveIndex(Context& ctx, const ImageIndex& index, const IndexFileState& state,
+               const BeforeIndexReplaced& beforeReplace, IndexFileState* saved) {
+  IndexSaveOutcome outcome =
+      SaveImageIndex(ctx.os, ctx.paths, index, state, WhenChanged::Ask, beforeReplace);
+  if (outcome.result == SaveResult::ChangedByOther) {
+    // The window asks here; without anyone to ask, the other program's file stays.
+    PrintLine(ctx.err, kIndexChangedQuestion);
+    outcome = SaveImageIndex(ctx.os, ctx.paths, index, state, WhenChanged::KeepTheirs);
+  }
+  if (std::string told = SaveOutcomeMessage(outcome); !told.empty()) PrintLine(ctx.err, told);
+  if (saved) *saved = outcome.saved;
+  return outcome.result == SaveResult::Saved;
 }
 
 int EditIndex(Context& ctx, const std::function<IndexEdit(ImageIndex&)>& edit) {
-  LockAttempt lock;
-  if (!LockIndexForWriting(ctx, lock)) return kExitUsage;
+  // Nothing is written without the lock.
+  ctx.os.CreateFolder(ctx.paths.media, nullptr);
+  const LockAttempt lock = TakeGameLock(ctx.os, ctx.paths);
+  if (lock.state != LockState::Locked) {
+    ctx.err << "error: " << LockRefusal(lock) << '\n';
+    return kExitUsage;
+  }
+  CreateIndexWhenMissing(ctx.os, ctx.paths);
+  std::vector<FolderEntry> media;
+  if (ctx.os.ListFolder(ctx.paths.media, media, nullptr))
+    RemoveSaveLeftovers(ctx.os, ctx.paths, media);
   ImageIndex index;
-  const IndexFileState state = LoadImageIndex(ctx.os, ctx.paths, index);
+  IndexFileState state = LoadImageIndex(ctx.os, ctx.paths, index);
   if (!state.loaded) {
     PrintLine(ctx.err, kIndexUnreadableMessage);
     return kExitUsage;
   }
+  if (!FinishPendingJournal(ctx, index, state)) return kExitUsage;
   const IndexEdit done = edit(index);
   if (done.save && !SaveIndex(ctx, index, state)) return kExitUsage;
   return done.status;

@@ -22,6 +22,11 @@ constexpr Command kCommands[] = {
      "the entities without a picture, in tree order, one \"KIND<TAB>NAME\" line each; KIND: "
      "wrestler, team, stable, manager, title; exit 1 when there is any",
      RunMissing, true},
+    {"suggest", "[--kind KIND] [--apply] [--json]",
+     "stray pictures named after entities without a picture, one "
+     "\"KIND<TAB>NAME<TAB>KEY<TAB>PICTURE\" line each (+ \"<TAB>ambiguous\"); --apply attaches "
+     "the unambiguous ones but a stable's; exit 1 when there is none",
+     RunSuggest, true},
     {"check", "[--json]",
      "a health report of the game folder and its index, one \"kind: detail\" line per finding; "
      "exit 1 when there is any",

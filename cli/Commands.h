@@ -18,6 +18,7 @@ int RunDetach(Context& ctx);
 int RunRewriteIndex(Context& ctx);
 int RunInfo(Context& ctx);
 int RunMissing(Context& ctx);
+int RunSuggest(Context& ctx);
 int RunCheck(Context& ctx);
 
 std::span<const Command> Commands();

@@ -25,7 +25,7 @@ int RunImages(Context& ctx) {
     json.EndArray();
     json.EndObject();
   } else {
-    for (Text name : images) PrintLine(ctx.out, name);
+    for (Text name : images) PrintItem(ctx.out, name);
   }
   return found ? kExitOk : kExitNotFound;
 }

@@ -8,6 +8,7 @@
 #include "images/MediaFile.h"
 #include "images/PictureHeader.h"
 #include "images/PreviewReport.h"
+#include "platform/Cp1252.h"
 #include "platform/Os.h"
 
 namespace qvm::cli {
@@ -69,7 +70,7 @@ int RunInfo(Context& ctx) {
   }
   ctx.out << lines << '\n';
   if (!file) {
-    ctx.err << "error: media holds no picture file named \"" << ctx.args[0] << "\"\n";
+    ctx.err << "error: media holds no picture file named \"" << ShownUtf8(ctx.args[0]) << "\"\n";
     return kExitNotFound;
   }
   return kExitOk;

@@ -16,7 +16,7 @@ int RunStray(Context& ctx) {
     for (const std::string& name : names) json.Cp1252String(name);
     json.EndArray();
   } else {
-    for (const std::string& name : names) PrintLine(ctx.out, name);
+    for (const std::string& name : names) PrintItem(ctx.out, name);
   }
   return kExitOk;
 }

@@ -12,7 +12,7 @@ void PrintBelow(Context& ctx, const CategoryTree& tree, NodeHandle parent, std::
   for (NodeHandle node : tree.Children(parent)) {
     std::string line(2 * depth, ' ');
     line += tree.Text(node);
-    PrintLine(ctx.out, line);
+    PrintItem(ctx.out, line);
     PrintBelow(ctx, tree, node, depth + 1);
   }
 }

@@ -5,6 +5,7 @@
 #include "app/Startup.h"
 #include "cli/Commands.h"
 #include "platform/ConsoleProgram.h"
+#include "platform/Cp1252.h"
 #include "platform/PathText.h"
 
 namespace {
@@ -21,7 +22,7 @@ void PrintHelp(std::ostream& out) {
     out << ' ' << c.summary << '\n';
   }
   out << "\n--json (before the command or among its arguments) prints one JSON document instead\n"
-         "of lines, for tree, images, stray, missing and check.\n";
+         "of lines, for tree, images, stray, missing, suggest and check.\n";
   out << "\nExit status: 0 success, 1 not found or problems found, 2 usage or environment "
          "error.\n";
 }
@@ -65,7 +66,7 @@ int CliMain(int argc, char** argv) {
   const std::string& name = args[i++];
   const Command* command = FindCommand(name);
   if (!command) {
-    std::cerr << "error: unknown command \"" << name << "\"\n";
+    std::cerr << "error: unknown command \"" << qvm::ShownUtf8(name) << "\"\n";
     PrintHelp(std::cerr);
     return kExitUsage;
   }

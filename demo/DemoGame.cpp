@@ -3,9 +3,11 @@
 // A small but lifelike game with invented names, in the game's own file formats (Windows-1252,
 // CR LF, .dat/.idx pairs): 40 wrestlers in 3 circuits, circuit aliases (one differing from
 // its wrestler's name only in letter case), named and nameless tag teams, stables (one merged
-// from a circuit, one without members), managers, titles per circuit, and 30 pictures in
-// media, some attached in media/index.dat, some stray. Folder and file names are spelled in
-// mixed letter case on disk, as in a game folder copied from Windows.
+// from a circuit, one without members), managers, titles per circuit, and 36 pictures in
+// media, some attached in media/index.dat, some stray; a few strays are named as in a picture
+// pack (variant markers, accents left out, a nameless team, a stable, one name that two titles
+// share). Folder and file names are spelled in mixed letter case on disk, as in a game folder
+// copied from Windows.
 #include <QtGui/QColor>
 #include <QtGui/QFont>
 #include <QtGui/QGuiApplication>
@@ -15,43 +17,39 @@
 #include <QtGui/QPainterPath>
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "platform/Cp1252.h"
+#include "tests/support/GameWriter.h"
 
 namespace fs = std::filesystem;
+namespace gamefiles = qvm::gamefiles;
 
 namespace {
 
 // Source texts are UTF-8; the game's files hold Windows-1252.
 std::string Cp(const std::string& utf8) { return qvm::Cp1252FromUtf8(utf8).value_or("?"); }
 
-void WriteFile(const fs::path& path, const std::string& bytes) {
-  fs::create_directories(path.parent_path());
-  std::ofstream(path, std::ios::binary) << bytes;
-}
-
-std::string Lines(const std::vector<std::string>& lines) {
-  std::string out;
-  for (const std::string& line : lines) out += Cp(line) + "\r\n";
+std::vector<std::string> CpAll(const std::vector<std::string>& utf8) {
+  std::vector<std::string> out;
+  for (const std::string& text : utf8) out.push_back(Cp(text));
   return out;
 }
 
-// A .dat file (record count, then the records) and its .idx file (one offset per record).
+std::string Lines(const std::vector<std::string>& lines) { return gamefiles::Lines(CpAll(lines)); }
+
+using gamefiles::WriteFile;
+
+// A record file and its offset file, whose extension takes the letter case of the record file's.
 void WritePair(const fs::path& folder, const std::string& stem, const std::string& ext,
                const std::vector<std::string>& records) {
-  std::string dat = std::to_string(records.size()) + "\r\n";
-  std::string idx;
-  for (const std::string& record : records) {
-    idx += std::to_string(dat.size()) + "\r\n";
-    dat += record;
-  }
-  WriteFile(folder / (stem + "." + ext), dat);
-  WriteFile(folder / (stem + "." + (ext == "DAT" ? "IDX" : "idx")), idx);
+  gamefiles::WritePair(folder / (stem + "." + ext),
+                       folder / (stem + "." + (ext == "DAT" ? "IDX" : "idx")),
+                       gamefiles::MakePair(records));
 }
 
 // --- Wrestlers -------------------------------------------------------------------------------
@@ -96,20 +94,20 @@ std::string WrestlerRecord(const DemoWrestler& w, int number) {
                 std::to_string(number % 4), "0"});
 }
 
-// circxdb.dat: a count and 18-line records; line 1 is the wrestler's name in this circuit.
+// circxdb.dat: a record per wrestler, holding the wrestler's name in this circuit.
 std::string CircuitWrestlers(int records, const std::vector<CircuitAlias>& aliases) {
-  std::string out = std::to_string(records) + "\r\n";
+  std::vector<std::string> out;
   for (int k = 1; k <= records; ++k) {
     std::string name = k <= static_cast<int>(kWrestlers.size()) ? kWrestlers[k - 1].name
                                                                 : "Guest Worker " + std::to_string(k);
     for (const CircuitAlias& alias : aliases) {
       if (alias.wrestler == k) name = alias.name;
     }
-    std::vector<std::string> record = {name};
-    for (int line = 2; line <= 18; ++line) record.push_back(std::to_string((k * 7 + line * 3) % 100));
-    out += Lines(record);
+    std::array<int, gamefiles::kCircuitNumbers> numbers;
+    for (int i = 0; i < gamefiles::kCircuitNumbers; ++i) numbers[i] = (k * 7 + (i + 2) * 3) % 100;
+    out.push_back(gamefiles::CircuitRecord(Cp(name), numbers));
   }
-  return out;
+  return gamefiles::Counted(out);
 }
 
 // --- Teams, stables, managers, titles --------------------------------------------------------
@@ -123,11 +121,11 @@ std::string StableRecord(const char* name, const std::string& memberLines) {
 }
 
 std::string TitleFile(const std::vector<std::string>& titles) {
-  std::string out = std::to_string(titles.size()) + "\r\n";
+  std::vector<std::string> records;
   for (size_t i = 0; i < titles.size(); ++i) {
-    out += Lines({"Vacant", titles[i], std::to_string(i + 1)});
+    records.push_back(gamefiles::TitleRecord("Vacant", Cp(titles[i]), static_cast<int>(i) + 1));
   }
-  return out;
+  return gamefiles::Counted(records);
 }
 
 // --- Pictures --------------------------------------------------------------------------------
@@ -163,6 +161,11 @@ const std::vector<Picture> kPictures = {
     {"arena_banner.jpg", 600, 200, "ARENA"},   {"pacific_edge.jpg", 480, 300, "PE"},
     {"titus_vale.jpg", 200, 500, "TV"},        {"sable_quint.bmp", 240, 300, "SQ"},
     {"los_cuervos.jpg", 480, 300, "LC"},       {"zane_corvo.jpg", 300, 300, "ZC"},
+    // stray, named as in a picture pack
+    {"Zoe-Marchetti_2.JPG", 240, 300, "ZM"},   {"francois_lenoir (2).jpg", 240, 300, "FL"},
+    {"hank_bristow_and_otto_grimsby.jpg", 480, 300, "HB+OG"},
+    {"Nordic_Storm-alt.jpg", 480, 300, "NS"},  {"midnight-order.bmp", 600, 250, "MO"},
+    {"Hardcore_Title.jpg", 400, 300, "HC"},
 };
 
 const std::vector<Attachment> kAttachments = {
@@ -315,12 +318,9 @@ bool WriteMedia(const fs::path& root) {
   }
   std::string index;
   for (const Attachment& a : kAttachments) {
-    index += Cp(a.key) + "\r\n";
-    for (size_t i = 0; i < a.images.size(); ++i) index += (i ? "|" : "") + Cp(a.images[i]);
-    index += "\r\n";
+    index += gamefiles::IndexLines(Cp(a.key), CpAll({a.images.begin(), a.images.end()}));
   }
-  WriteFile(media / "index.dat", index);
-  return true;
+  return WriteFile(media / "index.dat", index);
 }
 
 }  // namespace

@@ -11,22 +11,8 @@ namespace {
 
 constexpr std::size_t kMaxNameBytes = 255;
 
-// A file system name for a message: characters CP1252 cannot hold become "?".
-std::string ShownName(std::string_view utf8) {
-  std::string out;
-  for (std::size_t i = 0; i < utf8.size();) {
-    unsigned char lead = static_cast<unsigned char>(utf8[i]);
-    std::size_t len = lead < 0x80             ? 1
-                      : (lead & 0xE0) == 0xC0 ? 2
-                      : (lead & 0xF0) == 0xE0 ? 3
-                      : (lead & 0xF8) == 0xF0 ? 4
-                                              : 1;
-    auto one = Cp1252FromUtf8(utf8.substr(i, len));
-    out += one ? *one : std::string("?");
-    i += len;
-  }
-  return out;
-}
+// A file system name for a message: see ShownFileName.
+std::string ShownName(std::string_view onDisk) { return ShownFileName(onDisk); }
 
 std::string NotAttached(std::string_view shown, std::string_view why) {
   return std::string(shown) + " was not attached: " + std::string(why) + ".";
@@ -35,7 +21,7 @@ std::string NotAttached(std::string_view shown, std::string_view why) {
 std::string IndexFullProblem(std::string_view key) {
   return "No picture was attached: the picture index already holds " +
          std::to_string(kIndexEntryCapacity) + " entries, the most it can hold, so no entry for " +
-         std::string(key) + " can be added.";
+         EscapeControls(key) + " can be added.";
 }
 
 // Enters the names into `entry` in order and reports what was new.
@@ -80,6 +66,13 @@ std::vector<PictureFile> PictureFilesOf(const std::vector<fs::path>& paths) {
   std::vector<PictureFile> files;
   for (const fs::path& p : paths) files.push_back({p.parent_path(), p.filename()});
   return files;
+}
+
+std::optional<std::string> KeyProblem(std::string_view key) {
+  if (IsStorableKey(key)) return std::nullopt;
+  return "No picture was attached: the key \"" + EscapeControls(key) +
+         "\" holds a carriage return (\\x0D), a Ctrl-Z (\\x1A) or a NUL (\\x00), which the "
+         "picture index cannot hold.";
 }
 
 std::optional<std::string> PictureNameProblem(std::string_view name) {
@@ -143,6 +136,10 @@ bool CopyToNewFile(Os& os, const fs::path& source, const fs::path& target, std::
 AttachReport AttachPictureFiles(Os& os, const GamePaths& paths, ImageIndex& index,
                                 std::string_view key, const std::vector<PictureFile>& files) {
   AttachReport report;
+  if (auto why = KeyProblem(key)) {
+    report.problems.push_back(*why);
+    return report;
+  }
   struct Pending {
     fs::path source;
     std::string name;  // CP1252, as picked
@@ -205,10 +202,14 @@ AttachReport AttachPictureFiles(Os& os, const GamePaths& paths, ImageIndex& inde
 AttachReport AttachMediaNames(ImageIndex& index, std::string_view key,
                               const std::vector<std::string>& names) {
   AttachReport report;
+  if (auto why = KeyProblem(key)) {
+    report.problems.push_back(*why);
+    return report;
+  }
   std::vector<std::string> valid;
   for (const std::string& name : names) {
     if (auto why = PictureNameProblem(name)) {
-      report.problems.push_back(NotAttached(name, *why));
+      report.problems.push_back(NotAttached(EscapeControls(name), *why));
     } else {
       valid.push_back(name);
     }

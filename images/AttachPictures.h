@@ -36,10 +36,15 @@ struct AttachReport {
 // hold nothing that would break index.dat's lines ("|", control characters).
 std::optional<std::string> PictureNameProblem(std::string_view name);
 
+// Why no picture can be attached to `key` (CP1252), or nothing when they can: a key that
+// index.dat cannot hold (see IsStorableKey).
+std::optional<std::string> KeyProblem(std::string_view key);
+
 // Copies every file that media does not hold yet under its name in any letter case into media
 // (never replacing a file), then enters the names into the entry of `key` (created at the end
 // when no entry matches). A file whose copy fails is attached all the same and reported.
-// Names that cannot stand in the index, and files that do not exist, are refused and reported.
+// Names that cannot stand in the index, and files that do not exist, are refused and reported;
+// so is every file when the key cannot be stored.
 AttachReport AttachPictureFiles(Os& os, const GamePaths& paths, ImageIndex& index,
                                 std::string_view key, const std::vector<PictureFile>& files);
 // Enters names (CP1252) of files that lie in media already; nothing is copied.

@@ -1,7 +1,6 @@
 #include "images/PictureSuggestions.h"
 
 #include <algorithm>
-#include <unordered_map>
 
 #include "platform/ListOrder.h"
 
@@ -70,42 +69,48 @@ std::vector<std::string> PictureNameForms(std::string_view fileName) {
   return forms;
 }
 
+std::vector<Suggestion> PictureNames::Naming(const SuggestionCandidate& candidate) const {
+  if (!indexed_) {
+    for (std::size_t p = 0; p < pictures_.size(); ++p) {
+      for (std::string& form : PictureNameForms(pictures_[p]))
+        byForm_[std::move(form)].push_back(p);
+    }
+    indexed_ = true;
+  }
+  std::vector<Suggestion> named;
+  for (const SuggestionCandidate::Name& name : candidate.names) {
+    auto found = byForm_.find(SuggestionFold(name.text));
+    if (found == byForm_.end()) continue;
+    for (std::size_t p : found->second) named.push_back({0, p, name.key, false});
+  }
+  // Names were tried in order, so the first suggestion of each picture has the key that counts.
+  std::stable_sort(named.begin(), named.end(),
+                   [](const Suggestion& a, const Suggestion& b) { return a.picture < b.picture; });
+  named.erase(
+      std::unique(named.begin(), named.end(),
+                  [](const Suggestion& a, const Suggestion& b) { return a.picture == b.picture; }),
+      named.end());
+  return named;
+}
+
+std::vector<Suggestion> SuggestPictures(const std::vector<SuggestionCandidate>& candidates,
+                                        const PictureNames& pictures) {
+  std::vector<Suggestion> suggestions;
+  std::vector<int> namedBy(pictures.Pictures().size(), 0);  // candidates naming each picture
+  for (std::size_t c = 0; c < candidates.size(); ++c) {
+    for (Suggestion& s : pictures.Naming(candidates[c])) {
+      s.candidate = c;
+      ++namedBy[s.picture];
+      suggestions.push_back(std::move(s));
+    }
+  }
+  for (Suggestion& s : suggestions) s.ambiguous = namedBy[s.picture] > 1;
+  return suggestions;
+}
+
 std::vector<Suggestion> SuggestPictures(const std::vector<SuggestionCandidate>& candidates,
                                         const std::vector<std::string>& pictures) {
-  // Folded name -> (candidate, name) for every name; a candidate's earlier names come first.
-  std::unordered_map<std::string, std::vector<std::pair<std::size_t, std::size_t>>> byName;
-  for (std::size_t c = 0; c < candidates.size(); ++c) {
-    const auto& names = candidates[c].names;
-    for (std::size_t n = 0; n < names.size(); ++n) {
-      std::string folded = SuggestionFold(names[n].text);
-      if (!folded.empty()) byName[folded].emplace_back(c, n);
-    }
-  }
-  std::vector<Suggestion> suggestions;
-  for (std::size_t p = 0; p < pictures.size(); ++p) {
-    // The candidates this picture names, each with the first of its names that matched.
-    std::vector<std::pair<std::size_t, std::size_t>> named;
-    for (const std::string& form : PictureNameForms(pictures[p])) {
-      auto found = byName.find(form);
-      if (found == byName.end()) continue;
-      for (auto [c, n] : found->second) {
-        auto same = std::find_if(named.begin(), named.end(),
-                                 [c = c](const auto& x) { return x.first == c; });
-        if (same == named.end()) {
-          named.emplace_back(c, n);
-        } else {
-          same->second = std::min(same->second, n);
-        }
-      }
-    }
-    for (auto [c, n] : named)
-      suggestions.push_back({c, p, candidates[c].names[n].key, named.size() > 1});
-  }
-  std::stable_sort(
-      suggestions.begin(), suggestions.end(), [](const Suggestion& a, const Suggestion& b) {
-        return a.candidate != b.candidate ? a.candidate < b.candidate : a.picture < b.picture;
-      });
-  return suggestions;
+  return SuggestPictures(candidates, PictureNames(pictures));
 }
 
 }  // namespace qvm

@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace qvm {
@@ -37,9 +39,28 @@ struct Suggestion {
   bool ambiguous = false;  // the picture names two or more of the candidates
 };
 
+// Pictures with their name forms worked out once, at the first question, so that asking which
+// of them name one entity costs a few lookups (the window asks at every selection). Not for
+// use from two threads at once.
+class PictureNames {
+ public:
+  explicit PictureNames(std::vector<std::string> pictures = {}) : pictures_(std::move(pictures)) {}
+  const std::vector<std::string>& Pictures() const { return pictures_; }
+  // The pictures that name `candidate`, in the pictures' order, each with the key of the first
+  // of the candidate's names it matches; `candidate` and `ambiguous` are left at their defaults.
+  std::vector<Suggestion> Naming(const SuggestionCandidate& candidate) const;
+
+ private:
+  std::vector<std::string> pictures_;
+  mutable bool indexed_ = false;
+  mutable std::unordered_map<std::string, std::vector<std::size_t>> byForm_;  // form -> pictures
+};
+
 // Every (candidate, picture) pair where the picture names the candidate, ordered by candidate
 // and then by picture, as given.
 std::vector<Suggestion> SuggestPictures(const std::vector<SuggestionCandidate>& candidates,
                                         const std::vector<std::string>& pictures);
+std::vector<Suggestion> SuggestPictures(const std::vector<SuggestionCandidate>& candidates,
+                                        const PictureNames& pictures);
 
 }  // namespace qvm

@@ -67,7 +67,8 @@ std::vector<std::string> ListMediaPictures(Os& os, const GamePaths& paths) {
 }
 
 std::vector<std::string> ListMediaPictures(Os& os, const GamePaths& paths,
-                                           const std::vector<FolderEntry>& media) {
+                                           const std::vector<FolderEntry>& media,
+                                           std::vector<std::string>* unnamable) {
   std::vector<std::string> groups[2];
   // The listing carries each entry's type, so a plain file costs no call of its own (a full
   // media folder holds 20,000).
@@ -90,6 +91,8 @@ std::vector<std::string> ListMediaPictures(Os& os, const GamePaths& paths,
         groups[pattern - 1].emplace_back(onDisk);
       } else if (auto name = Cp1252FromUtf8(onDisk)) {
         groups[pattern - 1].push_back(std::move(*name));
+      } else if (unnamable) {
+        unnamable->emplace_back(onDisk);
       }
     });
   }

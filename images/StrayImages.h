@@ -22,9 +22,11 @@ int PicturePattern(std::string_view name);
 // names that Windows-1252 cannot hold (no entry could name them). A symbolic link is listed
 // only when it leads to a regular file inside the game folder. Empty when media is missing.
 std::vector<std::string> ListMediaPictures(Os& os, const GamePaths& paths);
-// The same from a listing of media already taken.
+// The same from a listing of media already taken. `unnamable`, when given, receives the names
+// (as on disk) that would be listed but for a character Windows-1252 cannot hold.
 std::vector<std::string> ListMediaPictures(Os& os, const GamePaths& paths,
-                                           const std::vector<FolderEntry>& media);
+                                           const std::vector<FolderEntry>& media,
+                                           std::vector<std::string>* unnamable = nullptr);
 
 // The names of `listed` that remain after every image name of every entry (in entry order,
 // then position order) has blanked the first not yet blanked listed name equal to it with only

@@ -33,16 +33,14 @@ std::string_view NextLine(std::string_view data, size_t& pos) {
 
 constexpr std::uint64_t kOnes = 0x0101010101010101ull, kHigh = 0x8080808080808080ull;
 
-// `line` lower-cased into `lower`, and where each of its names ends (at a "|" or at the end of
-// the line) into `bars`: eight bytes at a time, as fast as the line can be read.
-void LowerAndSplit(std::string_view line, std::string& lower, std::vector<size_t>& bars) {
-  lower.resize(line.size());
+// `line` lower-cased in place, and where each of its names ends (at a "|" or at the end of the
+// line) into `bars`: eight bytes at a time, as fast as the line can be read.
+void LowerAndSplit(char* line, size_t n, std::vector<size_t>& bars) {
   bars.clear();
-  const size_t n = line.size();
   size_t i = 0;
   for (; i + 8 <= n; i += 8) {
     std::uint64_t w;
-    std::memcpy(&w, line.data() + i, 8);
+    std::memcpy(&w, line + i, 8);
     if ((w & kHigh) == 0) {
       // ASCII: A-Z gain 0x20.
       const std::uint64_t atLeastA = w + (0x80 - 'A') * kOnes;
@@ -54,7 +52,7 @@ void LowerAndSplit(std::string_view line, std::string& lower, std::vector<size_t
       for (unsigned char& c : b) c = LowerCp1252(c);
       std::memcpy(&w, b, 8);
     }
-    std::memcpy(lower.data() + i, &w, 8);
+    std::memcpy(line + i, &w, 8);
     // The high bit of every byte that is "|" (exact: no carry crosses a byte).
     const std::uint64_t x = w ^ ('|' * kOnes);
     const std::uint64_t bars8 = ~(((x & ~kHigh) + ~kHigh) | x | ~kHigh);
@@ -62,8 +60,8 @@ void LowerAndSplit(std::string_view line, std::string& lower, std::vector<size_t
       bars.push_back(i + static_cast<size_t>(std::countr_zero(bar) / 8));
   }
   for (; i < n; ++i) {
-    lower[i] = static_cast<char>(LowerCp1252(static_cast<unsigned char>(line[i])));
-    if (lower[i] == '|') bars.push_back(i);
+    line[i] = static_cast<char>(LowerCp1252(static_cast<unsigned char>(line[i])));
+    if (line[i] == '|') bars.push_back(i);
   }
   bars.push_back(n);
 }
@@ -91,19 +89,21 @@ class LineNames {
   // True when `name` (of hash `hash`) is among `images`; otherwise notes it as the entry's
   // next image, at position images.size().
   bool SeenOrAdd(std::string_view name, size_t hash, const std::vector<Text>& images) {
+    const auto tag = static_cast<std::uint32_t>(hash >> 32);
     for (size_t i = hash & mask_;; i = (i + 1) & mask_) {
       Slot& slot = slots_[i];
       if (slot.stamp != stamp_) {
-        slot = Slot{hash, static_cast<std::uint32_t>(images.size()), stamp_};
+        slot = Slot{tag, static_cast<std::uint32_t>(images.size()), stamp_};
         return false;
       }
-      if (slot.hash == hash && images[slot.image] == name) return true;
+      if (slot.tag == tag && images[slot.image] == name) return true;
     }
   }
 
  private:
+  // Twelve bytes: a line of millions of names needs a table of twice as many slots.
   struct Slot {
-    size_t hash = 0;
+    std::uint32_t tag = 0;  // the hash's high half; its low bits chose the slot
     std::uint32_t image = 0;
     std::uint32_t stamp = 0;
   };
@@ -129,8 +129,12 @@ int ImageIndex::FindEntry(std::string_view key) const {
   return 0;
 }
 
+bool IsStorableKey(std::string_view key) {
+  return key.find_first_of(std::string_view("\r\x1A\0", 3)) == std::string_view::npos;
+}
+
 int ImageIndex::AppendEntry(std::string_view key) {
-  if (EntryCount() >= kIndexEntryCapacity) return 0;
+  if (EntryCount() >= kIndexEntryCapacity || !IsStorableKey(key)) return 0;
   entries_.push_back(IndexEntry{PoolString(key), {}});
   Notify({IndexChange::Kind::NewEntry, EntryCount(), std::string(key), std::string(key)});
   return EntryCount();
@@ -162,7 +166,7 @@ void ImageIndex::RemoveImage(int entry, int position) {
 }
 
 void ImageIndex::SetKey(int entry, std::string_view key) {
-  if (entry < 1 || entry > EntryCount()) return;
+  if (entry < 1 || entry > EntryCount() || !IsStorableKey(key)) return;
   IndexEntry& e = entries_[static_cast<size_t>(entry) - 1];
   std::string previous(e.key);
   e.key = PoolString(key);
@@ -172,22 +176,23 @@ void ImageIndex::SetKey(int entry, std::string_view key) {
 void ParseImageIndex(std::string_view bytes, ImageIndex& index) {
   index.Clear();
   LineNames seen;
-  std::string lower;
   std::vector<size_t> bars;
   size_t pos = 0;
   while (!AtEnd(bytes, pos)) {
     IndexEntry entry;
     entry.key = PoolString(NextLine(bytes, pos));
     std::string_view line = NextLine(bytes, pos);  // past the end: an empty line
-    // The names of a line are parts of one pool copy of the lower-cased line: a full index
-    // holds 400,000 names, and one copy per line keeps loading near the speed of reading.
-    LowerAndSplit(line, lower, bars);
-    const Text copy = PoolString(lower);
-    if (copy.size() != lower.size()) {  // no room in the pool: the line reads as empty
+    // The names of a line are parts of one pool copy of it, lower-cased in place: a full index
+    // holds 400,000 names, and one copy per line keeps loading near the speed of reading (and
+    // a line of many megabytes is held twice, not three times).
+    const Text copy = PoolString(line);
+    if (copy.size() != line.size()) {  // no room in the pool: the line reads as empty
       entry.images.push_back(Text());
       index.AppendLoaded(std::move(entry));
       continue;
     }
+    // The pool's own memory, handed out writable; no text refers to it yet.
+    LowerAndSplit(const_cast<char*>(copy.data()), copy.size(), bars);
     const size_t fields = bars.size();
     entry.images.reserve(fields);
     // A few names are compared pairwise; a long line goes through the set of its names.

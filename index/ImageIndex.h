@@ -39,13 +39,15 @@ class ImageIndex {
 
   // First entry whose key equals `key` after CP1252 upper-casing of both; 0 when none.
   int FindEntry(std::string_view key) const;
-  // Appends an entry without images and returns its number; 0 when the table is full.
+  // Appends an entry without images and returns its number; 0 when the table is full or the
+  // key cannot be stored (callers check IsStorableKey first and say why).
   int AppendEntry(std::string_view key);
   // Lower-cases the name and appends it unless the entry lists it in any case already.
   AddImageResult AddImage(int entry, std::string_view name);
   // The entry's last image moves into `position` (1-based) and the count drops by one.
   void RemoveImage(int entry, int position);
-  // Gives the entry a new key; it keeps its number and its images.
+  // Gives the entry a new key; it keeps its number and its images. A key that cannot be stored
+  // is not taken (callers check IsStorableKey first).
   void SetKey(int entry, std::string_view key);
   void Clear() { entries_.clear(); }
 
@@ -63,6 +65,10 @@ class ImageIndex {
   std::vector<IndexEntry> entries_;
   std::function<void(const IndexChange&)> observer_;
 };
+
+// False for a key that index.dat cannot hold: a CR ends its line, a Ctrl-Z ends the file, and
+// the game reads texts that end at a NUL. (A lone LF is an ordinary character of a line.)
+bool IsStorableKey(std::string_view key);
 
 // Parses the bytes of index.dat into `index` (cleared first), texts copied into the pool.
 void ParseImageIndex(std::string_view bytes, ImageIndex& index);

@@ -1,16 +1,14 @@
 #include "index/IndexFile.h"
 
 #include <algorithm>
-#include <functional>
 
+#include "platform/ContentHash.h"
 #include "platform/FileIo.h"
 #include "platform/PathText.h"
 
 namespace qvm {
 namespace fs = std::filesystem;
 namespace {
-
-std::size_t HashBytes(std::string_view bytes) { return std::hash<std::string_view>{}(bytes); }
 
 IndexSaveOutcome Outcome(SaveResult result) {
   IndexSaveOutcome outcome;
@@ -35,16 +33,33 @@ IndexSaveOutcome KeepUnsaved(Os& os, const GamePaths& paths, const std::string& 
 
 }  // namespace
 
+bool SameIndexFile(const IndexFileState& a, const IndexFileState& b) {
+  if (!a.loaded || !b.loaded) return a.loaded == b.loaded;
+  return a.loadedSize == b.loadedSize && a.loadedHash == b.loadedHash;
+}
+
+IndexFileState StateOfBytes(std::string_view bytes) {
+  return IndexFileState{true, bytes.size(), ContentHash(bytes)};
+}
+
 IndexFileState LoadImageIndex(Os& os, const GamePaths& paths, ImageIndex& index) {
   index.Clear();
+  if (os.Info(paths.index, false).type == EntryType::Missing) return StateOfBytes({});
+  IndexFileState state;
+  {
+    auto bytes = ReadWholeFile(os, paths.index);
+    if (!bytes) return state;
+    state = StateOfBytes(*bytes);
+    ParseImageIndex(*bytes, index);
+  }
+  return state;
+}
+
+void CreateIndexWhenMissing(Os& os, const GamePaths& paths) {
   os.CreateFolder(paths.media, nullptr);  // an existing or uncreatable folder is fine
   if (os.Info(paths.index, false).type == EntryType::Missing) {
     OsFile created(os, os.CreateNew(paths.index, nullptr));
   }
-  auto bytes = ReadWholeFile(os, paths.index);
-  if (!bytes) return IndexFileState{false};
-  ParseImageIndex(*bytes, index);
-  return IndexFileState{true, bytes->size(), HashBytes(*bytes)};
 }
 
 void RemoveSaveLeftovers(Os& os, const GamePaths& paths, const std::vector<FolderEntry>& listing) {
@@ -52,7 +67,7 @@ void RemoveSaveLeftovers(Os& os, const GamePaths& paths, const std::vector<Folde
   const std::string index = Utf8FromPath(paths.index.filename());
   const std::string older[] = {index + ".new", index + ".bak.new", index + ".unsaved.new"};
   for (const FolderEntry& entry : listing) {
-    if (entry.type != EntryType::Regular) continue;
+    if (entry.type == EntryType::Folder) continue;
     const bool leftover = WithUtf8OfPath(entry.name, [&](std::string_view name) {
       return IsTemporaryFileName(name) ||
              std::find(std::begin(older), std::end(older), name) != std::end(older);
@@ -62,22 +77,30 @@ void RemoveSaveLeftovers(Os& os, const GamePaths& paths, const std::vector<Folde
 }
 
 IndexSaveOutcome SaveImageIndex(Os& os, const GamePaths& paths, const ImageIndex& index,
-                                const IndexFileState& state, WhenChanged whenChanged) {
+                                const IndexFileState& state, WhenChanged whenChanged,
+                                const BeforeIndexReplaced& beforeReplace) {
   std::string bytes = SerializeImageIndex(index);
   if (!state.loaded) {
     if (index.EntryCount() == 0) return Outcome(SaveResult::NothingToSave);
     return KeepUnsaved(os, paths, bytes, NotSavedBecause::UnreadAtStart);
   }
   auto old = ReadWholeFile(os, paths.index);
-  if (old && whenChanged != WhenChanged::Replace &&
-      (old->size() != state.loadedSize || HashBytes(*old) != state.loadedHash)) {
+  if (old && whenChanged != WhenChanged::Replace && !SameIndexFile(StateOfBytes(*old), state)) {
     if (whenChanged == WhenChanged::Ask) return Outcome(SaveResult::ChangedByOther);
     return KeepUnsaved(os, paths, bytes, NotSavedBecause::KeptTheirs);
   }
   // A missing backup never blocks the save.
   if (old) WriteFileAtomically(os, paths.backup, *old, nullptr);
+  old.reset();
   std::string error;
-  if (WriteFileAtomically(os, paths.index, bytes, &error)) return Outcome(SaveResult::Saved);
+  const IndexFileState next = StateOfBytes(bytes);
+  std::function<void()> before;
+  if (beforeReplace) before = [&] { beforeReplace(next); };
+  if (WriteFileAtomically(os, paths.index, bytes, &error, before)) {
+    IndexSaveOutcome saved = Outcome(SaveResult::Saved);
+    saved.saved = next;
+    return saved;
+  }
   return KeepUnsaved(os, paths, bytes, NotSavedBecause::WriteFailed, std::move(error));
 }
 

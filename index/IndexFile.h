@@ -3,7 +3,9 @@
 // the CLI prints them).
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,21 +25,31 @@ inline constexpr std::string_view kIndexChangedQuestion =
     "Yes replaces it. No leaves it as it is and keeps the wizard's assignments in "
     "media/index.dat.unsaved.";
 
-// What loading found out, needed again when saving.
+// What loading found out, needed again when saving; also which index.dat a crash journal
+// belongs to.
 struct IndexFileState {
   bool loaded = false;  // false: the stored file could not be read; never replace it
-  // What was read, to notice another program's change before replacing the file.
-  std::size_t loadedSize = 0;
-  std::size_t loadedHash = 0;
+  // What was read (ContentHash), to notice another program's change before replacing the file.
+  std::uint64_t loadedSize = 0;
+  std::uint64_t loadedHash = 0;
 };
+// The same stored file: both read with the same bytes, or both unreadable.
+bool SameIndexFile(const IndexFileState& a, const IndexFileState& b);
+IndexFileState StateOfBytes(std::string_view bytes);
 
-// Creates media/ and an empty index.dat when missing (never through a link), then reads the
-// index. When the file cannot be read the table stays empty and `loaded` is false: the caller
-// tells the user kIndexUnreadableMessage.
+// Reads the index; creates nothing. A missing index.dat (or media folder) reads as an empty
+// index. When the file cannot be read (a folder, a FIFO, a dangling link, no access) the table
+// stays empty and `loaded` is false: the caller tells the user kIndexUnreadableMessage.
 IndexFileState LoadImageIndex(Os& os, const GamePaths& paths, ImageIndex& index);
 
-// Removes what an interrupted save or copy left in media (`listing`: its entries): temporary
-// files of this program, never anything else.
+// For a run that writes: creates media/ and an empty index.dat when missing, new and never
+// through a link. Failures are not errors here; reading tells them.
+void CreateIndexWhenMissing(Os& os, const GamePaths& paths);
+
+// Removes what an interrupted save or copy left in media (`listing`: its entries): hidden
+// temporary files of this program and the fixed names older versions wrote beside the index,
+// whatever they are but folders (a link goes itself, never what it points to). Only for the
+// holder of the lock, so that nobody's live temporary file is taken.
 void RemoveSaveLeftovers(Os& os, const GamePaths& paths, const std::vector<FolderEntry>& listing);
 
 // What to do when another program changed index.dat since it was read.
@@ -64,14 +76,19 @@ struct IndexSaveOutcome {
   std::string error;              // WriteFailed: why index.dat could not be written
   std::filesystem::path unsaved;  // KeptUnsaved: where the table went
   std::string unsavedError;       // Failed: why the table could not go there
+  IndexFileState saved;           // Saved: index.dat as it is now
 };
+
+// Runs right before the new file replaces index.dat, its bytes on the disk (`next` names them).
+using BeforeIndexReplaced = std::function<void(const IndexFileState& next)>;
 
 // Writes the whole table safely: the previous file is kept as index.dat.bak and the new one
 // replaces index.dat in one step. When the stored file was never read, or the write fails, the
 // table goes to index.dat.unsaved instead.
 IndexSaveOutcome SaveImageIndex(Os& os, const GamePaths& paths, const ImageIndex& index,
                                 const IndexFileState& state,
-                                WhenChanged whenChanged = WhenChanged::Ask);
+                                WhenChanged whenChanged = WhenChanged::Ask,
+                                const BeforeIndexReplaced& beforeReplace = {});
 
 // What the user is told after a save that left index.dat alone (KeptUnsaved, Failed); empty
 // for the others.

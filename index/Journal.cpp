@@ -3,6 +3,9 @@
 #include <charconv>
 #include <vector>
 
+#include "platform/ContentHash.h"
+#include "platform/FileIo.h"
+
 namespace qvm {
 namespace fs = std::filesystem;
 namespace {
@@ -65,13 +68,70 @@ int LocateEntry(const ImageIndex& index, int number, std::string_view key) {
   return index.FindEntry(key);
 }
 
+// The payload of a record with its checksum, framed so that a record cut short is detected.
+std::string Frame(std::string_view payload) {
+  std::string record;
+  record.reserve(payload.size() + 19);
+  record += '\n';
+  record += payload;
+  record += '\t';
+  record += HexOfHash(ContentHash(payload));
+  record += '\n';
+  return record;
+}
+
+// Calls `use` with the payload of every intact record, in order.
+template <class Use>
+void ForEachRecord(std::string_view bytes, Use use) {
+  std::size_t pos = 0;
+  while (pos < bytes.size()) {
+    std::size_t end = bytes.find('\n', pos);
+    if (end == bytes.npos) end = bytes.size();  // cut short: its checksum is missing or wrong
+    std::string_view line = bytes.substr(pos, end - pos);
+    pos = end + 1;
+    const std::size_t tab = line.rfind('\t');
+    std::uint64_t sum = 0;
+    if (tab == line.npos || !HashOfHex(line.substr(tab + 1), sum)) continue;
+    std::string_view payload = line.substr(0, tab);
+    if (ContentHash(payload) == sum) use(payload);
+  }
+}
+
+constexpr std::string_view kHeaderTag = "QVM7-IMAGE-WIZARD-JOURNAL\t2\t";
+constexpr std::string_view kUnreadable = "unreadable";
+
+std::string Identity(const IndexFileState& index) {
+  if (!index.loaded) return std::string(kUnreadable);
+  return std::to_string(index.loadedSize) + "\t" + HexOfHash(index.loadedHash);
+}
+
 }  // namespace
 
-bool Journal::Open(const fs::path& path) {
-  FileHandle file = os_.OpenForAppending(path, nullptr);
-  if (file == kNoFile && os_.Info(path, false).type == EntryType::Missing)
-    file = os_.CreateNew(path, nullptr);
-  file_ = OsFile(os_, file);
+std::string EncodeJournalHeader(const IndexFileState& index) {
+  return Frame(std::string(kHeaderTag) + Identity(index));
+}
+
+bool Journal::Create(const fs::path& path, const IndexFileState& index) {
+  // The header goes into a file of its own first, which then takes the journal's name only
+  // while that is free: the journal never exists without its header.
+  file_.Close(nullptr);
+  fs::path temp;
+  OsFile file(os_, CreateTemporaryFile(os_, path.parent_path(), "journal", temp, nullptr));
+  if (!file.IsOpen()) return false;
+  const std::string header = EncodeJournalHeader(index);
+  if (!os_.Write(file.Handle(), header.data(), header.size(), nullptr) ||
+      !os_.Flush(file.Handle(), nullptr) || !os_.RenameNew(temp, path, nullptr)) {
+    file.Close(nullptr);
+    os_.Remove(temp, nullptr);
+    return false;
+  }
+  os_.FlushFolder(path.parent_path());
+  file_ = std::move(file);  // still open for writing, at its end
+  return true;
+}
+
+bool Journal::Continue(const fs::path& path) {
+  file_ = OsFile(os_, os_.OpenForAppending(path, nullptr));
   return file_.IsOpen();
 }
 
@@ -80,37 +140,107 @@ std::string EncodeJournalRecord(const IndexChange& change) {
   std::string_view entryKey = change.key;
   switch (change.kind) {
     case IndexChange::Kind::NewEntry:
-      return "N\t" + n + "\t" + Escape(change.text);
+      return Frame("N\t" + n + "\t" + Escape(change.text));
     case IndexChange::Kind::ImageAdded:
-      return "A\t" + n + "\t" + Escape(entryKey) + "\t" + Escape(change.text);
+      return Frame("A\t" + n + "\t" + Escape(entryKey) + "\t" + Escape(change.text));
     case IndexChange::Kind::ImageRemoved:
-      return "R\t" + n + "\t" + Escape(entryKey) + "\t" + std::to_string(change.position) + "\t" +
-             Escape(change.text);
+      return Frame("R\t" + n + "\t" + Escape(entryKey) + "\t" + std::to_string(change.position) +
+                   "\t" + Escape(change.text));
     case IndexChange::Kind::EntryRekeyed:
       // The key before the change identifies the entry; the new key follows.
-      return "K\t" + n + "\t" + Escape(entryKey) + "\t" + Escape(change.text);
+      return Frame("K\t" + n + "\t" + Escape(entryKey) + "\t" + Escape(change.text));
   }
   return {};
 }
 
-bool Journal::Append(const IndexChange& change) {
+bool Journal::Write(const std::string& record) {
   if (!file_.IsOpen()) return false;
-  std::string line = EncodeJournalRecord(change) + "\n";
-  return os_.Write(file_.Handle(), line.data(), line.size(), nullptr) &&
+  return os_.Write(file_.Handle(), record.data(), record.size(), nullptr) &&
          os_.Flush(file_.Handle(), nullptr);
+}
+
+bool Journal::Append(const IndexChange& change) { return Write(EncodeJournalRecord(change)); }
+
+std::string EncodeJournalCommit(const IndexFileState& next) {
+  return Frame("C\t" + Identity(next));
+}
+
+bool Journal::Commit(const IndexFileState& next) { return Write(EncodeJournalCommit(next)); }
+
+FoundJournal FindJournal(Os& os, const fs::path& path, const IndexFileState& index) {
+  FoundJournal found;
+  switch (os.Info(path, false).type) {
+    case EntryType::Missing:
+      return found;
+    case EntryType::Link:  // never one of ours
+      found.state = JournalState::Unmatched;
+      return found;
+    case EntryType::Folder:
+      found.state = JournalState::Unusable;
+      found.error = "it is a folder";
+      return found;
+    case EntryType::Other:
+      found.state = JournalState::Unusable;
+      found.error = "it is not a regular file";
+      return found;
+    case EntryType::Regular:
+      break;
+  }
+  auto bytes = ReadWholeFile(os, path, &found.error);
+  if (!bytes) {
+    found.state = JournalState::Unusable;
+    found.error = "it cannot be read: " + found.error;
+    return found;
+  }
+  bool any = false, header = false, belongs = false, applied = false, changes = false;
+  const std::string identity = Identity(index);
+  ForEachRecord(*bytes, [&](std::string_view payload) {
+    if (!any && payload.starts_with(kHeaderTag)) {
+      header = true;
+      belongs = payload.substr(kHeaderTag.size()) == identity;
+    }
+    any = true;
+    if (header && payload.starts_with("C\t") && payload.substr(2) == identity) applied = true;
+    if (payload.size() > 1 && payload[1] == '\t' &&
+        std::string_view("NARK").find(payload[0]) != std::string_view::npos)
+      changes = true;
+  });
+  if (bytes->find_first_not_of(" \t\r\n") == std::string::npos || (header && !changes)) {
+    found.state = JournalState::Applied;  // no change in it, whoever wrote it
+  } else if (!header) {
+    found.state = JournalState::Unmatched;
+  } else if (applied) {
+    found.state = JournalState::Applied;
+  } else if (belongs) {
+    found.state = JournalState::Pending;
+    found.bytes = std::move(*bytes);
+  } else {
+    found.state = JournalState::Unmatched;
+  }
+  return found;
+}
+
+std::optional<fs::path> SetJournalAside(Os& os, const fs::path& path, std::string* error) {
+  for (int n = 1; n <= 100; ++n) {
+    fs::path aside = path;
+    aside += n == 1 ? std::string(".unmatched") : ".unmatched-" + std::to_string(n);
+    if (os.RenameNew(path, aside, error)) {
+      os.FlushFolder(path.parent_path());
+      return aside;
+    }
+    if (os.Info(aside, false).type == EntryType::Missing) return std::nullopt;
+  }
+  return std::nullopt;
 }
 
 int ReplayJournal(std::string_view bytes, ImageIndex& index) {
   int restored = 0;
-  size_t pos = 0;
-  while (pos < bytes.size()) {
-    size_t end = bytes.find('\n', pos);
-    if (end == bytes.npos) break;  // the last line was cut short by the crash
-    auto f = Split(bytes.substr(pos, end - pos));
-    pos = end + 1;
+  ForEachRecord(bytes, [&](std::string_view payload) {
+    auto f = Split(payload);
     int number = 0;
     std::string a, b;
-    if (f.size() < 3 || f[0].size() != 1 || !ToInt(f[1], number)) continue;
+    // The header and the commit records have other shapes and are no changes.
+    if (f.size() < 3 || f[0].size() != 1 || !ToInt(f[1], number)) return;
     switch (f[0][0]) {
       case 'N':
         if (f.size() == 3 && Unescape(f[2], a) && index.AppendEntry(a)) ++restored;
@@ -153,7 +283,7 @@ int ReplayJournal(std::string_view bytes, ImageIndex& index) {
       default:
         break;
     }
-  }
+  });
   return restored;
 }
 

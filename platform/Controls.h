@@ -54,13 +54,19 @@ class Control {
 };
 
 // A sorted list box with extended selection: the current item (focus) is kept apart from the
-// set of selected items. Indexes count from 0; -1 means none.
+// set of selected items. Indexes count from 0; -1 means none. Inserting or deleting other items
+// leaves the current item and the selection on the same items; deleting the current item
+// passes the focus to the item that takes its place (the last one when it was last). Left to
+// the toolkit: which item has the focus before anything set it, and whether a click that
+// changes nothing notifies. tests/support/ListBoxSuite.h holds every implementation to
+// this contract.
 class ListBox : public Control {
  public:
   virtual int Count() const = 0;
   virtual int Current() const = 0;
   // Makes `index` the current item and selects it; items already selected stay selected.
-  // -1 leaves no item current and deselects every item. A bad index gives -1.
+  // -1 leaves no item current and deselects every item. A bad index changes nothing and gives
+  // -1.
   virtual int SetCurrent(int index) = 0;
   virtual int SelCount() const = 0;
   // Indexes of the selected items in list order, at most `maxCount`.
@@ -76,6 +82,16 @@ class ListBox : public Control {
   // Removes the item at a 0-based index (callers that count from 1 subtract one).
   virtual int DeleteString(int index) = 0;
   virtual void ResetContent() = 0;
+
+  // A text to make stand out, and a line saying why.
+  struct Emphasis {
+    std::string text;
+    std::string tip;
+  };
+  // Items whose text equals one of these (byte for byte) are shown emphasised (bold), their tip
+  // added to their tooltip. Replaces what was emphasised before, and holds for items inserted
+  // later until the next call (emptying the list keeps it). The items' order never changes.
+  virtual void SetEmphasis(const std::vector<Emphasis>& emphasis) = 0;
 };
 
 // A tree of texts as a tree view shows it, read-only and unchanging while a view shows it.

@@ -109,41 +109,111 @@ std::string Utf8FromCp1252(std::string_view text) {
   return out;
 }
 
+namespace {
+
+// The character at `i` of `utf8` and its length in bytes; false for bytes that are no UTF-8
+// (overlong forms included: they would let two spellings reach one name).
+bool DecodeUtf8(std::string_view utf8, size_t i, char32_t& cp, size_t& len) {
+  unsigned char b = static_cast<unsigned char>(utf8[i]);
+  if (b < 0x80) {
+    cp = b;
+    len = 1;
+  } else if ((b & 0xE0) == 0xC0) {
+    cp = b & 0x1F;
+    len = 2;
+  } else if ((b & 0xF0) == 0xE0) {
+    cp = b & 0x0F;
+    len = 3;
+  } else if ((b & 0xF8) == 0xF0) {
+    cp = b & 0x07;
+    len = 4;
+  } else {
+    return false;
+  }
+  if (i + len > utf8.size()) return false;
+  for (size_t k = 1; k < len; ++k) {
+    unsigned char cont = static_cast<unsigned char>(utf8[i + k]);
+    if ((cont & 0xC0) != 0x80) return false;
+    cp = (cp << 6) | (cont & 0x3F);
+  }
+  return !((len == 2 && cp < 0x80) || (len == 3 && cp < 0x800) || (len == 4 && cp < 0x10000));
+}
+
+void AppendHex(std::string& out, unsigned char b) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  out += "\\x";
+  out += kHex[b >> 4];
+  out += kHex[b & 15];
+}
+
+}  // namespace
+
 std::optional<std::string> Cp1252FromUtf8(std::string_view utf8) {
   std::string out;
   out.reserve(utf8.size());
   size_t i = 0;
   while (i < utf8.size()) {
-    unsigned char b = static_cast<unsigned char>(utf8[i]);
     char32_t cp;
     size_t len;
-    if (b < 0x80) {
-      cp = b;
-      len = 1;
-    } else if ((b & 0xE0) == 0xC0) {
-      cp = b & 0x1F;
-      len = 2;
-    } else if ((b & 0xF0) == 0xE0) {
-      cp = b & 0x0F;
-      len = 3;
-    } else if ((b & 0xF8) == 0xF0) {
-      cp = b & 0x07;
-      len = 4;
-    } else {
-      return std::nullopt;
-    }
-    if (i + len > utf8.size()) return std::nullopt;
-    for (size_t k = 1; k < len; ++k) {
-      unsigned char cont = static_cast<unsigned char>(utf8[i + k]);
-      if ((cont & 0xC0) != 0x80) return std::nullopt;
-      cp = (cp << 6) | (cont & 0x3F);
-    }
-    // Overlong forms would let two spellings reach one name.
-    if ((len == 2 && cp < 0x80) || (len == 3 && cp < 0x800) || (len == 4 && cp < 0x10000))
-      return std::nullopt;
+    if (!DecodeUtf8(utf8, i, cp, len)) return std::nullopt;
     auto byte = ByteOfCodePoint(cp);
     if (!byte) return std::nullopt;
     out += static_cast<char>(*byte);
+    i += len;
+  }
+  return out;
+}
+
+std::string EscapeControls(std::string_view cp1252) {
+  std::string out;
+  out.reserve(cp1252.size());
+  for (char ch : cp1252) {
+    const auto c = static_cast<unsigned char>(ch);
+    if (c < 0x20 || c == 0x7F) {
+      AppendHex(out, c);
+    } else {
+      out += ch;
+    }
+  }
+  return out;
+}
+
+std::string ShownUtf8(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  size_t i = 0;
+  while (i < text.size()) {
+    char32_t cp;
+    size_t len;
+    if (!DecodeUtf8(text, i, cp, len) || cp < 0x20 || cp == 0x7F) {
+      AppendHex(out, static_cast<unsigned char>(text[i++]));
+      continue;
+    }
+    out.append(text, i, len);
+    i += len;
+  }
+  return out;
+}
+
+std::string ShownFileName(std::string_view name, bool escapeForeign) {
+  std::string out;
+  out.reserve(name.size());
+  size_t i = 0;
+  while (i < name.size()) {
+    char32_t cp;
+    size_t len;
+    if (!DecodeUtf8(name, i, cp, len)) {
+      AppendHex(out, static_cast<unsigned char>(name[i++]));  // one byte; the next one counts again
+      continue;
+    }
+    auto byte = ByteOfCodePoint(cp);
+    if (byte && *byte >= 0x20 && *byte != 0x7F) {
+      out += static_cast<char>(*byte);
+    } else if (byte || escapeForeign) {
+      for (size_t k = 0; k < len; ++k) AppendHex(out, static_cast<unsigned char>(name[i + k]));
+    } else {
+      out += '?';
+    }
     i += len;
   }
   return out;

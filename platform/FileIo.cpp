@@ -57,8 +57,8 @@ bool IsTemporaryFileName(std::string_view name) {
          name.starts_with(kTemporaryPrefix) && name.ends_with(kTemporarySuffix);
 }
 
-bool WriteFileAtomically(Os& os, const fs::path& target, std::string_view bytes,
-                         std::string* error) {
+bool WriteFileAtomically(Os& os, const fs::path& target, std::string_view bytes, std::string* error,
+                         const std::function<void()>& beforeReplace) {
   const fs::path folder = FolderOf(target);
   std::string tag = Utf8FromPath(target.filename());
   if (tag.size() > 64) tag = "file";
@@ -75,6 +75,7 @@ bool WriteFileAtomically(Os& os, const fs::path& target, std::string_view bytes,
   if (!os.Write(file.Handle(), bytes.data(), bytes.size(), &why)) return fail("write failed");
   if (!os.Flush(file.Handle(), &why)) return fail("flush to disk failed");
   if (!file.Close(&why)) return fail("close failed");
+  if (beforeReplace) beforeReplace();
   if (!os.Replace(temp, target, &why)) return fail("rename failed");
   // The rename itself must reach the disk too.
   os.FlushFolder(folder);

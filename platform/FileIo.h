@@ -2,6 +2,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -26,8 +27,10 @@ bool IsTemporaryFileName(std::string_view name);
 // Replaces `target` with `bytes` so that the file on disk is always either the complete old
 // or the complete new one: write a temporary file beside it, flush, close, rename it over
 // `target`, flush the folder. On failure the target is untouched, the temporary file removed,
-// and `error` says why ("write failed: ..." and the like).
+// and `error` says why ("write failed: ..." and the like). `beforeReplace`, when given, runs
+// once the new bytes are on the disk, right before the rename (the crash journal notes there
+// what index.dat is about to become).
 bool WriteFileAtomically(Os& os, const std::filesystem::path& target, std::string_view bytes,
-                         std::string* error);
+                         std::string* error, const std::function<void()>& beforeReplace = {});
 
 }  // namespace qvm

@@ -124,6 +124,18 @@ void MemoryListBox::ResetContent() {
   Changed(ListChange::Reset, -1);
 }
 
+void MemoryListBox::SetEmphasis(const std::vector<Emphasis>& emphasis) {
+  emphasis_.clear();
+  for (const Emphasis& e : emphasis) emphasis_[e.text] = e.tip;
+}
+
+std::optional<std::string> MemoryListBox::EmphasisTip(int index) const {
+  if (!Valid(index)) return std::nullopt;
+  auto found = emphasis_.find(TextAt(index));
+  if (found == emphasis_.end()) return std::nullopt;
+  return found->second;
+}
+
 bool MemoryListBox::IsSelected(int index) const {
   return Valid(index) && items_[static_cast<std::size_t>(index)].selected;
 }

@@ -98,8 +98,11 @@ class MemoryListBox : public MemoryControlState<ListBox> {
   int AddString(std::string_view text) override;
   int DeleteString(int index) override;
   void ResetContent() override;
+  void SetEmphasis(const std::vector<Emphasis>& emphasis) override;
 
   bool IsSelected(int index) const;
+  // The tip of an emphasised item; none for an item that is not emphasised.
+  std::optional<std::string> EmphasisTip(int index) const;
   // Every item's text in list order.
   std::vector<std::string> Items() const;
 
@@ -139,6 +142,7 @@ class MemoryListBox : public MemoryControlState<ListBox> {
   int current_ = -1;
   bool focusOnFirst_ = false;  // the focus was never set since the list was filled
   int anchor_ = -1;
+  std::map<std::string, std::string, std::less<>> emphasis_;  // text -> tip
   std::function<void(ListChange, int)> observer_;
 };
 

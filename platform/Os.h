@@ -68,8 +68,10 @@ inline constexpr std::uint64_t kLockFileByte = std::uint64_t{1} << 62;
 struct LockAttempt {
   LockState state = LockState::Failed;
   std::unique_ptr<HeldLock> lock;  // set when Locked
-  std::string holder;              // HeldByOther: e.g. "qvm-image-wizard (process 4711)"
-  std::string error;               // Failed
+  // HeldByOther, when the system can tell: "PROGRAM (process N)", PROGRAM being the holder's
+  // program file name without folder or extension, e.g. "qvm-image-wizard (process 4711)".
+  std::string holder;
+  std::string error;  // Failed
 };
 
 class Os {

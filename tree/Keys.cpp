@@ -1,5 +1,9 @@
 #include "tree/Keys.h"
 
+#include <algorithm>
+
+#include "platform/ListOrder.h"
+
 namespace qvm {
 
 std::vector<Text> GetImages(const ImageIndex& index, std::string_view key, bool* found) {
@@ -27,6 +31,33 @@ std::string TeamKey(std::string_view name, std::string_view member1, std::string
     key += ')';
   }
   return key;
+}
+
+std::string StableKey(std::string_view name, const std::vector<std::string>& members) {
+  std::string key(name);
+  key += " (";
+  const std::size_t count = std::min(members.size(), static_cast<std::size_t>(kStableKeyMembers));
+  for (std::size_t i = 0; i < count; ++i) {
+    key += members[i];
+    key += '/';
+  }
+  while (key.back() == '/') key.pop_back();
+  key += ')';
+  return key;
+}
+
+std::string StableKeyWithAllMembers(const GameDatabase& db, const Stable& stable) {
+  std::vector<std::string> members;
+  for (int number : stable.members) {
+    if (number < 1 || static_cast<std::size_t>(number) > db.wrestlers.size()) continue;
+    for (const Alias& alias : db.wrestlers[static_cast<std::size_t>(number) - 1].aliases)
+      members.emplace_back(alias.text);
+  }
+  // The list puts a text after those it compares equal to.
+  std::stable_sort(members.begin(), members.end(), [](const std::string& a, const std::string& b) {
+    return CompareListOrder(a, b) < 0;
+  });
+  return StableKey(stable.name, members);
 }
 
 }  // namespace qvm

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "gamedb/GameDatabase.h"
 #include "index/ImageIndex.h"
 
 namespace qvm {
@@ -20,5 +21,13 @@ inline constexpr int kStableKeyMembers = 100;
 // them (" and ", exact case).
 std::string TeamKey(std::string_view name, std::string_view member1, std::string_view member2);
 bool TeamKeyAddsMembers(std::string_view name);
+
+// The key of a stable with some members chosen: its name, then the members (in the order the
+// MembersList shows them) joined by "/" in parentheses. Only the first kStableKeyMembers
+// count, and every "/" at the end of the joined members goes.
+std::string StableKey(std::string_view name, const std::vector<std::string>& members);
+// The key that choosing every member of `stable` gives: the MembersList holds every alias of
+// every member wrestler, in list order.
+std::string StableKeyWithAllMembers(const GameDatabase& db, const Stable& stable);
 
 }  // namespace qvm

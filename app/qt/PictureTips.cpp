@@ -163,6 +163,9 @@ void PictureTips::Show(const Thumb& thumb) {
     html += QStringLiteral("%1 \u00d7 %2 pixels")
                 .arg(thumb.pictureSize.width())
                 .arg(thumb.pictureSize.height());
+  // What the list says about the item, such as the record a stray picture is named after.
+  if (const QString said = item->data(Qt::ToolTipRole).toString(); !said.isEmpty())
+    html += QStringLiteral("<br>") + said.toHtmlEscaped();
   html += QStringLiteral("</div></qt>");
   QToolTip::showText(hover_.globalPos, html, list->viewport(), list->visualItemRect(item));
   hover_.shown = true;

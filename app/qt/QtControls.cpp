@@ -173,12 +173,11 @@ int QtListBox::Count() const { return list_ ? list_->count() : 0; }
 int QtListBox::Current() const { return list_ ? list_->currentRow() : -1; }
 
 int QtListBox::SetCurrent(int index) {
-  if (!list_) return -1;
-  if (!Valid(index)) {
+  if (index == -1 && list_) {
     list_->clearSelection();
     list_->selectionModel()->clearCurrentIndex();
-    return -1;
   }
+  if (!Valid(index)) return -1;
   list_->setCurrentRow(index, QItemSelectionModel::Select);
   list_->scrollToItem(list_->item(index));
   return index;
@@ -231,6 +230,18 @@ std::string QtListBox::ItemText(int index) const {
   return Valid(index) ? Bytes(index) : std::string();
 }
 
+int QtListBox::LowerBound(std::string_view text) const {
+  int low = 0, high = list_->count();
+  while (low < high) {
+    int mid = low + (high - low) / 2;
+    if (CompareListOrder(Bytes(mid), text) < 0)
+      low = mid + 1;
+    else
+      high = mid;
+  }
+  return low;
+}
+
 int QtListBox::AddString(std::string_view text) {
   if (!list_) return -1;
   // After every item that sorts before or with it.
@@ -244,18 +255,57 @@ int QtListBox::AddString(std::string_view text) {
   }
   auto* item = new QListWidgetItem(ToQString(text));
   item->setData(Qt::UserRole, QByteArray(text.data(), static_cast<qsizetype>(text.size())));
+  if (emphasis_.count(text) != 0) ShowEmphasis(item, text);
   list_->insertItem(low, item);
   return low;
 }
 
 int QtListBox::DeleteString(int index) {
   if (!Valid(index)) return -1;
+  const bool wasCurrent = list_->currentRow() == index;
   delete list_->takeItem(index);
+  // The item that takes the deleted one's place gets the focus (the last one when it was
+  // last), as in a native list box; Qt's own choice would be the item above.
+  if (wasCurrent && list_->count() > 0) {
+    const QSignalBlocker blocker(list_->selectionModel());
+    list_->selectionModel()->setCurrentIndex(
+        list_->model()->index(std::min(index, list_->count() - 1), 0),
+        QItemSelectionModel::NoUpdate);
+  }
   return list_->count();
 }
 
 void QtListBox::ResetContent() {
   if (list_) list_->clear();
+}
+
+void QtListBox::ShowEmphasis(QListWidgetItem* item, std::string_view text) const {
+  auto found = emphasis_.find(text);
+  if (found == emphasis_.end()) {
+    item->setData(Qt::FontRole, QVariant());  // the list's own font again
+    item->setData(Qt::ToolTipRole, QVariant());
+    return;
+  }
+  QFont bold = list_->font();
+  bold.setBold(true);
+  item->setFont(bold);
+  item->setData(Qt::ToolTipRole, ToQString(found->second));
+}
+
+void QtListBox::SetEmphasis(const std::vector<Emphasis>& emphasis) {
+  std::map<std::string, std::string, std::less<>> before = std::move(emphasis_);
+  emphasis_.clear();
+  for (const Emphasis& e : emphasis) emphasis_[e.text] = e.tip;
+  if (!list_) return;
+  // Only the items of texts emphasised before or now change: found by their sorted place.
+  auto update = [this](const std::string& text) {
+    for (int row = LowerBound(text);
+         row < list_->count() && CompareListOrder(Bytes(row), text) == 0; ++row) {
+      if (Bytes(row) == text) ShowEmphasis(list_->item(row), text);
+    }
+  };
+  for (const auto& [text, tip] : before) update(text);
+  for (const auto& [text, tip] : emphasis_) update(text);
 }
 
 }  // namespace qvm

@@ -8,6 +8,7 @@
 #include <QString>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -105,11 +106,19 @@ class QtListBox : public QtWidgetControl<ListBox> {
   int AddString(std::string_view text) override;
   int DeleteString(int index) override;
   void ResetContent() override;
+  // Emphasised items are bold; their tip is the item's tooltip text (Qt::ToolTipRole), which a
+  // picture tip shows beneath the picture.
+  void SetEmphasis(const std::vector<Emphasis>& emphasis) override;
 
  private:
   bool Valid(int index) const { return list_ && index >= 0 && index < list_->count(); }
   std::string Bytes(int index) const;
+  // The first row whose text sorts at or after `text`.
+  int LowerBound(std::string_view text) const;
+  // Shows `item` emphasised with the tip of its text, or plain when its text has none.
+  void ShowEmphasis(QListWidgetItem* item, std::string_view text) const;
   QPointer<ListWidget> list_;
+  std::map<std::string, std::string, std::less<>> emphasis_;  // text -> tip
 };
 
 }  // namespace qvm

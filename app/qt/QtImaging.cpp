@@ -19,22 +19,36 @@ namespace {
 
 constexpr std::size_t kCachedHeaders = 8;
 
-QString FileName(const std::filesystem::path& file) { return QStringFromPath(file); }
-
-// A file that stops giving bytes once its decode is no longer wanted: the decoder then sees
-// the end of its data and finishes quickly.
-class AbandonableFile : public QFile {
+// The picture file as the decoder reads it: opened through the Os (a regular file only, so a
+// FIFO put in its place after the header was judged cannot make the decode wait), and giving
+// no more bytes once the decode is no longer wanted, so the decoder finishes quickly.
+class PictureDevice : public QIODevice {
  public:
-  AbandonableFile(const QString& name, const std::function<bool()>& stale)
-      : QFile(name), stale_(stale) {}
+  PictureDevice(Os& os, const std::filesystem::path& file, const std::function<bool()>& stale)
+      : os_(os), file_(os, os.OpenForReading(file, nullptr)), stale_(stale) {
+    if (file_.IsOpen()) {
+      size_ = static_cast<qint64>(os.InfoOf(file_.Handle()).size);
+      QIODevice::open(QIODevice::ReadOnly | QIODevice::Unbuffered);  // seeks go straight to the file
+    }
+  }
+  bool isSequential() const override { return false; }
+  qint64 size() const override { return size_; }
+  bool seek(qint64 pos) override {
+    return pos >= 0 && os_.Seek(file_.Handle(), static_cast<std::uint64_t>(pos), nullptr) &&
+           QIODevice::seek(pos);
+  }
 
  protected:
   qint64 readData(char* data, qint64 maxSize) override {
     if (stale_ && stale_()) return -1;
-    return QFile::readData(data, maxSize);
+    return os_.Read(file_.Handle(), data, static_cast<std::size_t>(maxSize), nullptr);
   }
+  qint64 writeData(const char*, qint64) override { return -1; }
 
  private:
+  Os& os_;
+  OsFile file_;
+  qint64 size_ = 0;
   const std::function<bool()>& stale_;
 };
 
@@ -60,8 +74,8 @@ QImage DecodePicture(Os& os, const std::filesystem::path& file, const PictureHea
                   static_cast<std::size_t>(size.width()) * 4);
     return image;
   }
-  AbandonableFile device(FileName(file), stale);
-  if (!device.open(QIODevice::ReadOnly)) return {};
+  PictureDevice device(os, file, stale);
+  if (!device.isOpen()) return {};
   QImageReader reader(&device, "jpeg");
   reader.setAutoDetectImageFormat(false);
   // The file may have changed since its header was judged: decode only the picture judged.

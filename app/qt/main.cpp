@@ -12,12 +12,16 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "app/Launcher.h"
 #include "app/Startup.h"
 #include "app/qt/MainWindow.h"
 #include "app/qt/QtMessageBox.h"
 #include "app/qt/QtText.h"
+#include "platform/PathText.h"
 
 namespace {
 
@@ -61,35 +65,37 @@ int main(int argc, char** argv) {
   QApplication::setQuitOnLastWindowClosed(false);
   qvm::QtMessageBox messages;
 
-  QStringList args = QApplication::arguments();
-  args.removeFirst();
-  if (args.size() > 1 || (!args.isEmpty() && args.first() == "--help")) {
+  // The arguments as the system gives them (Qt has taken its own options out of argv): a
+  // folder name that is no valid text in the system's encoding still names the folder.
+  std::vector<std::string> args = qvm::ProgramArguments(argc, argv);
+  if (args.size() > 1 || (!args.empty() && args.front() == "--help")) {
     std::fprintf(args.size() > 1 ? stderr : stdout,
                  "usage: qvm-image-wizard [GAME_FOLDER | --choose-folder]\n");
     return args.size() > 1 ? 2 : 0;
   }
-  if (!args.isEmpty() && args.first() == "--version") {
+  if (!args.empty() && args.front() == "--version") {
     std::printf("qvm-image-wizard %s\n", qvm::BuildNumber().c_str());
     return 0;
   }
-  const bool chooseFolder = !args.isEmpty() && args.first() == "--choose-folder";
+  const bool chooseFolder = !args.empty() && args.front() == "--choose-folder";
   qvm::Os& os = qvm::SystemOs();
   const std::filesystem::path settings = qvm::LastFolderSettingsPath();
+  std::optional<std::filesystem::path> start;
   if (chooseFolder) {
-    args.clear();
-    if (auto remembered = qvm::RememberedGameFolder(os, settings)) {
-      args << qvm::QStringFromPath(*remembered);
-    } else {
+    start = qvm::RememberedGameFolder(os, settings);
+    if (!start) {
       QString chosen = QFileDialog::getExistingDirectory(
           nullptr, QObject::tr("Choose the main folder of QVM 7 SE (the one holding qvm.vrs)"),
           QDir::homePath());
       if (chosen.isEmpty()) return 0;  // the user changed their mind
-      args << chosen;
+      start = qvm::PathFromQString(chosen);
     }
+  } else if (!args.empty()) {
+    start = qvm::PathFromArgument(args.front());
   }
   // The game folder becomes the working folder, as if the wizard had been started there.
   std::error_code changed;
-  if (!args.isEmpty()) std::filesystem::current_path(qvm::PathFromQString(args.first()), changed);
+  if (start) std::filesystem::current_path(*start, changed);
   if (changed) {
     messages.Show(qvm::kNotGameFolderMessage);
     return 1;

@@ -9,19 +9,19 @@ trap 'rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 game="$work/game"
 
-source "$(dirname "$0")/lib/game-files.bash"
+write() { "$bin/qvm-game-files" "$@"; }
 
-mkdir -p "$game/media" "$game/circ1"
+mkdir -p "$game/media"
 : > "$game/qvm.vrs"
-printf 'Circuit One\r\ncirc1\r\n1\r\n' > "$game/card.lgs"
-write_records "$game/data/wrestlrs" 'Ace\r\n' 'Blaze\r\n' 'Cole\r\n' 'Dex\r\n' '\xc9mile\r\n'
-{ printf '2\r\n'; circuit_wrestler Ace; circuit_wrestler Inferno; } > "$game/circ1/circxdb.dat"
-write_records "$game/data/teams" 'Ann\r\nBo\r\n\r\n' 'Cole\r\nDex\r\nWolves\r\n'
-write_records "$game/data/stables" 'Clan\r\n2\r\n1,2\r\n' 'Horde\r\n1\r\n3\r\n'
-write_records "$game/data/managers" 'Manny\r\n' 'Mo\r\n'
-write_records "$game/circ1/teams"
-write_records "$game/circ1/stables"
-printf '2\r\nx\r\nWorld Title\r\n1\r\nx\r\nTag Belt\r\n2\r\n' > "$game/circ1/card.ttl"
+write lines "$game/card.lgs" 'Circuit One' circ1 1
+write records "$game/data/wrestlrs" Ace -- Blaze -- Cole -- Dex -- Émile
+write circuit "$game/circ1/circxdb.dat" Ace Inferno
+write records "$game/data/teams" Ann Bo '' -- Cole Dex Wolves
+write records "$game/data/stables" Clan 2 1,2 -- Horde 1 3
+write records "$game/data/managers" Manny -- Mo
+write records "$game/circ1/teams"
+write records "$game/circ1/stables"
+write titles "$game/circ1/card.ttl" 'World Title' 'Tag Belt'
 
 # Pictures: copies of a real JPEG, two names that differ only in case, an empty file.
 "$bin/qvm-demo-game" "$work/demo" 2>/dev/null
@@ -36,19 +36,20 @@ for name in "${names[@]}"; do cp "$jpeg" "$game/media/$name"; done
 
 many="ace.jpg"
 for i in $(seq -w 1 100); do many+="|p$i.jpg"; done
-{
-  printf 'Ace\r\n%s\r\n' "$many"                 # 1: 101 names
-  printf 'Inferno\r\ninferno.jpg\r\n'            # 2: Blaze by his circuit name
-  printf 'Dex\r\n\r\n'                           # 3: no picture
-  printf 'CLAN (Ace/Blaze)\r\nclan.jpg\r\n'      # 4: the stable with two members
-  printf 'Horde\r\nhorde.jpg\r\n'                # 5: a stable's bare name
-  printf 'Manny\r\nmanny.jpg|../secret.jpg\r\n'  # 6
-  printf 'WORLD TITLE\r\ntitle.jpg\r\n'          # 7
-  printf 'Ann and Bo\r\nannbo.jpg\r\n'           # 8
-  printf 'ace\r\nace2.jpg\r\n'                   # 9: shadowed by 1
-  printf 'Old\nTimer\r\ngone.jpg\r\n'            # 10: a lone LF is part of the key
-  printf 'Show "Big"|Match\\\r\nshow.jpg\r\n'    # 11: a show/match key
-} > "$game/media/index.dat"
+entries=(
+  Ace "$many"                      # 1: 101 names
+  Inferno inferno.jpg              # 2: Blaze by his circuit name
+  Dex ''                           # 3: no picture
+  'CLAN (Ace/Blaze)' clan.jpg      # 4: the stable with two members
+  Horde horde.jpg                  # 5: a stable's bare name
+  Manny 'manny.jpg|../secret.jpg'  # 6
+  'WORLD TITLE' title.jpg          # 7
+  'Ann and Bo' annbo.jpg           # 8
+  ace ace2.jpg                     # 9: shadowed by 1
+  $'Old\nTimer' gone.jpg          # 10: a lone LF is part of the key
+  'Show "Big"|Match\' show.jpg    # 11: a show/match key
+)
+write lines "$game/media/index.dat" "${entries[@]}"
 
 run() {  # sets out and rc
   set +e; out=$("$cli" -C "$game" "$@"); rc=$?; set -e

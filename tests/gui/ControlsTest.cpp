@@ -20,140 +20,71 @@
 #include "app/qt/QtText.h"
 #include "app/qt/QtTree.h"
 #include "gamedb/SortedView.h"
-#include "platform/ListOrder.h"
+#include "tests/support/ListBoxSuite.h"
 #include "tree/CategoryTree.h"
 
 namespace qvm {
 namespace {
 
-std::vector<std::string> Items(const QtListBox& list) {
-  std::vector<std::string> items;
-  for (int i = 0; i < list.Count(); ++i) items.push_back(list.ItemText(i));
-  return items;
-}
-
-class ListBoxTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    window.resize(300, 300);
-    widget = new ListWidget(&window);
-    widget->setGeometry(0, 0, 200, 200);
-    list = std::make_unique<QtListBox>(widget);
+// The user's hand is the mouse on the shown list.
+class QtListBoxDriver : public ListBoxDriver {
+ public:
+  QtListBoxDriver() {
+    window_.resize(300, 400);
+    widget_->setGeometry(0, 0, 200, 380);
+    QObject::connect(widget_, &ListWidget::userSelectionChanged, [this] { ++selectionChanges_; });
+    QObject::connect(widget_, &ListWidget::userDoubleClicked, [this] { ++doubleClicks_; });
   }
-  QWidget window;
-  ListWidget* widget = nullptr;
-  std::unique_ptr<QtListBox> list;
+  ListBox& List() override { return list_; }
+  void Click(int index, Modifier modifier) override {
+    QTest::mouseClick(widget_->viewport(), Qt::LeftButton, Keys(modifier), Center(index));
+  }
+  void DoubleClick(int index) override {
+    QTest::mouseDClick(widget_->viewport(), Qt::LeftButton, {}, Center(index));
+  }
+  int SelectionChanges() const override { return selectionChanges_; }
+  int DoubleClicks() const override { return doubleClicks_; }
+  // Emphasis is bold; the tip is the item's tooltip text.
+  std::optional<std::string> Emphasis(int index) override {
+    QListWidgetItem* item = widget_->item(index);
+    if (!item->font().bold()) return std::nullopt;
+    return item->data(Qt::ToolTipRole).toString().toStdString();
+  }
+
+  ListWidget* Widget() { return widget_; }
+  QPoint Center(int index) {
+    if (!window_.isVisible()) {
+      window_.show();
+      EXPECT_TRUE(QTest::qWaitForWindowExposed(&window_));
+    }
+    return widget_->visualItemRect(widget_->item(index)).center();
+  }
+
+ private:
+  static Qt::KeyboardModifiers Keys(Modifier modifier) {
+    if (modifier == Modifier::Ctrl) return Qt::ControlModifier;
+    if (modifier == Modifier::Shift) return Qt::ShiftModifier;
+    return {};
+  }
+  QWidget window_;
+  ListWidget* widget_ = new ListWidget(&window_);
+  QtListBox list_{widget_};
+  int selectionChanges_ = 0;
+  int doubleClicks_ = 0;
 };
 
-TEST_F(ListBoxTest, AddStringKeepsTheCoreListOrderAndReturnsThePlace) {
-  // Mixed case, an accented letter (CP1252 e-acute), punctuation, digits.
-  const std::vector<std::string> added = {"delta", "Alpha", "\xE9lan", "10 men", "echo",
-                                          "alpha", "-dash", "Zulu",    "b'c",    "bc"};
-  for (const std::string& text : added) {
-    int place = list->AddString(text);
-    ASSERT_GE(place, 0);
-    EXPECT_EQ(list->ItemText(place), text);
-  }
-  std::vector<std::string> items = Items(*list);
-  ASSERT_EQ(items.size(), added.size());
-  for (size_t i = 0; i + 1 < items.size(); ++i)
-    EXPECT_LE(CompareListOrder(items[i], items[i + 1]), 0)
-        << items[i] << " before " << items[i + 1];
-}
+INSTANTIATE_TYPED_TEST_SUITE_P(Qt, ListBoxSuite, QtListBoxDriver);
 
-TEST_F(ListBoxTest, CurrentItemIsKeptApartFromTheSelectedItems) {
-  for (const char* text : {"a", "b", "c", "d", "e"}) list->AddString(text);
-  EXPECT_EQ(list->Current(), -1);
-  EXPECT_EQ(list->SelCount(), 0);
-
-  EXPECT_EQ(list->SetCurrent(2), 2);
-  EXPECT_EQ(list->Current(), 2);
-  EXPECT_EQ(list->SelItems(10), std::vector<int>{2});
-  EXPECT_EQ(list->ItemText(-1), "c");
-
-  EXPECT_EQ(list->SetSel(true, 4), 0);
-  EXPECT_EQ(list->SetSel(true, 0), 0);
-  EXPECT_EQ(list->Current(), 2);
-  EXPECT_EQ(list->SelItems(10), (std::vector<int>{0, 2, 4}));
-  EXPECT_EQ(list->SelItems(2), (std::vector<int>{0, 2}));
-
-  EXPECT_EQ(list->SetSel(true, -1), 0);
-  EXPECT_EQ(list->SelCount(), 5);
-  EXPECT_EQ(list->SetSel(false, 3), 0);
-  EXPECT_EQ(list->SelCount(), 4);
-  EXPECT_EQ(list->SetSel(false, -1), 0);
-  EXPECT_EQ(list->SelCount(), 0);
-  EXPECT_EQ(list->Current(), 2);
-
-  EXPECT_EQ(list->SetSel(true, 5), -1);
-  EXPECT_EQ(list->SetCurrent(-1), -1);
-  EXPECT_EQ(list->Current(), -1);
-  EXPECT_EQ(list->ItemText(-1), "");
-  EXPECT_EQ(list->ItemText(7), "");
-}
-
-TEST_F(ListBoxTest, FindExactIgnoresCaseStartsAfterTheGivenItemAndWraps) {
-  for (const char* text : {"a", "b", "c", "d", "\xC9t\xE9"}) list->AddString(text);
-  struct Case {
-    int start;
-    const char* text;
-    int expected;
-  } cases[] = {
-      {-1, "B", 1}, {0, "b", 1}, {1, "b", 1},  // from the item after 1, all the way round
-      {2, "A", 0},  {3, "d", 3}, {-1, "\xE9T\xC9", 4}, {-1, "bb", -1}, {-1, "", -1}, {99, "a", 0},
-  };
-  for (const Case& c : cases)
-    EXPECT_EQ(list->FindExact(c.start, c.text), c.expected) << c.start << " " << c.text;
-}
-
-TEST_F(ListBoxTest, ItemsKeepTheirBytesAndDeleteCountsFromZero) {
-  const std::string odd = std::string("\x81\xA0\x80 x", 5);  // undefined byte, NBSP, euro
-  list->AddString(odd);
-  list->AddString("z");
-  int at = list->FindExact(-1, odd);
-  ASSERT_GE(at, 0);
-  EXPECT_EQ(list->ItemText(at), odd);
-  EXPECT_EQ(list->DeleteString(at), 1);
-  EXPECT_EQ(Items(*list), std::vector<std::string>{"z"});
-  EXPECT_EQ(list->DeleteString(1), -1);
-  EXPECT_EQ(list->DeleteString(-1), -1);
-  list->ResetContent();
-  EXPECT_EQ(list->Count(), 0);
-}
-
-TEST_F(ListBoxTest, OnlyTheUsersActionsNotify) {
-  QSignalSpy changes(widget, &ListWidget::userSelectionChanged);
-  QSignalSpy doubles(widget, &ListWidget::userDoubleClicked);
-  window.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-
-  for (const char* text : {"a", "b", "c", "d"}) list->AddString(text);
-  list->SetCurrent(1);
-  list->SetSel(true, 3);
-  list->SetSel(false, -1);
-  list->DeleteString(3);
-  list->AddString("e");
-  EXPECT_EQ(changes.count(), 0);
-
-  auto center = [&](int row) { return widget->visualItemRect(widget->item(row)).center(); };
-  QTest::mouseClick(widget->viewport(), Qt::LeftButton, {}, center(2));
-  EXPECT_EQ(changes.count(), 1);
-  EXPECT_EQ(list->Current(), 2);
-  EXPECT_EQ(list->SelItems(10), std::vector<int>{2});
-
-  QTest::mouseClick(widget->viewport(), Qt::LeftButton, {}, center(2));  // nothing changes
-  EXPECT_EQ(changes.count(), 1);
-
-  QTest::mouseClick(widget->viewport(), Qt::LeftButton, Qt::ControlModifier, center(0));
-  EXPECT_EQ(changes.count(), 2);
-  EXPECT_EQ(list->SelItems(10), (std::vector<int>{0, 2}));
-
-  QTest::keyClick(widget, Qt::Key_Down);
-  EXPECT_EQ(changes.count(), 3);
-
-  QTest::mouseDClick(widget->viewport(), Qt::LeftButton, {}, center(3));
-  EXPECT_EQ(doubles.count(), 1);
-  EXPECT_EQ(list->Current(), 3);
+// The widget reports changes only, from the keyboard as from the mouse.
+TEST(QtListBoxTest, KeysNotifyAndClicksThatChangeNothingDoNot) {
+  QtListBoxDriver driver;
+  for (const char* text : {"a", "b", "c"}) driver.List().AddString(text);
+  driver.Click(1, ListBoxDriver::Modifier::None);
+  driver.Click(1, ListBoxDriver::Modifier::None);
+  EXPECT_EQ(driver.SelectionChanges(), 1);
+  QTest::keyClick(driver.Widget(), Qt::Key_Down);
+  EXPECT_EQ(driver.SelectionChanges(), 2);
+  EXPECT_EQ(driver.List().Current(), 2);
 }
 
 TEST(QtControlTest, TextsComeBackByteForByte) {

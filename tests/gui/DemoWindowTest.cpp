@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCursor>
 #include <QHelpEvent>
 #include <QMimeData>
 #include <QPlainTextEdit>
@@ -224,6 +225,75 @@ TEST_F(DemoWindowTest, ClickingAWrestlerAnAliasATeamAndAStableShowsTheirRecords)
     EXPECT_NE(PreviewCentre(window), kBackground);
   }
   EXPECT_TRUE(db.indexState.loaded);
+  ReleasePool();
+}
+
+// "text: tooltip" for every item of the list shown in bold, in list order.
+std::vector<std::string> BoldItems(ListWidget* list) {
+  std::vector<std::string> out;
+  for (int row = 0; row < list->count(); ++row) {
+    QListWidgetItem* item = list->item(row);
+    if (item->font().bold())
+      out.push_back(item->text().toStdString() + ": " +
+                    item->data(Qt::ToolTipRole).toString().toStdString());
+  }
+  return out;
+}
+
+TEST_F(DemoWindowTest, SelectingARecordMakesTheStrayPicturesNamedAfterItBold) {
+  NewPool();
+  GameDatabase db;
+  const GamePaths paths = ResolveGamePaths(SystemOs(), game);
+  LoadGameDatabase(SystemOs(), paths, db);
+  {
+    MainWindow window(SystemOs(), paths, db);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    Wizard& w = window.wizard();
+    ListWidget* stray = List(window, id::kStrayList);
+    const std::vector<std::string> listed = Items(*w.c.strayList);
+    EXPECT_TRUE(BoldItems(stray).empty());
+
+    struct Case {
+      std::vector<std::string> node;
+      std::vector<std::string> bold;  // UTF-8
+    } cases[] = {
+        {{"Wrestlers", "Z", "Zo\xEB Marchetti"},
+         {"Zoe-Marchetti_2.JPG: Names the wrestler Zo\u00EB Marchetti"}},
+        {{"Wrestlers", "H", "Hank Bristow"}, {"Hank_Bristow.BMP: Names the wrestler Hank Bristow"}},
+        {{"Tag Teams", "H", "Hank Bristow and Otto Grimsby"},
+         {"hank_bristow_and_otto_grimsby.jpg: Names the tag team Hank Bristow and Otto Grimsby"}},
+        {{"Wrestlers", "H"}, {}},
+        {{"Titles", "Hardcore Title"}, {"Hardcore_Title.jpg: Names the title Hardcore Title"}},
+        {{"Stables", "M", "Midnight Order"},
+         {"midnight-order.bmp: Names the stable Midnight Order"}},
+    };
+    for (const Case& c : cases) {
+      ClickNode(window, c.node);
+      EXPECT_EQ(BoldItems(stray), c.bold) << c.node.back();
+      EXPECT_EQ(Items(*w.c.strayList), listed);
+    }
+
+    // The picture's tip says it too, beneath the picture.
+    ClickNode(window, {"Wrestlers", "Z", "Zo\xEB Marchetti"});
+    const QPoint at = ItemCenter(stray, "Zoe-Marchetti_2.JPG");
+    QCursor::setPos(stray->viewport()->mapToGlobal(at));
+    QHelpEvent help(QEvent::ToolTip, at, stray->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(stray->viewport(), &help);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QToolTip::text().contains("240"); }, 5000));
+    EXPECT_TRUE(
+        QToolTip::text().contains(QString::fromUtf8("Names the wrestler Zo\u00EB Marchetti")))
+        << QToolTip::text().toStdString();
+    QToolTip::hideText();
+
+    // A double-click attaches it as ever; it leaves the list, nothing else changes.
+    ClickNode(window, {"Wrestlers", "H", "Hank Bristow"});
+    QTest::mouseDClick(stray->viewport(), Qt::LeftButton, {},
+                       ItemCenter(stray, "Hank_Bristow.BMP"));
+    EXPECT_EQ(Items(*w.c.imagesList), std::vector<std::string>{"hank_bristow.bmp"});
+    EXPECT_TRUE(BoldItems(stray).empty());
+    EXPECT_EQ(Items(*w.c.strayList).size(), listed.size() - 1);
+  }
   ReleasePool();
 }
 

@@ -87,8 +87,8 @@ TEST(CrashSafety, JournalRecordsSurviveAnyBytesInKeysAndNames) {
   ImageIndex after;
   ParseImageIndex("Old\r\na.jpg|b.jpg|c.jpg\r\n", after);
   std::string journal;
-  after.SetObserver([&](const IndexChange& c) { journal += EncodeJournalRecord(c) + "\n"; });
-  int e = after.AppendEntry("Tab\there %41 \x1A\r\nLF");
+  after.SetObserver([&](const IndexChange& c) { journal += EncodeJournalRecord(c); });
+  int e = after.AppendEntry("Tab\there %41 \nLF \xC9");
   after.AddImage(e, "n\xC9W\t.jpg");
   after.RemoveImage(1, 2);
   after.SetKey(1, "Show|Match");
@@ -145,12 +145,107 @@ TEST(CrashSafety, ChangesMadeBeforeAKillAreRestoredAtTheNextStart) {
 #endif
 }
 
+#ifndef _WIN32  // kills a forked process: Windows has no fork
+// The real Os, killed with SIGKILL at a chosen point: right after the save replaced index.dat
+// (before the journal is removed), or halfway through the n-th write to the journal.
+class KillingOs : public test::FaultyOs {
+ public:
+  int killAtJournalWrite = 0;  // the header is the first write; 0: never
+  bool killAfterIndexReplaced = false;
+
+  FileHandle CreateNew(const fs::path& p, std::string* error) override {
+    return Note(p, FaultyOs::CreateNew(p, error));
+  }
+  FileHandle OpenForAppending(const fs::path& p, std::string* error) override {
+    return Note(p, FaultyOs::OpenForAppending(p, error));
+  }
+  bool Write(FileHandle f, const void* data, std::size_t size, std::string* error) override {
+    if (f == journal_ && ++journalWrites_ == killAtJournalWrite) {
+      FaultyOs::Write(f, data, size / 2, error);
+      raise(SIGKILL);
+    }
+    return FaultyOs::Write(f, data, size, error);
+  }
+  bool Replace(const fs::path& from, const fs::path& to, std::string* error) override {
+    const bool done = FaultyOs::Replace(from, to, error);
+    if (done && killAfterIndexReplaced && to.filename() == "index.dat") raise(SIGKILL);
+    return done;
+  }
+
+ private:
+  FileHandle Note(const fs::path& p, FileHandle f) {
+    const std::string name = p.filename().string();
+    if (name == "index.dat.journal" || name.starts_with(".qvm-journal")) journal_ = f;
+    return f;
+  }
+  FileHandle journal_ = kNoFile;
+  int journalWrites_ = 0;
+};
+
+// Runs the window in a child process over `os`, making `changes`; true when a kill ended it.
+template <class Changes>
+bool RunKilled(const GameFolder& game, KillingOs& os, Changes changes) {
+  pid_t child = fork();
+  if (child == 0) {
+    RecordingMessageBox messages;
+    RunWizard(os, game.path(), messages,
+              [&](const GamePaths&, GameDatabase& db) { changes(db.imageIndex); });
+    _exit(0);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  return WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
+}
+
+TEST(CrashSafety, KilledBetweenTheSaveAndTheJournalsEndNothingIsAppliedTwice) {
+  GameFolder game;
+  game.Write("media/index.dat", "Hero\r\nhero.jpg\r\n");
+  KillingOs os;
+  os.killAfterIndexReplaced = true;
+  ASSERT_TRUE(RunKilled(game, os, [](ImageIndex& index) {
+    index.AddImage(index.AppendEntry("New Guy"), "new.jpg");
+    index.AddImage(1, "hero2.jpg");
+  }));
+  const std::string saved = "Hero\r\nhero.jpg|hero2.jpg\r\nNew Guy\r\nnew.jpg\r\n";
+  ASSERT_EQ(game.Read("media/index.dat"), saved);
+  ASSERT_TRUE(fs::exists(game / "media/index.dat.journal"));
+
+  RecordingMessageBox messages;
+  RunWizard(SystemOs(), game.path(), messages, [](const GamePaths&, GameDatabase&) {});
+  EXPECT_TRUE(messages.texts.empty());
+  EXPECT_EQ(game.Read("media/index.dat"), saved);
+  EXPECT_FALSE(fs::exists(game / "media/index.dat.journal"));
+}
+
+TEST(CrashSafety, AJournalRecordCutShortByAKillCostsNoLaterChange) {
+  GameFolder game;
+  game.Write("media/index.dat", "Hero\r\na.jpg\r\n");
+  KillingOs os;
+  os.killAtJournalWrite = 4;  // the header, b, c, then d half written
+  ASSERT_TRUE(RunKilled(game, os, [](ImageIndex& index) {
+    for (const char* name : {"b.jpg", "c.jpg", "d.jpg"}) index.AddImage(1, name);
+  }));
+  KillingOs next;  // restores b and c, then goes on after the torn d
+  ASSERT_TRUE(RunKilled(game, next, [](ImageIndex& index) {
+    index.AddImage(1, "e.jpg");
+    raise(SIGKILL);
+  }));
+  RecordingMessageBox messages;
+  RunWizard(SystemOs(), game.path(), messages, [](const GamePaths&, GameDatabase&) {});
+  EXPECT_EQ(messages.texts, std::vector<std::string>{RestoredChangesMessage(3)});
+  EXPECT_EQ(game.Read("media/index.dat"), "Hero\r\na.jpg|b.jpg|c.jpg|e.jpg\r\n");
+}
+
+#endif
+
 TEST(CrashSafety, AJournalThatCannotBeWrittenIsToldOnceAndTheCloseStillSaves) {
   GameFolder game;
   game.Write("media/index.dat", "Hero\r\nhero.jpg\r\n");
   test::FaultyOs os;
-  os.Fail(test::FaultyOs::Call::Flush,
-          [](const fs::path& p) { return p.filename() == "index.dat.journal"; });
+  // The journal is written aside under a temporary name first, then renamed.
+  os.Fail(test::FaultyOs::Call::Flush, [](const fs::path& p) {
+    return p.filename() == "index.dat.journal" || p.filename().string().starts_with(".qvm-journal");
+  });
   RecordingMessageBox messages;
   RunWizard(os, game.path(), messages, [&](const GamePaths&, GameDatabase& db) {
     db.imageIndex.AddImage(1, "a.jpg");

@@ -37,16 +37,8 @@ class FakeHost : public ControlHost {
   std::map<int, FakeControl> controls;
 };
 
-TEST(Dispatch, MembersSelectionActsOnlyForWrestlersAndStables) {
-  const Operation expected[] = {Operation::Nothing, Operation::PickMemberName,
-                                Operation::Nothing, Operation::PickStableMembers,
-                                Operation::Nothing, Operation::Nothing};
-  for (int k = 0; k <= 5; ++k)
-    EXPECT_EQ(OperationFor(MessageKind::Command, id::kMembersList, code::kSelChange,
-                           static_cast<RecordKind>(k)),
-              expected[k])
-        << k;
-  // Enter and Escape come as the commands 1 and 2 of no control: ignored.
+// Enter and Escape come as the commands 1 and 2 of no control: ignored.
+TEST(Dispatch, EnterAndEscapeDoNothing) {
   for (int command : {1, 2})
     for (int code : {0, 1})
       EXPECT_EQ(OperationFor(MessageKind::Command, command, code, RecordKind::Wrestler),

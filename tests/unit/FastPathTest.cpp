@@ -293,8 +293,9 @@ TEST(FastPath, FirstStrayListMatchesAFreshScan) {
     for (const char* name : {"A.jpg", "b.jpg", "c.bmp", "notes.txt"})
       game.Write(std::string("media/") + name, "x");
     if (withJournal) {
-      std::string record = EncodeJournalRecord({IndexChange::Kind::ImageAdded, 1, "Hero", "b.jpg"});
-      game.Write("media/index.dat.journal", record + "\n");
+      game.Write("media/index.dat.journal",
+                 EncodeJournalHeader(StateOfBytes("Hero\r\na.jpg\r\n")) +
+                     EncodeJournalRecord({IndexChange::Kind::ImageAdded, 1, "Hero", "b.jpg"}));
     }
     test::RecordingMessageBox messages;
     std::vector<std::string> first, fresh;

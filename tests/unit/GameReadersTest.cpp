@@ -4,15 +4,15 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "GameFiles.h"
+#include "tests/support/GameWriter.h"
 
 namespace qvm {
 namespace {
 
-using test::CircuitFile;
-using test::Lines;
-using test::MakePair;
-using test::PairBytes;
+using gamefiles::CircuitFile;
+using gamefiles::Lines;
+using gamefiles::MakePair;
+using gamefiles::RecordPair;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 
@@ -21,7 +21,7 @@ class GameReadersTest : public ::testing::Test {
   void SetUp() override { NewPool(); }
   void TearDown() override { ReleasePool(); }
 
-  static RecordFiles View(const PairBytes& pair, std::string_view path = "data\\x.dat") {
+  static RecordFiles View(const RecordPair& pair, std::string_view path = "data\\x.dat") {
     return RecordFiles{path, pair.dat, pair.idx};
   }
   void AddWrestlers(const std::vector<std::string>& names) {
@@ -173,9 +173,9 @@ TEST_F(GameReadersTest, ManagersAndTitles) {
   ASSERT_EQ(db.managers.size(), 2u);
   EXPECT_EQ(db.managers[1].name, "Mgr Two");
 
-  ReadTitles(test::TitleFile({"Belt", "Cup"}), "c1\\card.ttl", db);
+  ReadTitles(gamefiles::TitleFile({"Belt", "Cup"}), "c1\\card.ttl", db);
   ReadTitles("0\r\nx\r\nIgnored\r\n1\r\n", "c2\\card.ttl", db);
-  ReadTitles(test::TitleFile({"Belt"}), "c3\\card.ttl", db);
+  ReadTitles(gamefiles::TitleFile({"Belt"}), "c3\\card.ttl", db);
   ReadTitles("3\r\nx\r\nShort\r\n", "c4\\card.ttl", db);  // ends early: empty names follow
   std::vector<std::string> titles;
   for (const Title& t : db.titles) titles.emplace_back(t.name);
@@ -267,7 +267,7 @@ TEST_F(GameReadersTest, TablesFullOfRecordsIgnoreTheSurplus) {
 }
 
 TEST_F(GameReadersTest, BrokenOffsetFilesReadRecordsAsEmpty) {
-  PairBytes pair = MakePair({Lines({"One"}), Lines({"Two"}), Lines({"Three"})});
+  RecordPair pair = MakePair({Lines({"One"}), Lines({"Two"}), Lines({"Three"})});
   // Out of the data file, negative, not a number (offset 0: the count line), then none.
   pair.idx = "999\r\n-4\r\nabc\r\n";
   ReadManagers(View(pair), db);

@@ -29,6 +29,7 @@ class IndexFileTest : public ::testing::Test {
 };
 
 TEST_F(IndexFileTest, MissingMediaFolderIsCreatedWithAnEmptyIndex) {
+  CreateIndexWhenMissing(os, Paths());
   IndexFileState state = LoadImageIndex(os, Paths(), index);
   EXPECT_TRUE(state.loaded);
   EXPECT_TRUE(fs::is_regular_file(game / "media/index.dat"));

@@ -4,17 +4,17 @@
 
 #include <algorithm>
 
-#include "GameFiles.h"
-#include "TestFolder.h"
 #include "gamedb/LoadGameDatabase.h"
+#include "tests/support/GameWriter.h"
+#include "tests/unit/TestFolder.h"
 
 namespace qvm {
 namespace {
 
-using test::CircuitFile;
-using test::Lines;
-using test::MakePair;
-using test::PairBytes;
+using gamefiles::CircuitFile;
+using gamefiles::Lines;
+using gamefiles::MakePair;
+using gamefiles::RecordPair;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 using ::testing::UnorderedElementsAre;
@@ -24,7 +24,7 @@ class LoadGameDatabaseTest : public ::testing::Test {
   void SetUp() override { NewPool(); }
   void TearDown() override { ReleasePool(); }
 
-  void WritePair(const std::string& stem, const PairBytes& pair) {
+  void WritePair(const std::string& stem, const RecordPair& pair) {
     game.Write(stem + ".dat", pair.dat);
     game.Write(stem + ".idx", pair.idx);
   }
@@ -69,8 +69,8 @@ TEST_F(LoadGameDatabaseTest, CircuitsAddToTheMainFilesInListOrder) {
   WritePair("two/teams", MakePair({Lines({"X", "Y", "Duo"}), Lines({"X", "Y", "Trio"})}));
   WritePair("CIRCUITS/one/stables", MakePair({Lines({"Clan", "3", "3,1,2"})}));
   WritePair("two/stables", MakePair({Lines({"Band", "1", "3"})}));
-  game.Write("CIRCUITS/one/CARD.TTL", test::TitleFile({"Belt", "Cup"}));
-  game.Write("two/card.ttl", test::TitleFile({"Belt"}));
+  game.Write("CIRCUITS/one/CARD.TTL", gamefiles::TitleFile({"Belt", "Cup"}));
+  game.Write("two/card.ttl", gamefiles::TitleFile({"Belt"}));
   Load();
 
   ASSERT_EQ(db.wrestlers.size(), 3u);
@@ -94,7 +94,7 @@ TEST_F(LoadGameDatabaseTest, CircuitsAddToTheMainFilesInListOrder) {
 TEST_F(LoadGameDatabaseTest, WithoutCardLgsOnlyTheMainFilesAreRead) {
   WriteMainFiles();
   game.Write("c1/circxdb.dat", CircuitFile({"Other"}));
-  game.Write("c1/card.ttl", test::TitleFile({"Belt"}));
+  game.Write("c1/card.ttl", gamefiles::TitleFile({"Belt"}));
   for (bool asFolder : {false, true}) {
     if (asFolder) std::filesystem::create_directory(game / "card.lgs");
     db = GameDatabase();
@@ -138,10 +138,10 @@ TEST_F(LoadGameDatabaseTest, MissingFilesLeaveTheirTablesEmptyAndAreReported) {
 
 TEST_F(LoadGameDatabaseTest, CountAndOffsetsOfThePairDecideTheRecords) {
   // Count 0 with offsets listed: nothing. Records lying in reverse order: followed as listed.
-  PairBytes wrestlers =
+  RecordPair wrestlers =
       MakePair({Lines({"First"}), Lines({"Second"}), Lines({"Third"})}, {3, 1, 2});
   WritePair("data/wrestlrs", wrestlers);
-  PairBytes managers = MakePair({Lines({"Boss"})});
+  RecordPair managers = MakePair({Lines({"Boss"})});
   managers.dat = "0\r\n" + managers.dat.substr(3);
   WritePair("data/managers", managers);
   Load();

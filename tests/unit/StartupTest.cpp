@@ -31,6 +31,8 @@ TEST(Startup, FolderCheckWantsAnOpenableRegularFile) {
        false},
       {"dangling link",
        [](const std::filesystem::path& p) { test::MakeSymlink(p / "gone", p / "qvm.vrs"); }, false},
+      {"FIFO named like the marker",
+       [](const std::filesystem::path& p) { test::MakeFifo(p / "qvm.vrs"); }, false},
       {"link to a file",
        [](const std::filesystem::path& p) {
          test::WriteBytes(p / "real", "x");
@@ -90,40 +92,6 @@ TEST(Startup, AnUnreadableIndexIsToldOnceLoadingIsDoneAndNeverReplaced) {
   EXPECT_TRUE(windowRan);
   EXPECT_EQ(messages.texts.size(), 1u);  // nothing of the run to keep, so nothing more to say
   EXPECT_TRUE(std::filesystem::is_directory(game / "media/index.dat"));
-}
-
-TEST(Startup, LinksPlantedWhereTheWizardsOwnFilesGoAreNeverWrittenThrough) {
-  test::GameFolder game;
-  test::TempFolder outside;
-  game.Write("media/index.dat", "K\r\na.jpg\r\n");
-  const char* planted[] = {"index.dat.journal", "index.dat.lock", "index.dat.bak", "index.dat.new"};
-  for (const char* name : planted) {
-    test::WriteBytes(outside / name, "outside");
-    if (!test::MakeSymlink(outside / name, game / "media" / name))
-      GTEST_SKIP() << test::CannotMake("link");
-  }
-  RecordingMessageBox messages;
-  RunWizard(SystemOs(), game.path(), messages,
-            [&](const GamePaths&, GameDatabase& db) { db.imageIndex.AddImage(1, "b.jpg"); });
-  for (const char* name : planted) EXPECT_EQ(test::ReadBytes(outside / name), "outside") << name;
-  EXPECT_EQ(game.Read("media/index.dat"), "K\r\na.jpg|b.jpg\r\n");
-  EXPECT_EQ(game.Read("media/index.dat.bak"), "K\r\na.jpg\r\n");  // the link itself replaced
-}
-
-TEST(Startup, ASecondWizardOnTheSameGameEndsWithoutTouchingTheIndex) {
-  test::GameFolder game;
-  game.Write("media/index.dat", "K\r\nA.JPG\r\n");
-  // Another process's lock: flock locks belong to the open file description.
-  LockAttempt other = SystemOs().TryLock(game / "media", game / "media/index.dat.lock");
-  ASSERT_EQ(other.state, LockState::Locked);
-  RecordingMessageBox messages;
-  bool windowRan = false;
-  RunWizard(SystemOs(), game.path(), messages,
-            [&](const GamePaths&, GameDatabase&) { windowRan = true; });
-  EXPECT_FALSE(windowRan);
-  ASSERT_EQ(messages.texts.size(), 1u);
-  EXPECT_EQ(messages.texts[0], std::string(kAlreadyOpenMessage));
-  EXPECT_EQ(game.Read("media/index.dat"), "K\r\nA.JPG\r\n");
 }
 
 }  // namespace

@@ -3,12 +3,13 @@
 # hold_lock LOCK_FILE COMMAND...: runs COMMAND while the lock is held, with its exit status.
 # The window on Linux holds an flock on the lock file; one on Windows, also under Wine, a lock
 # on the byte kLockFileByte (platform/Os.h) that Linux sees as a record lock. Both are held, so
-# the CLI of either system sees the game taken.
+# the CLI of either system sees the game taken. The holder goes by the window's program name.
 hold_lock() {
   local file=$1
   shift
   perl -e '
     use Fcntl qw(:DEFAULT :flock F_SETLK F_WRLCK SEEK_SET);
+    $0 = "qvm-image-wizard";
     my $file = shift;
     sysopen(my $fh, $file, O_RDWR | O_CREAT) or die "$file: $!\n";
     flock($fh, LOCK_EX | LOCK_NB) or die "flock $file: $!\n";

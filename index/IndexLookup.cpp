@@ -1,10 +1,10 @@
-#include "cli/IndexLookup.h"
+#include "index/IndexLookup.h"
 
 #include <algorithm>
 
 #include "platform/Cp1252.h"
 
-namespace qvm::cli {
+namespace qvm {
 
 std::string_view TrimSpaces(std::string_view key) {
   const std::size_t first = key.find_first_not_of(' ');
@@ -53,4 +53,4 @@ bool IndexLookup::StableHasPictures(std::string_view stableName) const {
   return stablesWithPictures_.count(UpperCp1252(name)) != 0;
 }
 
-}  // namespace qvm::cli
+}  // namespace qvm

@@ -10,7 +10,7 @@
 
 #include "index/ImageIndex.h"
 
-namespace qvm::cli {
+namespace qvm {
 
 // Spaces trimmed at both ends, as GetImages trims the key it looks up.
 std::string_view TrimSpaces(std::string_view key);
@@ -51,4 +51,4 @@ void ForEachStablePrefix(std::string_view upperKey, Visit visit) {
   }
 }
 
-}  // namespace qvm::cli
+}  // namespace qvm

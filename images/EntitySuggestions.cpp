@@ -1,0 +1,73 @@
+#include "images/EntitySuggestions.h"
+
+#include "tree/Keys.h"
+
+namespace qvm {
+namespace {
+
+// A name that is its own key.
+SuggestionCandidate::Name Named(Text name) { return {std::string(name), std::string(name)}; }
+
+}  // namespace
+
+SuggestionCandidate EntityCandidate(const GameDatabase& db, EntityRef e) {
+  SuggestionCandidate candidate;
+  auto& names = candidate.names;
+  switch (e.kind) {
+    case RecordKind::Wrestler: {
+      const Wrestler& w = db.wrestlers[e.index];
+      names.push_back(Named(w.name));
+      for (const Alias& alias : w.aliases) names.push_back(Named(alias.text));
+      break;
+    }
+    case RecordKind::TagTeam: {
+      const Team& t = db.teams[e.index];
+      names.push_back({std::string(t.name), TeamKey(t.name, t.member1, t.member2)});
+      break;
+    }
+    case RecordKind::Stable: {
+      const Stable& s = db.stables[e.index];
+      names.push_back({std::string(s.name), StableKeyWithAllMembers(db, s)});
+      break;
+    }
+    case RecordKind::Manager:
+    case RecordKind::Title:
+      names.push_back(Named(EntityName(db, e)));
+      break;
+    case RecordKind::None:
+      break;
+  }
+  return candidate;
+}
+
+std::vector<EntitySuggestion> SuggestForMissing(const GameDatabase& db, const ImageIndex& index,
+                                                const std::vector<std::string>& pictures) {
+  std::vector<MissingEntity> missing = EntitiesWithoutPictures(db, index);
+  std::vector<SuggestionCandidate> candidates;
+  candidates.reserve(missing.size());
+  for (const MissingEntity& m : missing) {
+    // A stable's key sorts up to a thousand member names: made only for the few that match.
+    if (m.entity.kind == RecordKind::Stable) {
+      candidates.push_back({{{std::string(m.name), std::string()}}});
+    } else {
+      candidates.push_back(EntityCandidate(db, m.entity));
+    }
+  }
+  std::vector<EntitySuggestion> out;
+  std::size_t keyOf = missing.size();  // the stable whose key `stableKey` holds
+  std::string stableKey;
+  for (Suggestion& s : SuggestPictures(candidates, pictures)) {
+    const MissingEntity& m = missing[s.candidate];
+    if (m.entity.kind == RecordKind::Stable) {
+      if (keyOf != s.candidate) {
+        stableKey = StableKeyWithAllMembers(db, db.stables[m.entity.index]);
+        keyOf = s.candidate;
+      }
+      s.key = stableKey;
+    }
+    out.push_back({m, pictures[s.picture], std::move(s.key), s.ambiguous});
+  }
+  return out;
+}
+
+}  // namespace qvm

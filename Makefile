@@ -24,9 +24,8 @@ configure: deps
 build: configure
 	@cmake --build $(BUILD) -j $(JOBS)
 
-# Every test: Linux first, then the Windows programs under Wine (compared with the Linux ones).
-test: test-linux
-	@$(MAKE) --no-print-directory test-windows
+# Every test: Linux first, then the Windows programs under Wine.
+test: test-linux test-windows
 
 test-linux: build
 	@cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)

@@ -2,18 +2,16 @@
 // inherited by child processes.
 //
 // Where Windows differs from the promises of Os.h, this file closes the gap:
-//  - Every path is given in the \\?\ form, which the system takes as it is: no limit of
-//    MAX_PATH, and a name means its own characters, as on POSIX systems ("nul.jpg" is a file,
-//    not the device, and "a.jpg." keeps its dot). Names that cannot mean a file are refused
-//    before any call: a ":" (an alternate data stream of another file), wildcards and control
-//    characters. Device names and a trailing dot or space are refused where a name is made,
-//    since other programs would misread the file.
+//  - Names Windows would read as something else are refused before any call: device names
+//    ("NUL", "com1.jpg" open a device in any folder), a ":" (an alternate data stream of
+//    another file), and a trailing dot or space (dropped, so "a.jpg." is "a.jpg").
 //  - Links are reparse points; those that stand for another name (symbolic links, junctions)
 //    are Link. Wine shows a Linux symbolic link as its target, would delete the target for it
 //    and creates through a link to nothing where a file is opened or else created. So opens
 //    that must not follow a link, and Remove, also compare the opened file's final path with
 //    the path asked for, and a file is only ever opened as it is or created new.
 //  - A pipe or device is refused by the handle's type after opening, which never waits.
+//  - Paths of 248 characters or more are given in the \\?\ form, beyond MAX_PATH.
 #include <windows.h>
 // After windows.h, which they need.
 #include <knownfolders.h>
@@ -61,47 +59,39 @@ bool IsDeviceName(std::wstring_view name) {
   return false;
 }
 
-// Whether `name` may stand for a file, looked at or (`making`) made.
-bool NameAllowed(std::wstring_view name, bool making) {
+bool NameAllowed(std::wstring_view name) {
   if (name.empty() || name == L"." || name == L"..") return true;
   for (wchar_t c : name) {
     if (c < 32 || std::wstring_view(L"<>:\"|?*").find(c) != std::wstring_view::npos) return false;
   }
-  if (!making) return true;
   if (name.back() == L'.' || name.back() == L' ') return false;
   return !IsDeviceName(name);
 }
 
-// The path as the W calls take it, absolute and in the \\?\ form, or nothing (with the
-// reason) when a name in it cannot stand for a file.
-std::optional<std::wstring> WinPath(const fs::path& path, std::string* error, bool making = false) {
+// The path as the W calls take it, or nothing (with the reason) when a name in it would be
+// read as something else.
+std::optional<std::wstring> WinPath(const fs::path& path, std::string* error) {
   const std::wstring& native = path.native();
   bool verbatim = native.starts_with(L"\\\\?\\");
   fs::path names = verbatim ? fs::path(native.substr(4)) : path;
   for (const fs::path& name : names.relative_path()) {
-    if (!NameAllowed(name.native(), making)) {
+    if (!NameAllowed(name.native())) {
       Fail(error, "the name is not allowed on Windows");
       return std::nullopt;
     }
   }
-  if (verbatim || native.empty()) return native;
-  // Made absolute by the folder alone: the system's own completion would read a last name
-  // such as "nul.jpg" as the device.
-  fs::path full = path;
-  if (!path.is_absolute()) {
-    std::error_code ec;
-    fs::path folder = path.parent_path();
-    full = fs::absolute(folder.empty() ? fs::path(L".") : folder, ec) / path.filename();
-    if (ec) return native;
-  }
-  const std::wstring text = full.lexically_normal().make_preferred().native();
+  if (verbatim || (native.size() < 248 && path.is_absolute())) return native;
+  std::error_code ec;
+  fs::path full = fs::absolute(path, ec).lexically_normal().make_preferred();
+  if (ec || full.native().size() < 248) return native;
+  const std::wstring& text = full.native();
   if (text.starts_with(L"\\\\")) return L"\\\\?\\UNC\\" + text.substr(2);
   return L"\\\\?\\" + text;
 }
 
 HANDLE Open(const fs::path& path, DWORD access, DWORD share, DWORD disposition, DWORD flags,
             std::string* error) {
-  std::optional<std::wstring> name = WinPath(path, error, disposition != OPEN_EXISTING);
+  std::optional<std::wstring> name = WinPath(path, error);
   if (!name) {
     ::SetLastError(ERROR_INVALID_NAME);
     return INVALID_HANDLE_VALUE;
@@ -471,7 +461,7 @@ class Win32Os : public Os {
   }
 
   bool CreateFolder(const fs::path& path, std::string* error) override {
-    std::optional<std::wstring> name = WinPath(path, error, true);
+    std::optional<std::wstring> name = WinPath(path, error);
     if (!name) return false;
     return ::CreateDirectoryW(name->c_str(), nullptr) ? true : Fail(error, ::GetLastError());
   }
@@ -572,7 +562,7 @@ class Win32Os : public Os {
   bool Move(const fs::path& from, const fs::path& to, DWORD flags, std::string* error) {
     std::optional<std::wstring> source = WinPath(from, error);
     if (!source) return false;
-    std::optional<std::wstring> target = WinPath(to, error, true);
+    std::optional<std::wstring> target = WinPath(to, error);
     if (!target) return false;
     return ::MoveFileExW(source->c_str(), target->c_str(), flags) ? true
                                                                   : Fail(error, ::GetLastError());
@@ -616,8 +606,7 @@ fs::path UserSettingsFolder() {
   fs::path folder;
   if (::SHGetKnownFolderPath(FOLDERID_RoamingAppData, 0, nullptr, &known) == S_OK) folder = known;
   ::CoTaskMemFree(known);
-  std::error_code ec;
-  return folder.empty() ? fs::temp_directory_path(ec) : folder;
+  return folder.empty() ? fs::temp_directory_path() : folder;
 }
 
 }  // namespace qvm

@@ -52,29 +52,6 @@ TEST_F(Win32OsTest, NamesWindowsWouldReadAsSomethingElseAreRefused) {
   EXPECT_EQ(entries.size(), 5u);  // the allowed ones only
 }
 
-// A name means its own characters, as on POSIX systems: a file named like a device or with a
-// trailing dot (made by another system, or by a program using the \\?\ form) is that file.
-TEST_F(Win32OsTest, ExistingFilesOfAnyNameAreReadAsTheyAreNamed) {
-  for (const wchar_t* name : {L"nul.jpg", L"COM1.bmp", L"dot.jpg.", L"space.jpg "}) {
-    const fs::path p = dir.path() / name;
-    HANDLE h = ::CreateFileW((L"\\\\?\\" + p.native()).c_str(), GENERIC_WRITE, 0, nullptr,
-                             CREATE_NEW, 0, nullptr);
-    ASSERT_NE(h, INVALID_HANDLE_VALUE) << Utf8FromPath(p);
-    DWORD n = 0;
-    ::WriteFile(h, "pic", 3, &n, nullptr);
-    ::CloseHandle(h);
-    EXPECT_EQ(os.Info(p, false).size, 3u) << Utf8FromPath(p);
-    EXPECT_EQ(ResolveNameInFolder(os, dir.path(), *Cp1252FromPath(name)), p);
-    std::string error;
-    OsFile f(os, os.OpenForReading(p, &error));
-    char text[4] = {};
-    EXPECT_EQ(os.Read(f.Handle(), text, sizeof text, &error), 3) << error;
-    f.Close(nullptr);
-    EXPECT_TRUE(os.Remove(p, &error)) << error;
-    EXPECT_EQ(os.Info(p, false).type, EntryType::Missing);
-  }
-}
-
 // Another program that opened the index without FILE_SHARE_DELETE (an editor, a virus
 // scanner) keeps it from being replaced or removed; a save then fails and leaves both files.
 // Sharing is decided per handle, so a second handle of this process stands for the program.

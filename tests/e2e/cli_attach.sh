@@ -72,7 +72,8 @@ for cmd in "attach Two $tmp/pics/ZED.BMP" "detach Two shared.jpg"; do
   rc=$?
   set -e
   [ "$rc" = 2 ] || fail "$cmd under the lock exit $rc"
-  grep -q "close the wizard first" "$tmp/err" || fail "$cmd under the lock: $(cat "$tmp/err")"
+  # Under Wine the holder cannot be named (a Linux process), so the message is the general one.
+  grep -q "close the wizard" "$tmp/err" || fail "$cmd under the lock: $(cat "$tmp/err")"
 done
 [ "$(bytes "$game/media/index.dat")" = "$expected" ] || fail "index changed under the lock"
 

@@ -62,7 +62,9 @@ TEST(GameLock, TheWindowEndsWithoutWritingWhenTheLockCannotBeHad) {
     EXPECT_EQ(messages.texts[0].rfind("The wizard cannot lock the picture assignments", 0), 0u)
         << messages.texts[0];
     EXPECT_FALSE(fs::exists(game / "elsewhere"));
-    EXPECT_EQ(std::distance(fs::directory_iterator(game / "media"), {}), linked ? 2 : 1);
+    // Wine lists no link that leads nowhere.
+    EXPECT_EQ(std::distance(fs::directory_iterator(game / "media"), {}),
+              linked && !test::UnderWine() ? 2 : 1);
   }
 }
 

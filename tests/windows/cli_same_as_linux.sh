@@ -97,7 +97,10 @@ folder='jeu é Ω'
 same tree
 same_change attach 'Ace Harmon' "$tmp/Élan.jpg"
 folder=game
-# What goes wrong: usage, an unknown command, no game folder.
+# Help, and what goes wrong: usage, an unknown command, no game folder.
+same --help
+same --version
+same attach --help
 same
 same frobnicate
 same images

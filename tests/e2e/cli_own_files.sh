@@ -26,7 +26,10 @@ writers=("attach K $tmp/p.jpg" "detach K a.jpg" "rewrite-index")
 # none writes outside; writing commands clear the old versions' names and our temporary ones.
 for name in index.dat.new index.dat.bak.new index.dat.unsaved.new .qvm-copy-1-0.tmp \
   .qvm-index.dat-1-0.tmp index.dat.bak index.dat.journal; do
-  for kind in file link dangling fifo; do
+  kinds=(file link dangling fifo)
+  # Wine shows a Linux link as its target and has no FIFOs of its own.
+  [ -z "${QVM_UNDER_WINE:-}" ] || kinds=(file)
+  for kind in "${kinds[@]}"; do
     for cmd in "${readers[@]}" "${writers[@]}"; do
       new_game
       case $kind in
@@ -71,11 +74,14 @@ for name in qvm.vrs media/index.dat; do
 done
 
 # A link named index.dat that leads nowhere: the index is unreadable, and nothing is made there.
-new_game
-rm "$game/media/index.dat"
-ln -s "$tmp/out/gone" "$game/media/index.dat"
-for cmd in "${readers[@]}" "${writers[@]}"; do run $cmd; done
-[ ! -e "$tmp/out/gone" ] && [ -L "$game/media/index.dat" ] || fail "a dangling index.dat was written through"
+# (Wine shows such a link as no file at all.)
+if [ -z "${QVM_UNDER_WINE:-}" ]; then
+  new_game
+  rm "$game/media/index.dat"
+  ln -s "$tmp/out/gone" "$game/media/index.dat"
+  for cmd in "${readers[@]}" "${writers[@]}"; do run $cmd; done
+  [ ! -e "$tmp/out/gone" ] && [ -L "$game/media/index.dat" ] || fail "a dangling index.dat was written through"
+fi
 
 # Reading commands create nothing: no media folder, no index, no lock.
 new_game
@@ -84,21 +90,26 @@ for cmd in "${readers[@]}"; do run $cmd; done
 [ ! -e "$game/media" ] || fail "a reading command created media"
 
 # A file-size limit makes a copy fail like a full disk: told, nothing left, not a signal.
-new_game
-head -c 300000 /dev/zero > "$tmp/big.jpg"
-(ulimit -f 64; timeout 10 "$cli" -C "$game" attach K "$tmp/big.jpg") 2>"$tmp/err"
-rc=$?
-[ "$rc" = 1 ] || fail "attach under a file-size limit: exit $rc"
-grep -q "big.jpg could not be copied" "$tmp/err" || fail "file-size limit: $(cat "$tmp/err")"
-[ -z "$(find "$game/media" -name '.qvm-*')" ] || fail "a temporary file was left: $(ls -a "$game/media")"
+# (A POSIX limit: Windows has none.)
+if [ -z "${QVM_UNDER_WINE:-}" ]; then
+  new_game
+  head -c 300000 /dev/zero > "$tmp/big.jpg"
+  (ulimit -f 64; timeout 10 "$cli" -C "$game" attach K "$tmp/big.jpg") 2>"$tmp/err"
+  rc=$?
+  [ "$rc" = 1 ] || fail "attach under a file-size limit: exit $rc"
+  grep -q "big.jpg could not be copied" "$tmp/err" || fail "file-size limit: $(cat "$tmp/err")"
+  [ -z "$(find "$game/media" -name '.qvm-*')" ] || fail "a temporary file was left: $(ls -a "$game/media")"
+fi
 
 # The lock fails closed: a link is no lock; nothing written, nothing made where it points.
-new_game
-ln -s "$tmp/out/gone" "$game/media/index.dat.lock"
-run attach K "$tmp/p.jpg"
-[ "$rc" = 2 ] && [[ "$err" == *"cannot be locked"* ]] || fail "attach with a linked lock: $rc $err"
-[ "$(cat "$game/media/index.dat")" = "$(printf 'K\r\na.jpg\r\n')" ] && [ ! -e "$tmp/out/gone" ] ||
-  fail "attach wrote without the lock"
+if [ -z "${QVM_UNDER_WINE:-}" ]; then
+  new_game
+  ln -s "$tmp/out/gone" "$game/media/index.dat.lock"
+  run attach K "$tmp/p.jpg"
+  [ "$rc" = 2 ] && [[ "$err" == *"cannot be locked"* ]] || fail "attach with a linked lock: $rc $err"
+  [ "$(cat "$game/media/index.dat")" = "$(printf 'K\r\na.jpg\r\n')" ] && [ ! -e "$tmp/out/gone" ] ||
+    fail "attach wrote without the lock"
+fi
 
 # Two commands at once both get their change in: the later one waits.
 new_game
@@ -110,7 +121,12 @@ for round in 1 2 3; do
 done
 [ "$(tr '|' '\n' < "$game/media/index.dat" | grep -c '^r')" = 12 ] || fail "a racing change was lost"
 
-# Another command holding the game: waited for, then named.
+# Another command holding the game: waited for, then named. A second user. (Both are Linux
+# processes here, which a Windows program cannot name or be.)
+if [ -n "${QVM_UNDER_WINE:-}" ]; then
+  echo "cli_own_files: ok (under Wine)"
+  exit 0
+fi
 new_game
 (exec -a qvm-image-wizard-cli flock "$game/media" sleep 7) &
 holder=$!

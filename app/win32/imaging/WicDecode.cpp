@@ -205,7 +205,8 @@ Win32Pixels DecodeWin32Picture(Os& os, const std::filesystem::path& file,
   return {bmp.width, bmp.height, std::move(bmp.pixels)};
 }
 
-HBITMAP SmallPicture(Os& os, const std::filesystem::path& file, int maxSide) {
+HBITMAP SmallPicture(Os& os, const std::filesystem::path& file, int maxSide,
+                     const std::function<bool()>& stale) {
   if (maxSide <= 0) return nullptr;
   const PictureHeader header = ReadPictureHeader(os, file);
   if (!header.Shown()) return nullptr;
@@ -218,7 +219,7 @@ HBITMAP SmallPicture(Os& os, const std::filesystem::path& file, int maxSide) {
     height = wide ? static_cast<int>(std::max<std::int64_t>(other, 1)) : maxSide;
   }
   const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  Win32Pixels picture = DecodeWin32Picture(os, file, header, width, height);
+  Win32Pixels picture = DecodeWin32Picture(os, file, header, width, height, stale);
   if (SUCCEEDED(com)) CoUninitialize();
   if (picture.Empty()) return nullptr;
 

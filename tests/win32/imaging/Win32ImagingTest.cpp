@@ -220,6 +220,26 @@ TEST_F(Win32ImagingTest, RefusedFilesAnswerAsTheHeaderReaderAndDrawNothing) {
   EXPECT_EQ(library->StretchImage(kBaseline, 0, 40), 0);
 }
 
+TEST_F(Win32ImagingTest, SharedTestPicturesAnswerAsTheHeaderReaderAndNeverCrash) {
+  const fs::path suite = fs::path(QVM_TEST_IMAGES_DIR) / "bmpsuite";
+  if (!fs::exists(suite)) GTEST_SKIP() << "no test pictures at " << suite;
+  int shown = 0;
+  for (const char* sub : {"g", "q", "b"}) {
+    for (const auto& entry : fs::directory_iterator(suite / sub)) {
+      SCOPED_TRACE(entry.path().string());
+      const PictureHeader header = ReadPictureHeader(SystemOs(), entry.path());
+      ASSERT_EQ(library->ImageParam(entry.path(), 1), header.Width());
+      ASSERT_EQ(library->ImageParam(entry.path(), 2), header.Height());
+      const int drew = Show(entry.path(), 40, 30);
+      if (!header.Shown()) {
+        EXPECT_EQ(drew + DrawnCount(), 0);
+      }
+      shown += DrawnCount() > 0;
+    }
+  }
+  EXPECT_GT(shown, 50);
+}
+
 TEST_F(Win32ImagingTest, OnlyTheNewestRequestDraws) {
   library->SetSynchronousDecodeCost(0);
   // Two draws in a row: the second one's size is what shows.
@@ -260,6 +280,7 @@ TEST(Win32SmallPicture, FitsTheSideAndKeepsTheProportions) {
   EXPECT_EQ(SmallPicture(SystemOs(), folder / "huge.jpg", 64), nullptr);
   EXPECT_EQ(SmallPicture(SystemOs(), folder / "missing.jpg", 64), nullptr);
   EXPECT_EQ(SmallPicture(SystemOs(), kBaseline, 0), nullptr);
+  EXPECT_EQ(SmallPicture(SystemOs(), kBaseline, 16, [] { return true; }), nullptr);
 }
 
 TEST(RowResampler, AveragesWhatItShrinksAndBlendsWhatItEnlarges) {

@@ -35,7 +35,7 @@ Win32ImagingLibrary::~Win32ImagingLibrary() {
   }
   wake_.notify_all();
   worker_.join();
-  if (area_ && IsWindow(area_)) {
+  if (area_) {
     SetWindowLongPtrW(area_, GWLP_USERDATA, 0);
     DestroyWindow(area_);
   }
@@ -50,6 +50,9 @@ LRESULT CALLBACK Win32ImagingLibrary::AreaProc(HWND window, UINT message, WPARAM
       return 1;  // the canvas covers every pixel
     case WM_NCHITTEST:
       return HTTRANSPARENT;  // the dialog gets the mouse as if the area were not there
+    case WM_NCDESTROY:       // gone with the dialog: its handle may soon name another window
+      if (library && library->area_ == window) library->area_ = nullptr;
+      return DefWindowProcW(window, message, wParam, lParam);
     case WM_PAINT: {
       PAINTSTRUCT paint;
       HDC dc = BeginPaint(window, &paint);
@@ -65,8 +68,7 @@ LRESULT CALLBACK Win32ImagingLibrary::AreaProc(HWND window, UINT message, WPARAM
 void Win32ImagingLibrary::OpenGfx(int x, int y, int width, int height, int) {
   if (width <= 0 || height <= 0) return;
   NewGeneration();
-  if (area_ && IsWindow(area_)) DestroyWindow(area_);
-  area_ = nullptr;
+  if (area_) DestroyWindow(area_);  // its WM_NCDESTROY forgets it
   areaX_ = x;
   areaY_ = y;
   canvas_ = {width, height,

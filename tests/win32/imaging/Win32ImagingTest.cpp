@@ -131,6 +131,15 @@ TEST_F(Win32ImagingTest, TheAreaIsClearedToTheBrushColourAndPaintedWhereOpened) 
   EXPECT_EQ(library->GfxConvert(1, 123), 123);
 }
 
+TEST_F(Win32ImagingTest, TheDialogMayGoFirst) {
+  DestroyWindow(dialog);
+  dialog = nullptr;
+  EXPECT_EQ(library->Area(), nullptr);
+  library->GfxCLS();
+  EXPECT_EQ(library->StretchImage(kBaseline, 64, 48), 1);  // drawn on the canvas alone
+  EXPECT_GT(DrawnCount(), 0);
+}
+
 TEST_F(Win32ImagingTest, EveryKindDecodesToItsPixelsAtOnceAndOnTheWorker) {
   struct Sample {
     int x, y;

@@ -6,10 +6,10 @@
 // agree on every file. BMP goes through our own reader (images/BmpDecoder.h, only the rows
 // shown), JPEG through WIC, and only once the header reader has judged it: WIC is handed the
 // JPEG decoder by name and a stream over a file opened through the Os, never a path, so it
-// reads no other file and no other format. A picture that is not shown has the sizes 0 and
-// draws nothing.
+// reads no other file and no other format; its rows are scaled by our own area averaging
+// (Resample.h). A picture that is not shown has the sizes 0 and draws nothing.
 //
-// Threads: everything here is called on the window's thread. Small pictures decode at once;
+// Threads: the library is called on the window's thread. Small pictures decode at once;
 // larger ones on one worker thread, which posts `doneMessage` to the dialog when a decode ends.
 // Only the newest request draws: every clear and every draw starts a new generation, and a
 // decode finished for an older one is dropped (a decode that is still running gives up early).

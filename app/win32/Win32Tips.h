@@ -1,0 +1,48 @@
+// Tooltips of the window: the whole text of a field whose text does not fit (the record, the
+// key line, the picture report), and for the picture lists the picture under the mouse: its
+// name, its size and why it stands out (a stray picture named after the selected record).
+#pragma once
+
+#include <map>
+#include <string>
+
+#include "app/win32/Win32Api.h"
+#include "app/win32/Win32Controls.h"
+#include "platform/GamePaths.h"
+#include "platform/Os.h"
+
+namespace qvm {
+
+class Win32Tips {
+ public:
+  Win32Tips(HWND dialog, Os& os, const GamePaths& paths);
+  ~Win32Tips();
+  Win32Tips(const Win32Tips&) = delete;
+  Win32Tips& operator=(const Win32Tips&) = delete;
+
+  // The field's tip shows its whole text when it is clipped, nothing otherwise.
+  void WatchText(HWND field);
+  // The list's tip shows the picture under the mouse.
+  void WatchList(Win32ListBox& list);
+  // The mouse moved in a watched list: a tip for another item is asked for anew.
+  void OnListMouseMove(HWND list, POINT at);
+  // WM_NOTIFY of the dialog: true when it came from the tooltip.
+  bool OnNotify(const NMHDR& header);
+
+  // What the tip of `tool` shows with the mouse at `at` (client coordinates); "" for no tip.
+  std::wstring TextFor(HWND tool, POINT at) const;
+  HWND Tooltip() const { return tip_; }
+
+ private:
+  std::wstring FieldText(HWND field) const;
+  std::wstring PictureText(const Win32ListBox& list, int index) const;
+
+  HWND tip_;
+  Os& os_;
+  const GamePaths& paths_;
+  std::map<HWND, Win32ListBox*> lists_;
+  std::map<HWND, int> hovered_;  // the item under the mouse, per list
+  std::wstring shown_;           // the text handed to the tooltip last (it keeps a pointer)
+};
+
+}  // namespace qvm

@@ -298,5 +298,43 @@ TEST_F(Win32DemoWindowTest, EnterEscapeAndTheCloseBox) {
   ReleasePool();
 }
 
+TEST_F(Win32DemoWindowTest, FindFieldAndTheTipsOfClippedTexts) {
+  NewPool();
+  GameDatabase db;
+  const GamePaths paths = ResolveGamePaths(SystemOs(), game);
+  LoadGameDatabase(SystemOs(), paths, db);
+  {
+    MainDialog window(SystemOs(), paths, db);
+    ::ShowWindow(window.Window(), SW_SHOW);
+    Wizard& w = window.wizard();
+    FindField& find = window.Find();
+    find.Open();
+    EXPECT_TRUE(find.IsOpen());
+    // Typed: the first match, regardless of case and accents; Enter: the next one.
+    ::SetWindowTextW(find.Field(), L"zoe");
+    EXPECT_EQ(w.c.recordText->Text(), "Zo\xEB Marchetti (Wrestler)");
+    MSG enter{find.Field(), WM_KEYDOWN, VK_RETURN, 1, 0, {}};
+    window.Process(enter);
+    test::Pump();
+    EXPECT_NE(w.c.recordText->Text(), "Zo\xEB Marchetti (Wrestler)");
+    EXPECT_THAT(w.c.recordText->Text(), ::testing::HasSubstr("Zo"));
+    ::SetWindowTextW(find.Field(), L"no such name");
+    EXPECT_TRUE(find.NotFound());
+    MSG escape{find.Field(), WM_KEYDOWN, VK_ESCAPE, 1, 0, {}};
+    window.Process(escape);
+    test::Pump();
+    EXPECT_FALSE(find.IsOpen());
+    EXPECT_FALSE(window.Closed());
+
+    // The whole text as a tip only where it does not fit.
+    HWND record = window.ControlWindow(id::kRecordText);
+    ClickNode(window, {"Wrestlers", "A", "Ace Harmon"});
+    EXPECT_EQ(window.Tips().TextFor(record, {}), L"");
+    ClickNode(window, {"Tag Teams", "H", "Hank Bristow and Otto Grimsby"});
+    EXPECT_EQ(window.Tips().TextFor(record, {}), L"Hank Bristow and Otto Grimsby (Tag Team)");
+  }
+  ReleasePool();
+}
+
 }  // namespace
 }  // namespace qvm

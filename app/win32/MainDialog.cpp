@@ -97,8 +97,6 @@ wchar_t Mnemonic(const wchar_t* text) {
   return 0;
 }
 
-const wchar_t* kDialogProperty = L"qvm.MainDialog";
-
 }  // namespace
 
 MainDialog::MainDialog(Os& os, const GamePaths& paths, GameDatabase& db) {
@@ -165,7 +163,7 @@ MainDialog::MainDialog(Os& os, const GamePaths& paths, GameDatabase& db) {
   // the mouse for the picture tips.
   for (int list : {id::kMembersList, id::kImagesList, id::kStrayList}) {
     HWND window = ControlWindow(list);
-    ::SetPropW(window, kDialogProperty, this);
+    ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     listProcs_[window] = reinterpret_cast<WNDPROC>(
         ::SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ListProc)));
   }
@@ -258,7 +256,7 @@ void MainDialog::Close() {
   // The lists get their own procedures back before the window goes.
   for (auto [window, proc] : listProcs_) {
     ::SetWindowLongPtrW(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(proc));
-    ::RemovePropW(window, kDialogProperty);
+    ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
   }
   listProcs_.clear();
   ::DestroyWindow(dialog_);
@@ -422,6 +420,10 @@ INT_PTR MainDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       painted_ = true;
       return TRUE;
     }
+    case kListRedrawMessage:
+      for (int list : {id::kMembersList, id::kImagesList, id::kStrayList})
+        if (ControlWindow(list) == reinterpret_cast<HWND>(lParam)) List(list).ResumeRedraw();
+      return TRUE;
     case kDecodeDoneMessage:
       if (preview_) preview_->DecodeFinished();
       return TRUE;
@@ -441,7 +443,9 @@ INT_PTR MainDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT CALLBACK MainDialog::ListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto* self = static_cast<MainDialog*>(::GetPropW(list, kDialogProperty));
+  // The owner in the window's own data, not a window property: a property is a look-up in
+  // the system for each of the thousands of messages that filling a list sends.
+  auto* self = reinterpret_cast<MainDialog*>(::GetWindowLongPtrW(list, GWLP_USERDATA));
   if (!self) return ::DefWindowProcW(list, message, wParam, lParam);
   return self->OnListMessage(list, message, wParam, lParam);
 }
@@ -451,11 +455,14 @@ LRESULT MainDialog::OnListMessage(HWND list, UINT message, WPARAM wParam, LPARAM
   const bool images = list == ControlWindow(id::kImagesList);
   switch (message) {
     case WM_MOUSEMOVE:
-      tips_->OnListMouseMove(
-          list, POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
+    case WM_LBUTTONUP:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+      tips_->OnListMouse(MSG{list, message, wParam, lParam, 0, {}});
       break;
     case WM_LBUTTONDOWN:
     case WM_KEYDOWN:
+      if (message == WM_LBUTTONDOWN) tips_->OnListMouse(MSG{list, message, wParam, lParam, 0, {}});
       // Whatever the user does in a list makes its focus item the current one.
       for (int id : {id::kMembersList, id::kImagesList, id::kStrayList})
         if (ControlWindow(id) == list) List(id).UserActed();

@@ -100,7 +100,13 @@ int Win32ListBox::AddString(std::string_view text) {
       texts_.begin(), texts_.end(), text,
       [](std::string_view t, const std::string& item) { return CompareListOrder(t, item) < 0; });
   const int index = static_cast<int>(place - texts_.begin());
-  const int caret = texts_.empty() ? -1 : Caret(window_);
+  // Without a current item there is no focus to keep in place.
+  const int caret = texts_.empty() || noCurrent_ ? -1 : Caret(window_);
+  if (!redrawStopped_) {
+    redrawStopped_ = true;
+    ::SendMessageW(window_, WM_SETREDRAW, FALSE, 0);
+    ::PostMessageW(::GetParent(window_), kListRedrawMessage, 0, reinterpret_cast<LPARAM>(window_));
+  }
   ::SendMessageW(window_, LB_INSERTSTRING, static_cast<WPARAM>(index),
                  reinterpret_cast<LPARAM>(WideFromCp1252(text).c_str()));
   texts_.insert(place, std::string(text));
@@ -128,6 +134,13 @@ int Win32ListBox::DeleteString(int index) {
       ::SendMessageW(window_, LB_SETCARETINDEX, static_cast<WPARAM>(expected), FALSE);
   }
   return Count();
+}
+
+void Win32ListBox::ResumeRedraw() {
+  if (!redrawStopped_) return;
+  redrawStopped_ = false;
+  ::SendMessageW(window_, WM_SETREDRAW, TRUE, 0);
+  ::InvalidateRect(window_, nullptr, TRUE);
 }
 
 void Win32ListBox::ResetContent() {

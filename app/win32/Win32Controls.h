@@ -13,6 +13,10 @@
 
 namespace qvm {
 
+// Posted by a list box to its parent when it has stopped redrawing for a run of insertions
+// (lParam: the list's window); the parent calls ResumeRedraw() of that list.
+inline constexpr UINT kListRedrawMessage = WM_APP + 10;
+
 // Text, enabled and visible state of any child window, for any of the control interfaces.
 template <class Interface>
 class Win32WindowControl : public Interface {
@@ -59,6 +63,9 @@ class Win32ListBox : public Win32WindowControl<ListBox> {
   void ResetContent() override;
   void SetEmphasis(const std::vector<Emphasis>& emphasis) override;
 
+  // Draws again after a run of insertions: 2,000 names at once would otherwise update the
+  // scroll bar 2,000 times.
+  void ResumeRedraw();
   // The user clicked or typed in the list: its caret item is current from now on.
   void UserActed() { noCurrent_ = false; }
   // The tip of an item shown emphasised (bold); none when it is shown plainly.
@@ -74,6 +81,7 @@ class Win32ListBox : public Win32WindowControl<ListBox> {
   std::vector<std::string> texts_;
   std::map<std::string, std::string, std::less<>> emphasis_;  // text -> tip
   bool noCurrent_ = true;
+  bool redrawStopped_ = false;
 };
 
 }  // namespace qvm

@@ -33,10 +33,10 @@ Win32Tips::~Win32Tips() {
   if (::IsWindow(tip_)) ::DestroyWindow(tip_);
 }
 
-void Win32Tips::WatchText(HWND field) {
+void Win32Tips::WatchText(HWND field, bool subclass) {
   TOOLINFOW tool{};
   tool.cbSize = sizeof(tool);
-  tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  tool.uFlags = TTF_IDISHWND | (subclass ? TTF_SUBCLASS : 0);
   tool.hwnd = ::GetParent(field);
   tool.uId = reinterpret_cast<UINT_PTR>(field);
   tool.lpszText = LPSTR_TEXTCALLBACKW;
@@ -46,15 +46,19 @@ void Win32Tips::WatchText(HWND field) {
 void Win32Tips::WatchList(Win32ListBox& list) {
   lists_[list.Window()] = &list;
   hovered_[list.Window()] = -1;
-  WatchText(list.Window());
+  WatchText(list.Window(), false);
 }
 
-void Win32Tips::OnListMouseMove(HWND list, POINT at) {
-  auto found = lists_.find(list);
+void Win32Tips::OnListMouse(const MSG& message) {
+  auto found = lists_.find(message.hwnd);
   if (found == lists_.end()) return;
+  ::SendMessageW(tip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&message));
+  if (message.message != WM_MOUSEMOVE) return;
+  const POINT at{static_cast<short>(LOWORD(message.lParam)),
+                 static_cast<short>(HIWORD(message.lParam))};
   const int index = found->second->ItemAt(at);
-  if (hovered_[list] == index) return;
-  hovered_[list] = index;
+  if (hovered_[message.hwnd] == index) return;
+  hovered_[message.hwnd] = index;
   // The tip for the item left goes; the next one asks for its text again.
   ::SendMessageW(tip_, TTM_POP, 0, 0);
 }

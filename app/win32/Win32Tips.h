@@ -21,11 +21,12 @@ class Win32Tips {
   Win32Tips& operator=(const Win32Tips&) = delete;
 
   // The field's tip shows its whole text when it is clipped, nothing otherwise.
-  void WatchText(HWND field);
-  // The list's tip shows the picture under the mouse.
+  void WatchText(HWND field, bool subclass = true);
+  // The list's tip shows the picture under the mouse. The list's owner hands its mouse
+  // messages to OnListMouse: a list takes thousands of messages when it is filled, and the
+  // tooltip's own subclassing would cost each of them a look-up in the system.
   void WatchList(Win32ListBox& list);
-  // The mouse moved in a watched list: a tip for another item is asked for anew.
-  void OnListMouseMove(HWND list, POINT at);
+  void OnListMouse(const MSG& message);
   // WM_NOTIFY of the dialog: true when it came from the tooltip.
   bool OnNotify(const NMHDR& header);
 

@@ -57,6 +57,7 @@ class Win32ListBoxDriver : public ListBoxDriver {
       if (HIWORD(wParam) == LBN_DBLCLK) ++self->doubleClicks_;
       self->list_->UserActed();
     }
+    if (self && message == kListRedrawMessage) self->list_->ResumeRedraw();
     if (self && message == WM_DRAWITEM && self->list_)
       self->list_->DrawItem(*reinterpret_cast<DRAWITEMSTRUCT*>(lParam), nullptr);
     return ::DefWindowProcW(window, message, wParam, lParam);

@@ -9,6 +9,7 @@ WPARAM KeyFlags(Keys keys) {
 }  // namespace
 
 void Click(HWND window, POINT at, Keys keys) {
+  Pump();  // what the program left to do first (a list drawing again after insertions)
   const LPARAM where = MAKELPARAM(at.x, at.y);
   // The button's release waits in the queue: a control that follows the mouse while the button
   // is down (the tree view) finds it there.

@@ -280,13 +280,30 @@ TEST_F(Win32DemoWindowTest, AttachByDoubleClickDialogAndDropRemoveByDeleteExitWr
   EXPECT_TRUE(fs::exists(game / "media" / "ace_harmon.jpg"));  // taken away, not deleted
 }
 
-TEST_F(Win32DemoWindowTest, EnterEscapeAndTheCloseBox) {
+TEST_F(Win32DemoWindowTest, MnemonicsEnterEscapeAndTheCloseBox) {
   NewPool();
   GameDatabase db;
   const GamePaths paths = ResolveGamePaths(SystemOs(), game);
   LoadGameDatabase(SystemOs(), paths, db);
   MainDialog window(SystemOs(), paths, db);
   ::ShowWindow(window.Window(), SW_SHOW);
+  ClickNode(window, {"Wrestlers", "A", "Ace Harmon"});
+  // A label's letter goes to the control it names; "R" is shared with a button: the focus
+  // moves between the two without clicking.
+  const struct {
+    wchar_t letter;
+    int focused;
+  } mnemonics[] = {
+      {L'm', id::kMembersList},   {L'i', id::kImagesList}, {L's', id::kStrayList},
+      {L'c', id::kIndexLineText}, {L'r', id::kRecordText}, {L'R', id::kRefreshButton},
+      {L'r', id::kRecordText},
+  };
+  for (const auto& m : mnemonics) {
+    MSG alt{window.Tree().Window(), WM_SYSCHAR, m.letter, 1 << 29, 0, {}};
+    window.Process(alt);
+    test::Pump();
+    EXPECT_EQ(::GetFocus(), window.ControlWindow(m.focused)) << static_cast<char>(m.letter);
+  }
   for (WPARAM key : {VK_RETURN, VK_ESCAPE}) {
     MSG down{window.Tree().Window(), WM_KEYDOWN, key, 1, 0, {}};
     window.Process(down);

@@ -156,6 +156,11 @@ MainDialog::MainDialog(Os& os, const GamePaths& paths, GameDatabase& db) {
   tips_ = std::make_unique<Win32Tips>(dialog_, os, paths);
   for (int field : {id::kRecordText, id::kIndexLineText, id::kImageInfoText})
     tips_->WatchText(ControlWindow(field));
+#ifdef QVM_HAVE_WIN32_IMAGING
+  tips_->SetPictureMaker([&os](const std::filesystem::path& file, int maxSide) {
+    return SmallPicture(os, file, maxSide);
+  });
+#endif
   tips_->WatchList(List(id::kImagesList));
   tips_->WatchList(List(id::kStrayList));
 
@@ -381,7 +386,10 @@ INT_PTR MainDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_NOTIFY: {
       const auto& header = *reinterpret_cast<const NMHDR*>(lParam);
-      if (tips_ && tips_->OnNotify(header)) return TRUE;
+      if (LRESULT answer = 0; tips_ && tips_->OnNotify(header, &answer)) {
+        ::SetWindowLongPtrW(dialog_, DWLP_MSGRESULT, answer);
+        return TRUE;
+      }
       if (tree_ && header.hwndFrom == tree_->Window()) {
         if (header.code == TVN_ITEMEXPANDINGW)
           tree_->OnItemExpanding(*reinterpret_cast<const NMTREEVIEWW*>(lParam));

@@ -1,5 +1,7 @@
 #include "app/win32/Win32Tips.h"
 
+#include <algorithm>
+
 #include "app/win32/WideText.h"
 #include "images/MediaFile.h"
 #include "images/PictureHeader.h"
@@ -9,6 +11,9 @@ namespace {
 
 // Wide enough for the longest key on one line; longer texts wrap only at their own line ends.
 constexpr int kMaxTipWidth = 1000;
+// Largest side of a tip's picture, and the room around it, in pixels.
+constexpr int kThumbnailSide = 128;
+constexpr int kTipMargin = 4;
 
 POINT CursorIn(HWND window) {
   POINT at{};
@@ -30,7 +35,48 @@ Win32Tips::Win32Tips(HWND dialog, Os& os, const GamePaths& paths) : os_(os), pat
 }
 
 Win32Tips::~Win32Tips() {
+  SetPicture(nullptr);
   if (::IsWindow(tip_)) ::DestroyWindow(tip_);
+}
+
+void Win32Tips::SetPicture(HBITMAP picture) {
+  if (picture_) ::DeleteObject(picture_);
+  picture_ = picture;
+  pictureSize_ = {};
+  BITMAP info{};
+  if (picture_ && ::GetObjectW(picture_, sizeof(info), &info))
+    pictureSize_ = {info.bmWidth, info.bmHeight};
+  // Room above the text for the picture.
+  RECT margin{kTipMargin, picture_ ? pictureSize_.cy + 2 * kTipMargin : 0, kTipMargin, 0};
+  ::SendMessageW(tip_, TTM_SETMARGIN, 0, reinterpret_cast<LPARAM>(&margin));
+}
+
+HBITMAP Win32Tips::PictureFor(const Win32ListBox& list, int index) {
+  const std::string name = list.ItemText(index);
+  if (!maker_ || name.empty()) {
+    SetPicture(nullptr);
+    pictureName_.clear();
+    return nullptr;
+  }
+  if (name != pictureName_) {
+    pictureName_ = name;
+    const auto file = ResolveMediaFile(os_, paths_, name);
+    SetPicture(file ? maker_(*file, kThumbnailSide) : nullptr);
+  }
+  return picture_;
+}
+
+LRESULT Win32Tips::CustomDraw(const NMTTCUSTOMDRAW& draw) {
+  if (draw.nmcd.dwDrawStage == CDDS_PREPAINT)
+    return picture_ ? CDRF_NOTIFYPOSTPAINT : CDRF_DODEFAULT;
+  if (draw.nmcd.dwDrawStage != CDDS_POSTPAINT || !picture_) return CDRF_DODEFAULT;
+  HDC source = ::CreateCompatibleDC(draw.nmcd.hdc);
+  HGDIOBJ old = ::SelectObject(source, picture_);
+  ::BitBlt(draw.nmcd.hdc, draw.nmcd.rc.left + kTipMargin, draw.nmcd.rc.top + kTipMargin,
+           pictureSize_.cx, pictureSize_.cy, source, 0, 0, SRCCOPY);
+  ::SelectObject(source, old);
+  ::DeleteDC(source);
+  return CDRF_DODEFAULT;
 }
 
 void Win32Tips::WatchText(HWND field, bool subclass) {
@@ -63,14 +109,45 @@ void Win32Tips::OnListMouse(const MSG& message) {
   ::SendMessageW(tip_, TTM_POP, 0, 0);
 }
 
-bool Win32Tips::OnNotify(const NMHDR& header) {
+bool Win32Tips::OnNotify(const NMHDR& header, LRESULT* result) {
   if (header.hwndFrom != tip_) return false;
-  if (header.code == TTN_GETDISPINFOW) {
-    auto& info = *reinterpret_cast<NMTTDISPINFOW*>(const_cast<NMHDR*>(&header));
-    auto tool = reinterpret_cast<HWND>(info.hdr.idFrom);
-    shown_ = TextFor(tool, CursorIn(tool));
-    info.lpszText = shown_.data();
-    info.hinst = nullptr;
+  *result = 0;
+  switch (header.code) {
+    case TTN_GETDISPINFOW: {
+      auto& info = *reinterpret_cast<NMTTDISPINFOW*>(const_cast<NMHDR*>(&header));
+      auto tool = reinterpret_cast<HWND>(info.hdr.idFrom);
+      const POINT at = CursorIn(tool);
+      shown_ = TextFor(tool, at);
+      auto list = lists_.find(tool);
+      const int index = list == lists_.end() ? -1 : list->second->ItemAt(at);
+      if (index >= 0) {
+        PictureFor(*list->second, index);
+      } else {
+        SetPicture(nullptr);
+        pictureName_.clear();
+      }
+      info.lpszText = shown_.data();
+      info.hinst = nullptr;
+      break;
+    }
+    case TTN_SHOW: {
+      if (!picture_) break;
+      // At least as wide as the picture.
+      RECT window;
+      ::GetWindowRect(tip_, &window);
+      RECT client{0, 0, pictureSize_.cx + 2 * kTipMargin, 0};
+      ::SendMessageW(tip_, TTM_ADJUSTRECT, TRUE, reinterpret_cast<LPARAM>(&client));
+      const int width = std::max<LONG>(window.right - window.left, client.right - client.left);
+      ::SetWindowPos(tip_, nullptr, window.left, window.top, width, window.bottom - window.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+      *result = TRUE;
+      break;
+    }
+    case NM_CUSTOMDRAW:
+      *result = CustomDraw(*reinterpret_cast<const NMTTCUSTOMDRAW*>(&header));
+      break;
+    default:
+      break;
   }
   return true;
 }

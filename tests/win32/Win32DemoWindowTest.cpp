@@ -13,6 +13,7 @@
 #include "app/Startup.h"
 #include "app/win32/MainDialog.h"
 #include "gamedb/LoadGameDatabase.h"
+#include "platform/PathText.h"
 #include "tests/unit/RecordingMessageBox.h"
 #include "tests/unit/TestFolder.h"
 #include "tests/win32/Win32TestUser.h"

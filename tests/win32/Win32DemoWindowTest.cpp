@@ -281,7 +281,7 @@ TEST_F(Win32DemoWindowTest, AttachByDoubleClickDialogAndDropRemoveByDeleteExitWr
   EXPECT_TRUE(fs::exists(game / "media" / "ace_harmon.jpg"));  // taken away, not deleted
 }
 
-TEST_F(Win32DemoWindowTest, MnemonicsEnterEscapeAndTheCloseBox) {
+TEST_F(Win32DemoWindowTest, MnemonicsTabEnterEscapeAndTheCloseBox) {
   NewPool();
   GameDatabase db;
   const GamePaths paths = ResolveGamePaths(SystemOs(), game);
@@ -304,6 +304,18 @@ TEST_F(Win32DemoWindowTest, MnemonicsEnterEscapeAndTheCloseBox) {
     window.Process(alt);
     test::Pump();
     EXPECT_EQ(::GetFocus(), window.ControlWindow(m.focused)) << static_cast<char>(m.letter);
+  }
+  // Tab visits the visible, enabled controls in the layout's order (the add button disabled).
+  ClickNode(window, {"Wrestlers"});
+  ::SetFocus(window.Tree().Window());
+  const int order[] = {id::kMembersList,   id::kRecordText,    id::kImagesList,
+                       id::kIndexLineText, id::kExitButton,    id::kImageInfoText,
+                       id::kStrayList,     id::kRefreshButton, id::kItemsTree};
+  for (int next : order) {
+    MSG tab{::GetFocus(), WM_KEYDOWN, VK_TAB, 1, 0, {}};
+    window.Process(tab);
+    test::Pump();
+    EXPECT_EQ(::GetFocus(), window.ControlWindow(next)) << next;
   }
   for (WPARAM key : {VK_RETURN, VK_ESCAPE}) {
     MSG down{window.Tree().Window(), WM_KEYDOWN, key, 1, 0, {}};

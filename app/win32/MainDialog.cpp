@@ -156,11 +156,9 @@ MainDialog::MainDialog(Os& os, const GamePaths& paths, GameDatabase& db) {
   tips_ = std::make_unique<Win32Tips>(dialog_, os, paths);
   for (int field : {id::kRecordText, id::kIndexLineText, id::kImageInfoText})
     tips_->WatchText(ControlWindow(field));
-#ifdef QVM_HAVE_WIN32_IMAGING
   tips_->SetPictureMaker([&os](const std::filesystem::path& file, int maxSide) {
     return SmallPicture(os, file, maxSide);
   });
-#endif
   tips_->WatchList(List(id::kImagesList));
   tips_->WatchList(List(id::kStrayList));
 

@@ -19,19 +19,11 @@
 #include "app/win32/Win32Tips.h"
 #include "app/win32/Win32Tree.h"
 
-#ifdef QVM_HAVE_WIN32_IMAGING
 #include "app/win32/imaging/Win32Imaging.h"
-#else
-#include "app/win32/PlainPreview.h"
-#endif
 
 namespace qvm {
 
-#ifdef QVM_HAVE_WIN32_IMAGING
 using PreviewLibrary = Win32ImagingLibrary;
-#else
-using PreviewLibrary = PlainPreview;
-#endif
 
 // Messages the window posts to itself.
 inline constexpr UINT kDecodeDoneMessage = WM_APP + 1;

@@ -141,6 +141,8 @@ wait "$holder" 2>/dev/null
 # them; the window's lock keeps them out.
 if [ "$(id -u)" != 0 ] || ! command -v setpriv >/dev/null; then
   echo "cli_own_files: second-user cases skipped (they need root and setpriv)"
+elif ! setpriv --reuid=65534 --regid=65534 --clear-groups test -x "$cli"; then
+  echo "cli_own_files: second-user cases skipped (the other user cannot reach $cli)"
 else
   as_other() { setpriv --reuid=65534 --regid=65534 --clear-groups timeout 20 "$cli" -C "$game" "$@"; }
   new_game

@@ -56,16 +56,9 @@ int MemoryListBox::SetSel(bool select, int index) {
   return 0;
 }
 
-// Searches the items after `start` to the end, then from the top up to `start` itself; a
-// start outside the list searches the whole list from the top.
 int MemoryListBox::FindExact(int start, std::string_view text) const {
-  const int n = Count();
-  const int first = Valid(start) ? start + 1 : 0;
-  for (int k = 0; k < n; ++k) {
-    int i = (first + k) % n;
-    if (EqualIgnoringCaseCp1252(TextAt(i), text)) return i;
-  }
-  return -1;
+  return FindExactInList(Count(), start, text,
+                         [this](int i) -> const std::string& { return TextAt(i); });
 }
 
 std::string MemoryListBox::ItemText(int index) const {
@@ -74,11 +67,8 @@ std::string MemoryListBox::ItemText(int index) const {
 }
 
 int MemoryListBox::AddString(std::string_view text) {
-  auto at = std::upper_bound(items_.begin(), items_.end(), text,
-                             [this](std::string_view t, const Item& item) {
-                               return CompareListOrder(t, texts_[item.slot]) < 0;
-                             });
-  const int index = static_cast<int>(at - items_.begin());
+  const int index =
+      ListInsertPlace(Count(), text, [this](int i) -> const std::string& { return TextAt(i); });
   std::uint32_t slot;
   if (freeSlots_.empty()) {
     slot = static_cast<std::uint32_t>(texts_.size());
@@ -88,7 +78,7 @@ int MemoryListBox::AddString(std::string_view text) {
     freeSlots_.pop_back();
     texts_[slot] = text;
   }
-  items_.insert(at, Item{slot, false});
+  items_.insert(items_.begin() + index, Item{slot, false});
   if (items_.size() == 1) {
     current_ = 0;
     focusOnFirst_ = true;

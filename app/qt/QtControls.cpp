@@ -215,14 +215,7 @@ int QtListBox::SetSel(bool select, int index) {
 }
 
 int QtListBox::FindExact(int start, std::string_view text) const {
-  int count = Count();
-  if (count == 0) return -1;
-  int first = (start < 0 || start >= count) ? 0 : start + 1;
-  for (int step = 0; step < count; ++step) {
-    int index = (first + step) % count;
-    if (EqualIgnoringCaseCp1252(Bytes(index), text)) return index;
-  }
-  return -1;
+  return FindExactInList(Count(), start, text, [this](int i) { return Bytes(i); });
 }
 
 std::string QtListBox::ItemText(int index) const {
@@ -244,15 +237,7 @@ int QtListBox::LowerBound(std::string_view text) const {
 
 int QtListBox::AddString(std::string_view text) {
   if (!list_) return -1;
-  // After every item that sorts before or with it.
-  int low = 0, high = list_->count();
-  while (low < high) {
-    int mid = low + (high - low) / 2;
-    if (CompareListOrder(Bytes(mid), text) <= 0)
-      low = mid + 1;
-    else
-      high = mid;
-  }
+  const int low = ListInsertPlace(list_->count(), text, [this](int i) { return Bytes(i); });
   auto* item = new QListWidgetItem(ToQString(text));
   item->setData(Qt::UserRole, QByteArray(text.data(), static_cast<qsizetype>(text.size())));
   if (emphasis_.count(text) != 0) ShowEmphasis(item, text);

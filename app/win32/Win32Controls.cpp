@@ -79,14 +79,9 @@ int Win32ListBox::SetSel(bool select, int index) {
 }
 
 int Win32ListBox::FindExact(int start, std::string_view text) const {
-  const int count = Count();
-  if (count == 0) return -1;
-  const int first = (start < 0 || start >= count) ? 0 : start + 1;
-  for (int step = 0; step < count; ++step) {
-    const int index = (first + step) % count;
-    if (EqualIgnoringCaseCp1252(texts_[static_cast<std::size_t>(index)], text)) return index;
-  }
-  return -1;
+  return FindExactInList(Count(), start, text, [this](int i) -> const std::string& {
+    return texts_[static_cast<std::size_t>(i)];
+  });
 }
 
 std::string Win32ListBox::ItemText(int index) const {
@@ -95,11 +90,9 @@ std::string Win32ListBox::ItemText(int index) const {
 }
 
 int Win32ListBox::AddString(std::string_view text) {
-  // After every item that sorts before or with it.
-  const auto place = std::upper_bound(
-      texts_.begin(), texts_.end(), text,
-      [](std::string_view t, const std::string& item) { return CompareListOrder(t, item) < 0; });
-  const int index = static_cast<int>(place - texts_.begin());
+  const int index = ListInsertPlace(Count(), text, [this](int i) -> const std::string& {
+    return texts_[static_cast<std::size_t>(i)];
+  });
   // Without a current item there is no focus to keep in place.
   const int caret = texts_.empty() || noCurrent_ ? -1 : Caret(window_);
   if (!redrawStopped_) {
@@ -109,7 +102,7 @@ int Win32ListBox::AddString(std::string_view text) {
   }
   ::SendMessageW(window_, LB_INSERTSTRING, static_cast<WPARAM>(index),
                  reinterpret_cast<LPARAM>(WideFromCp1252(text).c_str()));
-  texts_.insert(place, std::string(text));
+  texts_.insert(texts_.begin() + index, std::string(text));
   // The focus stays on its item.
   if (Valid(caret)) {
     const int expected = caret >= index ? caret + 1 : caret;

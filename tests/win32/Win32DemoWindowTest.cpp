@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -116,23 +117,37 @@ class Win32DemoWindowTest : public ::testing::Test {
   void TearDown() override {
     Win32MessageBox::SetScript(nullptr);
     Win32FileDialog::SetScript(nullptr);
+    if (db_) {
+      db_.reset();
+      ReleasePool();
+    }
+  }
+
+  // Loads the demo game as the start-up does, for a window the test opens itself.
+  GameDatabase& LoadDemo() {
+    NewPool();
+    db_ = std::make_unique<GameDatabase>();
+    demoPaths = ResolveGamePaths(SystemOs(), game);
+    LoadGameDatabase(SystemOs(), demoPaths, *db_);
+    return *db_;
   }
 
   test::TempFolder folder;
   fs::path game = folder / "demo";
+  GamePaths demoPaths;
+
+ private:
+  std::unique_ptr<GameDatabase> db_;
 };
 
 TEST_F(Win32DemoWindowTest, ClickingEachKindOfRecordShowsIt) {
-  NewPool();
-  GameDatabase db;
-  const GamePaths paths = ResolveGamePaths(SystemOs(), game);
-  LoadGameDatabase(SystemOs(), paths, db);
+  GameDatabase& db = LoadDemo();
   test::RecordingMessageBox unexpected;
   Win32MessageBox::SetScript([&](std::string_view text, const MessageStyle& style) {
     return unexpected.Show(text, style);
   });
   {
-    MainDialog window(SystemOs(), paths, db);
+    MainDialog window(SystemOs(), demoPaths, db);
     Wizard& w = window.wizard();
     // As built: nothing selected yet, the show/match panel over the members panel.
     EXPECT_EQ(w.c.recordText->Text(), "Control");
@@ -206,7 +221,6 @@ TEST_F(Win32DemoWindowTest, ClickingEachKindOfRecordShowsIt) {
     EXPECT_EQ(w.c.indexLineText->Text(), "");
   }
   EXPECT_THAT(unexpected.texts, ::testing::IsEmpty());
-  ReleasePool();
 }
 
 TEST_F(Win32DemoWindowTest, AttachByDoubleClickDialogAndDropRemoveByDeleteExitWritesIndex) {
@@ -282,11 +296,8 @@ TEST_F(Win32DemoWindowTest, AttachByDoubleClickDialogAndDropRemoveByDeleteExitWr
 }
 
 TEST_F(Win32DemoWindowTest, MnemonicsTabEnterEscapeAndTheCloseBox) {
-  NewPool();
-  GameDatabase db;
-  const GamePaths paths = ResolveGamePaths(SystemOs(), game);
-  LoadGameDatabase(SystemOs(), paths, db);
-  MainDialog window(SystemOs(), paths, db);
+  GameDatabase& db = LoadDemo();
+  MainDialog window(SystemOs(), demoPaths, db);
   ::ShowWindow(window.Window(), SW_SHOW);
   ClickNode(window, {"Wrestlers", "A", "Ace Harmon"});
   // A label's letter goes to the control it names; "R" is shared with a button: the focus
@@ -325,16 +336,12 @@ TEST_F(Win32DemoWindowTest, MnemonicsTabEnterEscapeAndTheCloseBox) {
   }
   ::SendMessageW(window.Window(), WM_SYSCOMMAND, SC_CLOSE, 0);
   EXPECT_TRUE(window.Closed());
-  ReleasePool();
 }
 
 TEST_F(Win32DemoWindowTest, FindFieldAndTheTipsOfClippedTexts) {
-  NewPool();
-  GameDatabase db;
-  const GamePaths paths = ResolveGamePaths(SystemOs(), game);
-  LoadGameDatabase(SystemOs(), paths, db);
+  GameDatabase& db = LoadDemo();
   {
-    MainDialog window(SystemOs(), paths, db);
+    MainDialog window(SystemOs(), demoPaths, db);
     ::ShowWindow(window.Window(), SW_SHOW);
     Wizard& w = window.wizard();
     FindField& find = window.Find();
@@ -363,7 +370,6 @@ TEST_F(Win32DemoWindowTest, FindFieldAndTheTipsOfClippedTexts) {
     ClickNode(window, {"Tag Teams", "H", "Hank Bristow and Otto Grimsby"});
     EXPECT_EQ(window.Tips().TextFor(record, {}), L"Hank Bristow and Otto Grimsby (Tag Team)");
   }
-  ReleasePool();
 }
 
 }  // namespace

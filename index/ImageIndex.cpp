@@ -165,6 +165,21 @@ void ImageIndex::RemoveImage(int entry, int position) {
   Notify({IndexChange::Kind::ImageRemoved, entry, std::string(e.key), removed, position});
 }
 
+AddImageResult ImageIndex::ReplaceImage(int entry, int position, std::string_view name) {
+  if (entry < 1 || entry > EntryCount()) return AddImageResult::NoEntry;
+  IndexEntry& e = entries_[static_cast<size_t>(entry) - 1];
+  if (position < 1 || position > static_cast<int>(e.images.size())) return AddImageResult::NoEntry;
+  const auto at = static_cast<size_t>(position) - 1;
+  std::string lower = LowerCp1252(name);
+  for (size_t i = 0; i < e.images.size(); ++i) {
+    if (i != at && EqualIgnoringCaseCp1252(e.images[i], lower)) return AddImageResult::AlreadyListed;
+  }
+  std::string previous(e.images[at]);
+  e.images[at] = PoolString(lower);
+  Notify({IndexChange::Kind::ImageReplaced, entry, std::string(e.key), lower, position, previous});
+  return AddImageResult::Added;
+}
+
 void ImageIndex::SetKey(int entry, std::string_view key) {
   if (entry < 1 || entry > EntryCount() || !IsStorableKey(key)) return;
   IndexEntry& e = entries_[static_cast<size_t>(entry) - 1];

@@ -21,11 +21,12 @@ struct IndexEntry {
 
 // A change to the table, reported to the observer (the crash journal listens).
 struct IndexChange {
-  enum class Kind { NewEntry, ImageAdded, ImageRemoved, EntryRekeyed } kind;
+  enum class Kind { NewEntry, ImageAdded, ImageRemoved, EntryRekeyed, ImageReplaced } kind;
   int entry;         // 1-based entry number
   std::string key;   // the entry's key before the change (the new key for NewEntry)
-  std::string text;  // added name, removed name, or the new key
-  int position = 0;  // removed position (1-based)
+  std::string text;  // added name, removed name, the new key, or the name put in place
+  int position = 0;  // removed or replaced position (1-based)
+  std::string previous = {};  // ImageReplaced: the name that stood at `position`
 };
 
 enum class AddImageResult { Added, AlreadyListed, EntryFull, NoEntry };
@@ -46,6 +47,10 @@ class ImageIndex {
   AddImageResult AddImage(int entry, std::string_view name);
   // The entry's last image moves into `position` (1-based) and the count drops by one.
   void RemoveImage(int entry, int position);
+  // Lower-cases `name` and puts it at `position` (1-based) in place of the name there, so the
+  // entry's order stays. Refused (AlreadyListed) when another position lists it in any case;
+  // NoEntry for a bad entry or position.
+  AddImageResult ReplaceImage(int entry, int position, std::string_view name);
   // Gives the entry a new key; it keeps its number and its images. A key that cannot be stored
   // is not taken (callers check IsStorableKey first).
   void SetKey(int entry, std::string_view key);

@@ -68,6 +68,18 @@ int LocateEntry(const ImageIndex& index, int number, std::string_view key) {
   return index.FindEntry(key);
 }
 
+// The recorded position when `name` stands there exactly, or wherever it stands now; 0 when
+// the entry does not list it.
+int LocateImage(const IndexEntry& entry, int position, std::string_view name) {
+  const auto& images = entry.images;
+  if (position >= 1 && position <= static_cast<int>(images.size()) &&
+      images[static_cast<size_t>(position) - 1] == name)
+    return position;
+  for (size_t i = 0; i < images.size(); ++i)
+    if (images[i] == name) return static_cast<int>(i) + 1;
+  return 0;
+}
+
 // The payload of a record with its checksum, framed so that a record cut short is detected.
 std::string Frame(std::string_view payload) {
   std::string record;
@@ -146,6 +158,9 @@ std::string EncodeJournalRecord(const IndexChange& change) {
     case IndexChange::Kind::ImageRemoved:
       return Frame("R\t" + n + "\t" + Escape(entryKey) + "\t" + std::to_string(change.position) +
                    "\t" + Escape(change.text));
+    case IndexChange::Kind::ImageReplaced:
+      return Frame("P\t" + n + "\t" + Escape(entryKey) + "\t" + std::to_string(change.position) +
+                   "\t" + Escape(change.previous) + "\t" + Escape(change.text));
     case IndexChange::Kind::EntryRekeyed:
       // The key before the change identifies the entry; the new key follows.
       return Frame("K\t" + n + "\t" + Escape(entryKey) + "\t" + Escape(change.text));
@@ -202,7 +217,7 @@ FoundJournal FindJournal(Os& os, const fs::path& path, const IndexFileState& ind
     any = true;
     if (header && payload.starts_with("C\t") && payload.substr(2) == identity) applied = true;
     if (payload.size() > 1 && payload[1] == '\t' &&
-        std::string_view("NARK").find(payload[0]) != std::string_view::npos)
+        std::string_view("NARKP").find(payload[0]) != std::string_view::npos)
       changes = true;
   });
   if (bytes->find_first_not_of(" \t\r\n") == std::string::npos || (header && !changes)) {
@@ -256,19 +271,22 @@ int ReplayJournal(std::string_view bytes, ImageIndex& index) {
         if (f.size() != 5 || !Unescape(f[2], a) || !ToInt(f[3], position) || !Unescape(f[4], b))
           break;
         int e = LocateEntry(index, number, a);
-        if (!e) break;
-        const auto& images = index.Entry(e).images;
-        // The recorded position, or wherever that exact name stands now.
-        if (position < 1 || position > static_cast<int>(images.size()) ||
-            images[static_cast<size_t>(position) - 1] != b) {
-          position = 0;
-          for (size_t i = 0; i < images.size() && !position; ++i)
-            if (images[i] == b) position = static_cast<int>(i) + 1;
-        }
-        if (position) {
+        if (e && (position = LocateImage(index.Entry(e), position, b))) {
           index.RemoveImage(e, position);
           ++restored;
         }
+        break;
+      }
+      case 'P': {
+        int position = 0;
+        std::string c;
+        if (f.size() != 6 || !Unescape(f[2], a) || !ToInt(f[3], position) || !Unescape(f[4], b) ||
+            !Unescape(f[5], c))
+          break;
+        int e = LocateEntry(index, number, a);
+        if (e && (position = LocateImage(index.Entry(e), position, b)) &&
+            index.ReplaceImage(e, position, c) == AddImageResult::Added)
+          ++restored;
         break;
       }
       case 'K': {

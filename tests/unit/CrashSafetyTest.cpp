@@ -93,12 +93,13 @@ TEST(CrashSafety, JournalRecordsSurviveAnyBytesInKeysAndNames) {
   after.RemoveImage(1, 2);
   after.SetKey(1, "Show|Match");
   after.AddImage(1, "d.jpg");
-  EXPECT_EQ(ReplayJournal(journal, before), 5);
+  after.ReplaceImage(1, 1, "A-Crop\t%.JPG");
+  EXPECT_EQ(ReplayJournal(journal, before), 6);
   EXPECT_EQ(SerializeImageIndex(before), SerializeImageIndex(after));
   // A last line cut short by the crash is ignored; the rest still applies.
   ImageIndex partial;
   ParseImageIndex("Old\r\na.jpg|b.jpg|c.jpg\r\n", partial);
-  EXPECT_EQ(ReplayJournal(journal.substr(0, journal.size() - 4), partial), 4);
+  EXPECT_EQ(ReplayJournal(journal.substr(0, journal.size() - 4), partial), 5);
   ReleasePool();
 }
 

@@ -97,10 +97,15 @@ TEST_F(ImageIndexTest, ObserverSeesEveryChange) {
   int e = index.AppendEntry("A");
   index.AddImage(e, "x.jpg");
   index.AddImage(e, "X.JPG");  // no change, no notification
+  index.AddImage(e, "y.jpg");
+  EXPECT_EQ(index.ReplaceImage(e, 2, "X.jpg"), AddImageResult::AlreadyListed);  // listed at 1
+  EXPECT_EQ(index.ReplaceImage(e, 1, "Z.JPG"), AddImageResult::Added);
+  EXPECT_EQ(index.Entry(e).images, (std::vector<Text>{"z.jpg", "y.jpg"}));  // order kept
   index.RemoveImage(e, 1);
   index.SetKey(e, "|");
   using K = IndexChange::Kind;
-  EXPECT_EQ(seen, (std::vector<K>{K::NewEntry, K::ImageAdded, K::ImageRemoved, K::EntryRekeyed}));
+  EXPECT_EQ(seen, (std::vector<K>{K::NewEntry, K::ImageAdded, K::ImageAdded, K::ImageReplaced,
+                                  K::ImageRemoved, K::EntryRekeyed}));
 }
 
 }  // namespace

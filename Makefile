@@ -1,4 +1,4 @@
-# The README's contract: `make demo`, `make test`, `make bench`, `make windows`.
+# The README's contract: `make demo`, `make test`, `make bench`, `make windows`, `make package`.
 BUILD     ?= build
 WINBUILD  ?= build-windows
 BUILDTYPE ?= RelWithDebInfo
@@ -7,8 +7,8 @@ CMAKE_FLAGS ?=
 # Rebuilds of several checkouts share one compiler cache when ccache is there.
 LAUNCHER := $(shell command -v ccache >/dev/null 2>&1 && echo -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 
-.PHONY: all deps configure build test test-linux test-windows windows demo bench fuzz stress \
-	format clean
+.PHONY: all deps configure build test test-linux test-windows windows package install demo bench \
+	fuzz stress format clean
 
 FUZZ_SECONDS ?= 60
 STRESS_RUNS ?= 10000
@@ -36,6 +36,15 @@ test-windows: deps
 # The zip users download: dist/qvm-image-wizard-<version>-win64.zip.
 windows: deps
 	@JOBS=$(JOBS) scripts/windows $(WINBUILD) zip
+
+# The Debian package users install: dist/qvm-image-wizard_<version>_<arch>.deb.
+package: build
+	@cd $(BUILD) && cpack -G DEB
+
+# The programs, desktop entry, icons, metainfo and manual pages under $(DESTDIR)$(PREFIX).
+PREFIX ?= /usr/local
+install: build
+	@DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
 
 demo: build
 	@scripts/run-demo $(BUILD)

@@ -1,7 +1,8 @@
 # Writes OUT/NAME.zip, the Windows download: the programs (stripped), how to run them, and the
 # licences of the runtime that static linking puts into them, taken from the installed
-# packages' own texts.
-#   cmake -DSOURCE=... -DOUT=... -DNAME=... -DSTRIP=... -DPROGRAMS="a.exe;b.exe" -P WindowsZip.cmake
+# packages' own texts; and its SHA-256 in OUT/SHA256SUMS.
+#   cmake -DSOURCE=... -DOUT=... -DNAME=... -DVERSION=... -DSTRIP=... -DPROGRAMS="a.exe;b.exe" \
+#     -P WindowsZip.cmake
 set(stage ${OUT}/${NAME})
 file(REMOVE_RECURSE ${stage} ${OUT}/${NAME}.zip)
 file(MAKE_DIRECTORY ${stage}/licenses)
@@ -30,6 +31,7 @@ function(read_text from into)
 endfunction()
 
 read_text(${SOURCE}/resources/README-windows.txt readme)
+string(CONFIGURE "${readme}" readme @ONLY)  # @NAME@ and @VERSION@
 write_text(${stage}/README-windows.txt "${readme}")
 
 # libstdc++ and libgcc: GPL 3 with the GCC Runtime Library Exception, cut from GCC's notice.
@@ -66,4 +68,6 @@ file(REMOVE_RECURSE ${stage})
 if(failed)
   message(FATAL_ERROR "cannot write ${OUT}/${NAME}.zip")
 endif()
-message(STATUS "Wrote ${OUT}/${NAME}.zip")
+set(FILES ${OUT}/${NAME}.zip)
+include(${CMAKE_CURRENT_LIST_DIR}/Sha256Sums.cmake)
+message(STATUS "Wrote ${OUT}/${NAME}.zip and ${OUT}/SHA256SUMS")

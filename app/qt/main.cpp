@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/Launcher.h"
@@ -49,9 +50,28 @@ class ExitAfterFirstPaint : public QObject {
   bool seen_ = false;
 };
 
+// The answer to --help, --version or wrong usage, printed; nothing when the window is to open.
+std::optional<int> AnswerWithoutWindow(const std::vector<std::string>& args) {
+  if (args.size() > 1 || (!args.empty() && args.front() == "--help")) {
+    std::fprintf(args.size() > 1 ? stderr : stdout,
+                 "usage: qvm-image-wizard [GAME_FOLDER | --choose-folder]\n");
+    return args.size() > 1 ? 2 : 0;
+  }
+  if (!args.empty() && args.front() == "--version") {
+    std::printf("qvm-image-wizard %s\n", qvm::BuildNumber().c_str());
+    return 0;
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  // --help and --version answer without a display too (a terminal over ssh): before Qt, which
+  // ends at once without one.
+  if (argc == 2 &&
+      (std::string_view(argv[1]) == "--help" || std::string_view(argv[1]) == "--version"))
+    return *AnswerWithoutWindow(qvm::ProgramArguments(argc, argv));
   ExitAfterFirstPaint exitAfterFirstPaint;
   exitAfterFirstPaint.sinceMain_.start();
   QApplication app(argc, argv);
@@ -68,15 +88,7 @@ int main(int argc, char** argv) {
   // The arguments as the system gives them (Qt has taken its own options out of argv): a
   // folder name that is no valid text in the system's encoding still names the folder.
   std::vector<std::string> args = qvm::ProgramArguments(argc, argv);
-  if (args.size() > 1 || (!args.empty() && args.front() == "--help")) {
-    std::fprintf(args.size() > 1 ? stderr : stdout,
-                 "usage: qvm-image-wizard [GAME_FOLDER | --choose-folder]\n");
-    return args.size() > 1 ? 2 : 0;
-  }
-  if (!args.empty() && args.front() == "--version") {
-    std::printf("qvm-image-wizard %s\n", qvm::BuildNumber().c_str());
-    return 0;
-  }
+  if (std::optional<int> answered = AnswerWithoutWindow(args)) return *answered;
   const bool chooseFolder = !args.empty() && args.front() == "--choose-folder";
   qvm::Os& os = qvm::SystemOs();
   const std::filesystem::path settings = qvm::LastFolderSettingsPath();

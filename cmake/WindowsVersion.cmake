@@ -1,0 +1,15 @@
+# The version resource of a Windows program, read by Explorer's file properties:
+#   qvm_version_resource(TARGET "What it is")
+# Its numbers are the project's version (1.514 gives 1.514.0.0).
+function(qvm_version_resource target description)
+  set(QVM_PROGRAM ${target})
+  set(QVM_DESCRIPTION ${description})
+  set(patch 0)
+  if(PROJECT_VERSION_PATCH)
+    set(patch ${PROJECT_VERSION_PATCH})
+  endif()
+  set(QVM_VERSION_COMMAS "${PROJECT_VERSION_MAJOR},${PROJECT_VERSION_MINOR},${patch},0")
+  set(rc ${CMAKE_CURRENT_BINARY_DIR}/${target}-version.rc)
+  configure_file(${PROJECT_SOURCE_DIR}/cmake/version.rc.in ${rc} @ONLY)
+  target_sources(${target} PRIVATE ${rc})
+endfunction()

@@ -79,11 +79,19 @@ std::string_view OrientationWord(int orientation) {
   }
 }
 
-std::string TurnedPictureNote(int orientation) {
-  const std::string_view word = OrientationWord(orientation);
+std::string TurnedPictureText(int orientation) {
+  const std::string word(OrientationWord(orientation));
   if (word.empty()) return {};
-  return "Stored " + std::string(word) + " (EXIF orientation " + std::to_string(orientation) +
-         "): the game shows it " + std::string(word);
+  return "is stored " + word + " (EXIF orientation " + std::to_string(orientation) +
+         "): the game shows it " + word;
+}
+
+std::string TurnedPictureNote(int orientation) {
+  std::string text = TurnedPictureText(orientation);
+  if (text.empty()) return text;
+  text.erase(0, 3);
+  text[0] = 'S';
+  return text;
 }
 
 }  // namespace qvm

@@ -38,8 +38,11 @@ bool SetJpegOrientation(std::vector<std::uint8_t>& jpeg, int value);
 
 // "turned" for orientations 3, 6 and 8, "mirrored" for 2, 4, 5 and 7; empty for 1.
 std::string_view OrientationWord(int orientation);
-// What the window's tip and menu say of a picture stored turned: "Stored turned (EXIF
+// What `check` says of a picture stored turned, after its name: "is stored turned (EXIF
 // orientation 6): the game shows it turned". Empty for orientation 1.
+std::string TurnedPictureText(int orientation);
+// The same for the window's tip and menu: "Stored turned (EXIF orientation 6): the game shows
+// it turned".
 std::string TurnedPictureNote(int orientation);
 
 }  // namespace qvm

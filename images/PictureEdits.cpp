@@ -249,6 +249,39 @@ PictureEdit ConvertPictureFile(Os& os, const GamePaths& paths, PictureCodec& cod
   return edit;
 }
 
+std::vector<bool> FilesToConvert(Os& os, const std::vector<PictureFile>& files) {
+  std::vector<bool> convert;
+  for (const PictureFile& f : files)
+    convert.push_back(ReadPictureHeader(os, f.folder / f.name).Convertible());
+  return convert;
+}
+
+std::string CannotShowProblem(const PictureFile& file, std::string_view hint) {
+  return ShownFileName(Utf8FromPath(file.name)) +
+         " was not attached: the game shows only JPEG and BMP pictures" +
+         (hint.empty() ? std::string(".") : "; " + std::string(hint));
+}
+
+std::vector<PictureFile> ConvertFiles(Os& os, const GamePaths& paths, PictureCodec& codec,
+                                      const std::vector<PictureFile>& files,
+                                      const std::vector<bool>& convert,
+                                      std::vector<std::string>& problems) {
+  std::vector<PictureFile> out;
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    if (i >= convert.size() || !convert[i]) {
+      out.push_back(files[i]);
+      continue;
+    }
+    const PictureEdit copy = ConvertPictureFile(os, paths, codec, files[i].folder / files[i].name);
+    if (copy.Ok()) {
+      out.push_back({paths.media, PathFromCp1252(copy.name)});
+    } else {
+      problems.push_back(copy.problem);
+    }
+  }
+  return out;
+}
+
 ReplaceOutcome ReplaceImageByName(ImageIndex& index, std::string_view key, std::string_view oldName,
                                   std::string_view newName) {
   const int entry = index.FindEntry(key);

@@ -8,7 +8,9 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "images/AttachPictures.h"
 #include "images/PictureCodec.h"
 #include "images/PictureHeader.h"
 #include "index/ImageIndex.h"
@@ -56,6 +58,19 @@ PictureEdit UprightMediaPicture(Os& os, const GamePaths& paths, PictureCodec& co
 // "<base>.jpg", or "<base>-2.jpg" and so on when that is taken.
 PictureEdit ConvertPictureFile(Os& os, const GamePaths& paths, PictureCodec& codec,
                                const std::filesystem::path& source);
+
+// For each of `files`: a picture the game cannot show that a codec converts (PNG, GIF, WebP,
+// TIFF, judged by the content as the header reader judges it).
+std::vector<bool> FilesToConvert(Os& os, const std::vector<PictureFile>& files);
+// Why a picture the game cannot show is not attached as it is (for a message naming the way
+// out, `hint`).
+std::string CannotShowProblem(const PictureFile& file, std::string_view hint);
+// The files `convert` marks replaced by JPEG copies made in media (then attached as pictures
+// media holds); a file whose copy fails is left out, its problem added to `problems`.
+std::vector<PictureFile> ConvertFiles(Os& os, const GamePaths& paths, PictureCodec& codec,
+                                      const std::vector<PictureFile>& files,
+                                      const std::vector<bool>& convert,
+                                      std::vector<std::string>& problems);
 
 // Puts `newName` in the place of `oldName` (exact) in the entry of `key`, so the entry's order
 // stays (see ImageIndex::ReplaceImage).

@@ -16,6 +16,11 @@ struct RgbPicture {
   std::vector<std::uint8_t> rgb;
 };
 
+// A colour channel of a pixel with `alpha` (255: opaque) laid onto white: what shows through.
+inline std::uint8_t OntoWhite(int channel, int alpha) {
+  return static_cast<std::uint8_t>((channel * alpha + 255 * (255 - alpha) + 127) / 255);
+}
+
 // False, with why in `error`, when the bytes are no picture the readers know or it is larger
 // than kMaxPictureSide or kMaxEditPixels (checked from its header, before any pixel is decoded).
 bool DecodeFirstFrame(std::span<const std::uint8_t> bytes, RgbPicture& out, std::string& error);

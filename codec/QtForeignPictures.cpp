@@ -42,12 +42,10 @@ bool DecodeFirstFrame(std::span<const std::uint8_t> bytes, RgbPicture& out, std:
   for (int y = 0; y < out.height; ++y) {
     const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
     for (int x = 0; x < out.width; ++x) {
-      // Onto white: what shows through a transparent pixel.
       const int a = qAlpha(line[x]);
-      const int white = 255 * (255 - a);
-      *to++ = static_cast<std::uint8_t>((qRed(line[x]) * a + white + 127) / 255);
-      *to++ = static_cast<std::uint8_t>((qGreen(line[x]) * a + white + 127) / 255);
-      *to++ = static_cast<std::uint8_t>((qBlue(line[x]) * a + white + 127) / 255);
+      *to++ = OntoWhite(qRed(line[x]), a);
+      *to++ = OntoWhite(qGreen(line[x]), a);
+      *to++ = OntoWhite(qBlue(line[x]), a);
     }
   }
   return true;

@@ -95,12 +95,9 @@ bool DecodeFirstFrame(std::span<const std::uint8_t> bytes, RgbPicture& out, std:
   out.rgb.resize(std::size_t{width} * height * 3);
   std::uint8_t* to = out.rgb.data();
   for (std::size_t i = 0; i < bgra.size(); i += 4) {
-    // Onto white: what shows through a transparent pixel.
-    const int a = bgra[i + 3];
-    const int white = 255 * (255 - a);
-    *to++ = static_cast<std::uint8_t>((bgra[i + 2] * a + white + 127) / 255);
-    *to++ = static_cast<std::uint8_t>((bgra[i + 1] * a + white + 127) / 255);
-    *to++ = static_cast<std::uint8_t>((bgra[i] * a + white + 127) / 255);
+    *to++ = OntoWhite(bgra[i + 2], bgra[i + 3]);
+    *to++ = OntoWhite(bgra[i + 1], bgra[i + 3]);
+    *to++ = OntoWhite(bgra[i], bgra[i + 3]);
   }
   return true;
 }

@@ -8,6 +8,7 @@
 #include "images/BmpDecoder.h"
 #include "images/ExifOrientation.h"
 #include "images/MediaFile.h"
+#include "images/StrayImages.h"
 #include "platform/Cp1252.h"
 #include "platform/FileIo.h"
 #include "platform/GamePath.h"
@@ -247,6 +248,14 @@ PictureEdit ConvertPictureFile(Os& os, const GamePaths& paths, PictureCodec& cod
   edit.width = made.width;
   edit.height = made.height;
   return edit;
+}
+
+bool IsPictureFileName(std::string_view name) {
+  if (PicturePattern(name) != 0) return true;
+  const std::string lower = LowerCp1252(name);  // the extensions are ASCII
+  for (std::string_view ext : {".png", ".gif", ".webp", ".tif", ".tiff"})
+    if (lower.ends_with(ext)) return true;
+  return false;
 }
 
 std::vector<bool> FilesToConvert(Os& os, const std::vector<PictureFile>& files) {

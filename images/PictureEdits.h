@@ -59,6 +59,13 @@ PictureEdit UprightMediaPicture(Os& os, const GamePaths& paths, PictureCodec& co
 PictureEdit ConvertPictureFile(Os& os, const GamePaths& paths, PictureCodec& codec,
                                const std::filesystem::path& source);
 
+// The open-file dialog's pattern of every picture the wizard takes (";" between patterns), and
+// the same rule for a dropped file's name (UTF-8): JPEG and BMP as the dialog's first two
+// filters, and the formats it converts.
+inline constexpr std::string_view kAllPicturesPattern =
+    "*.JP*;*.BMP;*.PNG;*.GIF;*.WEBP;*.TIF;*.TIFF";
+bool IsPictureFileName(std::string_view name);
+
 // For each of `files`: a picture the game cannot show that a codec converts (PNG, GIF, WebP,
 // TIFF, judged by the content as the header reader judges it).
 std::vector<bool> FilesToConvert(Os& os, const std::vector<PictureFile>& files);

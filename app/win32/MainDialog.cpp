@@ -10,6 +10,7 @@
 #include "app/StrayList.h"
 #include "app/win32/DialogTemplate.h"
 #include "app/win32/WideText.h"
+#include "images/PictureEdits.h"
 #include "images/StrayImages.h"
 #include "platform/PathText.h"
 
@@ -336,10 +337,10 @@ void MainDialog::OnDropFiles(HDROP drop) {
   }
   ::DragFinish(drop);
   // Taken as the open-file dialog's answer would be: only while the dialog could be opened
-  // (the Add button is enabled), and only files of the dialog's two types.
+  // (the Add button is enabled), and only files of the dialog's types.
   if (files.empty() || !wizard_->c.addImagesButton->IsEnabled()) return;
   for (const std::filesystem::path& file : files)
-    if (PicturePattern(Utf8FromPath(file.filename())) == 0) return;
+    if (!IsPictureFileName(Utf8FromPath(file.filename()))) return;
   dropped_ = std::move(files);
   // After the drop has ended: a message must not keep the dragging program waiting.
   ::PostMessageW(dialog_, kAttachDroppedMessage, 0, 0);

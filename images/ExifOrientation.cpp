@@ -1,5 +1,6 @@
 #include "images/ExifOrientation.h"
 
+#include <algorithm>
 #include <array>
 
 #include "images/PictureHeader.h"
@@ -38,6 +39,8 @@ ExifOrientation ReadExifOrientation(const SegmentReader& read, std::uint32_t len
   const std::uint64_t directory = 6 + u32(tiff + 4);  // from the start of the payload
   std::uint8_t count[2];
   if (directory + 2 > length || read(directory, count, 2) != 2) return none;
+  // A directory that runs past its block is damaged: no orientation, whatever it holds.
+  if (directory + 2 + 12u * u16(count) > length) return none;
   const int fields = static_cast<int>(std::min<std::uint32_t>(u16(count), kMaxExifFields));
   for (int i = 0; i < fields; ++i) {
     const std::uint64_t at = directory + 2 + 12u * static_cast<std::uint64_t>(i);

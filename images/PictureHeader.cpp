@@ -288,7 +288,8 @@ PictureFormat OtherFormat(Source& src) {
   const std::string_view s(reinterpret_cast<const char*>(b), got);
   if (s.starts_with("\x89PNG\r\n\x1A\n")) return PictureFormat::Png;
   if (s.starts_with("GIF87a") || s.starts_with("GIF89a")) return PictureFormat::Gif;
-  if (s.starts_with("RIFF") && s.substr(8).starts_with("WEBP")) return PictureFormat::WebP;
+  if (s.size() >= 12 && s.starts_with("RIFF") && s.substr(8).starts_with("WEBP"))
+    return PictureFormat::WebP;
   if (s.starts_with(std::string_view("II*\0", 4)) || s.starts_with(std::string_view("MM\0*", 4)))
     return PictureFormat::Tiff;
   return PictureFormat::None;

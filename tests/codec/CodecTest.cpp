@@ -172,7 +172,10 @@ TEST(CodecTest, ConvertsOntoWhiteAndRefusesWhatItCannotOrShouldNotDecode) {
   const Bytes bomb = Png(4, 4, [](int, int) { return 0xFF000000u; }, {30000, 30000});
   const CodecResult refused = codec->ConvertToJpeg(bomb);
   EXPECT_FALSE(refused.Ok());
-  EXPECT_NE(refused.error.find("30000 x 30000"), std::string::npos) << refused.error;
+  // Qt's reader names the size; WIC may already refuse the frame that does not match it.
+  EXPECT_TRUE(refused.error.find("30000 x 30000") != std::string::npos ||
+              refused.error.find("cannot decode") != std::string::npos)
+      << refused.error;
   for (const Bytes& junk : {Bytes{}, Bytes{'G', 'I', 'F', '8', '9', 'a', 1}, Bytes(100, 0x41)}) {
     EXPECT_FALSE(codec->ConvertToJpeg(junk).Ok());
     EXPECT_FALSE(codec->CropJpeg(junk, {0, 0, 1, 1}).Ok());

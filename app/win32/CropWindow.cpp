@@ -127,13 +127,9 @@ void CropWindow::Paint(HDC dc) {
                             y < shown.y + shown.height;
         if (!inside && x >= 0 && y >= 0) pixels[std::size_t(y) * width_ + x] = Dimmed(pixels[std::size_t(y) * width_ + x]);
       }
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width_;
-    info.bmiHeader.biHeight = -height_;  // top-down rows
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    // 32-bit pixels, rows top down.
+    BITMAPINFO info{{sizeof(BITMAPINFOHEADER), width_, -height_, 1, 32, BI_RGB, 0, 0, 0, 0, 0},
+                    {}};
     SetDIBitsToDevice(dc, 0, 0, width_, height_, 0, 0, 0, height_, pixels.data(), &info,
                       DIB_RGB_COLORS);
   }

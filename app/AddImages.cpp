@@ -1,6 +1,10 @@
 // Attaching pictures from the open-file dialog, from a drop and from the StrayList.
+#include <algorithm>
+
 #include "app/ImageOperations.h"
+#include "app/PictureActions.h"
 #include "images/AttachPictures.h"
+#include "images/PictureEdits.h"
 
 namespace qvm {
 namespace {
@@ -25,8 +29,27 @@ void Show(Wizard& w, const AttachReport& report) {
   w.c.messages->Show(text);
 }
 
-void AttachFiles(Wizard& w, const std::string& key, const std::vector<PictureFile>& files) {
-  Show(w, AttachPictureFiles(w.os, w.paths, w.db.imageIndex, key, files));
+// Pictures the game cannot show are attached as JPEG copies made in media, after one question
+// (without a codec, or when the answer is No, they are left out).
+void AttachFiles(Wizard& w, const std::string& key, std::vector<PictureFile> files) {
+  std::vector<bool> convert = FilesToConvert(w.os, files);
+  const int count = static_cast<int>(std::count(convert.begin(), convert.end(), true));
+  std::vector<std::string> problems;
+  if (count > 0) {
+    const MessageStyle ask{.yesNo = true};
+    if (w.c.codec && w.c.messages->Show(ConvertQuestion(count), ask) == MessageAnswer::Yes) {
+      files = ConvertFiles(w.os, w.paths, *w.c.codec, files, convert, problems);
+    } else {
+      std::erase_if(files, [&, i = std::size_t{0}](const PictureFile&) mutable {
+        return convert[i++];
+      });
+    }
+  }
+  if (files.empty() && problems.empty()) return;
+  AttachReport report = AttachPictureFiles(w.os, w.paths, w.db.imageIndex, key, files);
+  problems.insert(problems.end(), report.problems.begin(), report.problems.end());
+  report.problems = std::move(problems);
+  Show(w, report);
 }
 
 }  // namespace
@@ -35,7 +58,9 @@ OpenFileRequest ImageFileRequest(const GamePaths& paths) {
   OpenFileRequest request;
   request.title = "QVM 7 Visualizer";
   request.startFolder = paths.media;
-  request.filters = {{"Jpegs", "*.JP*"}, {"Bitmaps", "*.BMP"}};
+  request.filters = {{"Jpegs", "*.JP*"},
+                     {"Bitmaps", "*.BMP"},
+                     {"All pictures", std::string(kAllPicturesPattern)}};
   request.initialName = "*.JP*";
   request.multiSelect = true;
   request.mustExist = true;

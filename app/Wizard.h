@@ -5,6 +5,7 @@
 #include <string>
 
 #include "gamedb/GameDatabase.h"
+#include "images/PictureCodec.h"
 #include "images/PictureSuggestions.h"
 #include "platform/Controls.h"
 #include "platform/GamePaths.h"
@@ -30,6 +31,7 @@ struct WizardControls {
   MessageBox* messages = nullptr;
   FileDialog* fileDialog = nullptr;
   ImagingLibrary* imaging = nullptr;
+  PictureCodec* codec = nullptr;  // crops, upright copies, JPEG copies; none: not offered
 };
 
 struct Wizard {

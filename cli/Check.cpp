@@ -14,6 +14,7 @@
 #include "cli/Commands.h"
 #include "cli/Json.h"
 #include "gamedb/GameReaders.h"
+#include "images/ExifOrientation.h"
 #include "images/MediaFile.h"
 #include "images/PictureHeader.h"
 #include "images/StrayImages.h"
@@ -38,6 +39,7 @@ constexpr std::string_view kCaseConflict = "case-conflict";
 constexpr std::string_view kBadPicture = "bad-picture";
 constexpr std::string_view kUnknownKey = "unknown-key";
 constexpr std::string_view kUnnamable = "unnamable-picture";
+constexpr std::string_view kTurnedPicture = "turned-picture";
 
 struct Finding {
   Finding(std::string_view kind_, std::string text_, int entry_ = 0,
@@ -272,6 +274,11 @@ class Checker {
       if (!header.Shown()) {
         std::string name = Cp1252FromUtf8(onDisk).value_or(onDisk);
         Finding f{kBadPicture, Quoted(name) + " " + PictureProblemText(header)};
+        f.names = {name};
+        Add(std::move(f));
+      } else if (header.orientation != 1) {
+        std::string name = Cp1252FromUtf8(onDisk).value_or(onDisk);
+        Finding f{kTurnedPicture, Quoted(name) + " " + TurnedPictureText(header.orientation)};
         f.names = {name};
         Add(std::move(f));
       }

@@ -8,10 +8,16 @@ constexpr Command kCommands[] = {
     {"images", "KEY [--json]", "the images of the index entry for KEY, in entry order", RunImages,
      true},
     {"stray", "[--json]", "the pictures in media that no index entry names", RunStray, true},
-    {"attach", "KEY FILE...", "copy FILEs into media when missing and attach them to KEY",
+    {"attach", "[--convert] KEY FILE...",
+     "copy FILEs into media when missing and attach them to KEY; --convert attaches JPEG copies "
+     "of pictures the game cannot show (PNG, GIF, WebP, TIFF)",
      RunAttach, false},
     {"detach", "KEY NAME", "take the picture NAME (exact) away from KEY; the file stays", RunDetach,
      false},
+    {"upright", "KEY NAME | --all",
+     "attach an upright copy of a JPEG stored turned (EXIF orientation) in its place; --all: "
+     "every such picture of the index",
+     RunUpright, false},
     {"rewrite-index", "", "read media/index.dat and write it back normalised", RunRewriteIndex,
      false},
     {"info", "FILE [--as KIND]",

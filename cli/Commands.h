@@ -15,6 +15,7 @@ int RunImages(Context& ctx);
 int RunStray(Context& ctx);
 int RunAttach(Context& ctx);
 int RunDetach(Context& ctx);
+int RunUpright(Context& ctx);
 int RunRewriteIndex(Context& ctx);
 int RunInfo(Context& ctx);
 int RunMissing(Context& ctx);

@@ -7,7 +7,9 @@
 // media, some attached in media/index.dat, some stray; a few strays are named as in a picture
 // pack (variant markers, accents left out, a nameless team, a stable, one name that two titles
 // share). Folder and file names are spelled in mixed letter case on disk, as in a game folder
-// copied from Windows.
+// copied from Windows. One attached JPEG is stored turned, as phones store them (nova.jpg,
+// EXIF orientation 6), and a PNG with a transparent corner waits to be attached as a JPEG copy
+// (tess_marlowe.png).
 #include <QtGui/QColor>
 #include <QtGui/QFont>
 #include <QtGui/QGuiApplication>
@@ -15,6 +17,8 @@
 #include <QtGui/QLinearGradient>
 #include <QtGui/QPainter>
 #include <QtGui/QPainterPath>
+#include <QtGui/QTransform>
+#include <QtCore/QBuffer>
 
 #include <algorithm>
 #include <array>
@@ -136,6 +140,9 @@ struct Picture {
   int height;
   const char* caption;
 };
+
+// The picture stored turned.
+constexpr std::string_view kTurnedPicture = "nova.jpg";
 
 // Attached in media/index.dat (key, then the pictures by their lower-case names).
 struct Attachment {
@@ -303,6 +310,29 @@ void WriteDatabase(const fs::path& root) {
   WriteFile(sla / "Card.ttl", TitleFile({"SLA World Title", "SLA Women's Title", "Hardcore Title"}));
 }
 
+// A JPEG of the picture stored turned a quarter to the left, with the EXIF orientation (6) that
+// tells a viewer to turn it back: every viewer shows it upright, the game on its side.
+bool SaveTurned(const QImage& upright, const fs::path& path) {
+  QByteArray jpeg;
+  QBuffer buffer(&jpeg);
+  buffer.open(QIODevice::WriteOnly);
+  if (!upright.transformed(QTransform().rotate(-90)).save(&buffer, "JPEG", 85)) return false;
+  // APP1: "Exif", a big-endian TIFF header, one directory with the orientation alone.
+  static const char kExif[] =
+      "\xFF\xE1\x00\x22" "Exif\0\0" "MM\0\x2A\0\0\0\x08"
+      "\0\x01" "\x01\x12\0\x03\0\0\0\x01\0\x06\0\0" "\0\0\0\0";
+  jpeg.insert(2, QByteArray(kExif, sizeof kExif - 1));
+  return WriteFile(path, jpeg.toStdString());
+}
+
+// A picture as a PNG with a transparent corner, which a JPEG copy shows white.
+bool SavePng(const QImage& picture, const fs::path& path) {
+  QImage png = picture.convertToFormat(QImage::Format_ARGB32);
+  for (int y = 0; y < png.height() / 4; ++y)
+    for (int x = 0; x < png.width() / 4; ++x) png.setPixel(x, y, qRgba(0, 0, 0, 0));
+  return png.save(QString::fromStdString(path.string()), "PNG");
+}
+
 bool WriteMedia(const fs::path& root) {
   fs::path media = root / "media";
   fs::create_directories(media);
@@ -311,11 +341,17 @@ bool WriteMedia(const fs::path& root) {
     fs::path path = media / picture.file;
     std::string ext = path.extension().string();
     const char* format = (ext == ".bmp" || ext == ".BMP") ? "BMP" : "JPEG";
-    if (!DrawPicture(picture, ++seed).save(QString::fromStdString(path.string()), format, 85)) {
+    const QImage drawn = DrawPicture(picture, ++seed);
+    const bool saved = std::string_view(picture.file) == kTurnedPicture
+                           ? SaveTurned(drawn, path)
+                           : drawn.save(QString::fromStdString(path.string()), format, 85);
+    if (!saved) {
       std::fprintf(stderr, "qvm-demo-game: cannot write %s\n", path.c_str());
       return false;
     }
   }
+  if (!SavePng(DrawPicture({"tess_marlowe.png", 240, 300, "TM"}, ++seed), media / "tess_marlowe.png"))
+    return false;
   std::string index;
   for (const Attachment& a : kAttachments) {
     index += gamefiles::IndexLines(Cp(a.key), CpAll({a.images.begin(), a.images.end()}));

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "images/BmpDecoder.h"
+#include "images/ExifOrientation.h"
 #include "platform/Os.h"
 
 namespace qvm {
@@ -103,6 +104,8 @@ struct JpegFrame {
   bool hierarchical = false;  // a DHP segment came first
   bool multiScan = false;     // the first scan holds fewer components than the frame
   int scanBlocks = 0;         // blocks in one unit of the first scan
+  bool exifSeen = false;      // the first APP1 was looked at
+  ExifOrientation exif;       // where `where` counts from the start of the file
 };
 
 // The frame markers: SOF0 to SOF15 but DHT (C4), JPG (C8) and DAC (CC).
@@ -212,6 +215,15 @@ PictureProblem WalkJpeg(Source& src, JpegFrame& f) {
       f.marker = marker;
       haveFrame = true;
       if (PictureProblem p = ReadFrame(src, at + 2, length, f); p != PictureProblem::None) return p;
+    } else if (marker == 0xE1 && !f.exifSeen) {
+      f.exifSeen = true;
+      const std::uint64_t payload = at + 2;
+      f.exif = ReadExifOrientation(
+          [&](std::uint64_t offset, std::uint8_t* to, std::size_t count) {
+            return src.ReadAt(payload + offset, to, count);
+          },
+          length - 2);
+      if (f.exif.where != 0) f.exif.where += payload;
     } else if (marker == 0xDE) {
       f.hierarchical = true;  // DHP: the frames that follow are differential
     } else if (marker == 0xDA) {
@@ -230,7 +242,13 @@ void JudgeJpeg(Source& src, PictureHeader& header) {
   if (f.width > 0 && f.height > 0) {
     header.declaredWidth = f.width;
     header.declaredHeight = f.height;
+    // A picture of one component is coded in single blocks, whatever its sampling says.
+    header.jpegBlockWidth = f.components == 1 ? 8 : 8 * f.maxH;
+    header.jpegBlockHeight = f.components == 1 ? 8 : 8 * f.maxV;
   }
+  header.orientation = f.exif.value;
+  header.orientationAt = f.exif.where;
+  header.orientationBigEndian = f.exif.bigEndian;
   if (header.problem != PictureProblem::None) return;
   const bool progressive = f.marker == 0xC2 || f.marker == 0xCA;
   const std::int64_t pixels = std::int64_t{f.width} * f.height;
@@ -263,6 +281,20 @@ void JudgeBmp(Source& src, PictureHeader& header) {
   header.bmpRowBytes = (static_cast<std::uint64_t>(info.width) * info.bitCount + 31) / 32 * 4;
 }
 
+// The formats the game cannot show, by their signatures; None for anything else.
+PictureFormat OtherFormat(Source& src) {
+  std::uint8_t b[12] = {};
+  const std::size_t got = src.ReadAt(0, b, sizeof b);
+  const std::string_view s(reinterpret_cast<const char*>(b), got);
+  if (s.starts_with("\x89PNG\r\n\x1A\n")) return PictureFormat::Png;
+  if (s.starts_with("GIF87a") || s.starts_with("GIF89a")) return PictureFormat::Gif;
+  if (s.size() >= 12 && s.starts_with("RIFF") && s.substr(8).starts_with("WEBP"))
+    return PictureFormat::WebP;
+  if (s.starts_with(std::string_view("II*\0", 4)) || s.starts_with(std::string_view("MM\0*", 4)))
+    return PictureFormat::Tiff;
+  return PictureFormat::None;
+}
+
 PictureHeader Judge(Source& src, std::uint64_t fileSize) {
   PictureHeader header;
   header.fileSize = fileSize;
@@ -278,6 +310,7 @@ PictureHeader Judge(Source& src, std::uint64_t fileSize) {
     JudgeJpeg(src, header);
   } else {
     header.problem = PictureProblem::NotAPicture;
+    header.format = OtherFormat(src);
   }
   // A read that failed says nothing about the picture.
   if (src.Failed()) {

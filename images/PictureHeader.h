@@ -32,13 +32,18 @@ inline constexpr std::int64_t kMaxJpegPixels = std::int64_t{1} << 26;
 inline constexpr std::uint64_t kMaxJpegDecoderBytes = std::uint64_t{100} << 20;
 inline constexpr std::int64_t kMaxBmpPixels = std::int64_t{1} << 28;
 inline constexpr std::int64_t kMaxShownPixels = std::int64_t{1} << 24;
+// What a crop, a turn or a conversion decodes at most: the JPEG limit for every format, and
+// the whole file is read into memory, so it is capped too.
+inline constexpr std::int64_t kMaxEditPixels = kMaxJpegPixels;
+inline constexpr std::uint64_t kMaxPictureFileBytes = std::uint64_t{256} << 20;
 
 // How far a JPEG header is followed: pictures carry a few dozen segments before their first
 // scan, and decoders skip only a few stray bytes between them.
 inline constexpr int kMaxJpegSegments = 1024;
 inline constexpr int kMaxJpegStrayBytes = 65536;  // fill and garbage bytes, all together
 
-enum class PictureFormat { None, Jpeg, Bmp };
+// The game shows JPEG and BMP; the others are recognised only to be converted to JPEG.
+enum class PictureFormat { None, Jpeg, Bmp, Png, Gif, WebP, Tiff };
 
 // Why a file is not shown; None when it is.
 enum class PictureProblem {
@@ -65,8 +70,19 @@ struct PictureHeader {
   // rows shown are read, `bmpRowBytes` each.
   bool bmpRle = false;
   std::uint64_t bmpRowBytes = 0;
+  // A JPEG's block grid (its largest unit of samples: 8 or 16 pixels each way), on which a crop
+  // or a turn stays lossless; 0 for other files.
+  int jpegBlockWidth = 0;
+  int jpegBlockHeight = 0;
+  // A JPEG's EXIF orientation (1 to 8; 1 when it has none or its EXIF block is damaged), and
+  // where the tag's 2-byte value stands in the file (0: nowhere) in which byte order.
+  int orientation = 1;
+  std::uint64_t orientationAt = 0;
+  bool orientationBigEndian = false;
 
   bool Shown() const { return problem == PictureProblem::None; }
+  // A picture in a format the game cannot show that can be converted to JPEG.
+  bool Convertible() const { return format >= PictureFormat::Png; }
   // The size the preview, the tips and `info` report: the declared size when shown, else 0.
   int Width() const { return Shown() ? declaredWidth : 0; }
   int Height() const { return Shown() ? declaredHeight : 0; }

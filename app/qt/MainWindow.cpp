@@ -19,9 +19,12 @@
 #include "app/qt/ClippedTextTip.h"
 #include "app/qt/KeyReleaseFilter.h"
 #include "app/qt/PictureTips.h"
+#include "app/qt/PreviewActions.h"
 #include "app/qt/QtText.h"
 #include "app/qt/TreeFindBar.h"
+#include "codec/PictureCodecs.h"
 #include "images/MediaFile.h"
+#include "images/PictureEdits.h"
 #include "images/StrayImages.h"
 #include "platform/Os.h"
 
@@ -86,12 +89,12 @@ QFont WindowFont() {
 }
 
 // A drop is taken as the open-file dialog's answer would be: only while the dialog could be
-// opened (the Add button is enabled), and only files of the dialog's two types.
+// opened (the Add button is enabled), and only files of the dialog's types.
 bool IsDroppablePictures(const Wizard& w, const std::vector<std::filesystem::path>& files) {
   if (!w.c.addImagesButton->IsEnabled()) return false;
   // The patterns look at ASCII letters only, so the file system's own name serves.
   for (const std::filesystem::path& file : files)
-    if (PicturePattern(Utf8FromPath(file.filename())) == 0) return false;
+    if (!IsPictureFileName(Utf8FromPath(file.filename()))) return false;
   return true;
 }
 
@@ -176,6 +179,11 @@ MainWindow::MainWindow(Os& os, const GamePaths& paths, GameDatabase& db, QWidget
   tips_->Watch(static_cast<ListWidget*>(WidgetById(id::kStrayList)));
   for (int field : {id::kRecordText, id::kIndexLineText, id::kImageInfoText})
     ShowFullTextWhenClipped(WidgetById(field));
+
+  // Crops, upright copies and JPEG copies: the preview's menu, Ctrl+K, the Add dialog.
+  codec_ = MakePictureCodec();
+  wizard_.c.codec = codec_.get();
+  previewActions_ = new PreviewActions(this, wizard_, imaging_.Area());
 
   wizard_.c.addImagesButton->SetEnabled(false);
   HideControl(wizard_, id::kShowText);

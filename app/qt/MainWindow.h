@@ -43,6 +43,9 @@ class MainWindow : public QWidget, public ControlHost {
   class PictureTips& Tips() {
     return *tips_;
   }
+  class PreviewActions& Actions() {
+    return *previewActions_;
+  }
 
   // Tests see every notification the window hands to the dispatch, before it runs.
   using EventObserver = std::function<void(MessageKind kind, int controlId, int code)>;
@@ -72,6 +75,8 @@ class MainWindow : public QWidget, public ControlHost {
   class KeyReleaseFilter* imagesKeyHandler_ = nullptr;  // owned by the images list
   class TreeFindBar* findBar_ = nullptr;
   class PictureTips* tips_ = nullptr;
+  std::unique_ptr<PictureCodec> codec_;
+  class PreviewActions* previewActions_ = nullptr;
   Wizard wizard_;
   EventObserver observer_;
 };

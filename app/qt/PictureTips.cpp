@@ -11,6 +11,7 @@
 
 #include "app/qt/QtImaging.h"
 #include "app/qt/QtText.h"
+#include "images/ExifOrientation.h"
 #include "platform/Os.h"
 
 namespace qvm {
@@ -105,6 +106,7 @@ void PictureTips::Request(const QByteArray& name) {
     }
     if (thumb.found) {
       QImage image = decoder(*file, kThumbnailSide, &thumb.pictureSize);
+      thumb.note = TurnedPictureNote(ReadPictureHeader(os, *file).orientation);
       out.decoded = true;
       if (!image.isNull()) {
         QBuffer buffer(&thumb.png);
@@ -163,6 +165,7 @@ void PictureTips::Show(const Thumb& thumb) {
     html += QStringLiteral("%1 \u00d7 %2 pixels")
                 .arg(thumb.pictureSize.width())
                 .arg(thumb.pictureSize.height());
+  if (!thumb.note.empty()) html += QStringLiteral("<br>") + ToQString(thumb.note).toHtmlEscaped();
   // What the list says about the item, such as the record a stray picture is named after.
   if (const QString said = item->data(Qt::ToolTipRole).toString(); !said.isEmpty())
     html += QStringLiteral("<br>") + said.toHtmlEscaped();

@@ -72,6 +72,7 @@ class PictureTips : public QObject {
     bool found = false;  // a file was found in media
     QSize pictureSize;   // empty when it cannot be read
     QByteArray png;      // the thumbnail, empty when there is none
+    std::string note;    // CP1252: a picture stored turned says so
   };
   // What one request on the worker came to.
   struct Outcome {

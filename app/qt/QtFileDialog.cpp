@@ -52,7 +52,9 @@ std::optional<FileChoice> QtFileDialog::ChooseImageFiles(const OpenFileRequest& 
                                            : QFileDialog::ExistingFile);
   QStringList filters;
   for (const auto& [description, pattern] : request.filters)
-    filters << ToQString(description) + QStringLiteral(" (") + ToQString(pattern) +
+    // Several patterns of one filter: ";" between them in the request, " " for Qt.
+    filters << ToQString(description) + QStringLiteral(" (") +
+                   ToQString(pattern).replace(QLatin1Char(';'), QLatin1Char(' ')) +
                    QStringLiteral(")");
   dialog.setNameFilters(filters);
   if (!filters.isEmpty()) dialog.selectNameFilter(filters.front());

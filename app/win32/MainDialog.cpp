@@ -1,5 +1,7 @@
 #include "app/win32/MainDialog.h"
 
+#include <windowsx.h>
+
 #include <cwctype>
 #include <optional>
 #include <string>
@@ -10,6 +12,8 @@
 #include "app/StrayList.h"
 #include "app/win32/DialogTemplate.h"
 #include "app/win32/WideText.h"
+#include "codec/PictureCodecs.h"
+#include "images/PictureEdits.h"
 #include "images/StrayImages.h"
 #include "platform/PathText.h"
 
@@ -139,6 +143,8 @@ MainDialog::MainDialog(Os& os, const GamePaths& paths, GameDatabase& db) {
   w.c.host = this;
   w.c.messages = &messages_;
   w.c.fileDialog = &fileDialog_;
+  codec_ = MakePictureCodec();  // crops, upright copies, JPEG copies
+  w.c.codec = codec_.get();
 
   // The preview area, placed in pixels.
   preview_ = std::make_unique<PreviewLibrary>(dialog_, os, kDecodeDoneMessage);
@@ -295,6 +301,10 @@ bool MainDialog::OwnKey(const MSG& message) {
     find_->Open();
     return true;
   }
+  if (message.message == WM_KEYDOWN && message.wParam == 'K' && ctrl) {
+    StartCrop();
+    return true;
+  }
   if (message.message == WM_KEYDOWN && message.wParam == VK_F3) {
     // Opens the field with what was looked for last, and goes on looking for it.
     if (!find_->IsOpen()) find_->Open();
@@ -336,10 +346,10 @@ void MainDialog::OnDropFiles(HDROP drop) {
   }
   ::DragFinish(drop);
   // Taken as the open-file dialog's answer would be: only while the dialog could be opened
-  // (the Add button is enabled), and only files of the dialog's two types.
+  // (the Add button is enabled), and only files of the dialog's types.
   if (files.empty() || !wizard_->c.addImagesButton->IsEnabled()) return;
   for (const std::filesystem::path& file : files)
-    if (PicturePattern(Utf8FromPath(file.filename())) == 0) return;
+    if (!IsPictureFileName(Utf8FromPath(file.filename()))) return;
   dropped_ = std::move(files);
   // After the drop has ended: a message must not keep the dragging program waiting.
   ::PostMessageW(dialog_, kAttachDroppedMessage, 0, 0);
@@ -429,6 +439,11 @@ INT_PTR MainDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case kListRedrawMessage:
       for (int list : {id::kMembersList, id::kImagesList, id::kStrayList})
         if (ControlWindow(list) == reinterpret_cast<HWND>(lParam)) List(list).ResumeRedraw();
+      return TRUE;
+    case WM_CONTEXTMENU:
+      return ShowPreviewMenu({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}) ? TRUE : FALSE;
+    case kCropEndedMessage:
+      crop_.reset();
       return TRUE;
     case kDecodeDoneMessage:
       if (preview_) preview_->DecodeFinished();

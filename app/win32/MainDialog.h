@@ -12,6 +12,8 @@
 
 #include "app/Dispatch.h"
 #include "app/Wizard.h"
+#include "images/PictureCodec.h"
+#include "app/win32/CropWindow.h"
 #include "app/win32/FindField.h"
 #include "app/win32/Win32Api.h"
 #include "app/win32/Win32Controls.h"
@@ -28,6 +30,7 @@ using PreviewLibrary = Win32ImagingLibrary;
 // Messages the window posts to itself.
 inline constexpr UINT kDecodeDoneMessage = WM_APP + 1;
 inline constexpr UINT kAttachDroppedMessage = WM_APP + 2;
+inline constexpr UINT kCropEndedMessage = WM_APP + 3;
 
 class MainDialog : public ControlHost {
  public:
@@ -66,6 +69,11 @@ class MainDialog : public ControlHost {
   void Close();
   // Files dropped onto the images list, as the list received them (tests build the drop).
   void OnDropFiles(HDROP drop);
+  // The preview's context menu at `screen` when that lies on the preview area (false when not),
+  // and Ctrl+K: the crop frame, when a crop is offered (PreviewActions.cpp).
+  bool ShowPreviewMenu(POINT screen);
+  void StartCrop();
+  CropWindow* Crop() const { return crop_.get(); }
 
  private:
   static INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
@@ -88,6 +96,8 @@ class MainDialog : public ControlHost {
   std::unique_ptr<PreviewLibrary> preview_;
   std::unique_ptr<FindField> find_;
   std::unique_ptr<Win32Tips> tips_;
+  std::unique_ptr<PictureCodec> codec_;
+  std::unique_ptr<CropWindow> crop_;
   std::unique_ptr<Wizard> wizard_;
   bool ready_ = false;  // every control is handed to the core
   bool painted_ = false;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/win32/WideText.h"
+#include "images/ExifOrientation.h"
 #include "images/MediaFile.h"
 #include "images/PictureHeader.h"
 
@@ -196,6 +197,8 @@ std::wstring Win32Tips::PictureText(const Win32ListBox& list, int index) const {
               std::to_wstring(header.Height()) + L" pixels";
     else
       text += L"\r\n" + WideFromCp1252(PictureProblemText(header));
+    if (const std::string note = TurnedPictureNote(header.orientation); !note.empty())
+      text += L"\r\n" + WideFromCp1252(note);
   }
   if (auto why = list.EmphasisTip(index)) text += L"\r\n" + WideFromCp1252(*why);
   return text;

@@ -12,7 +12,7 @@ rank() {
     gamedb) echo 2 ;;
     tree) echo 3 ;;
     images) echo 4 ;;
-    app) echo 5 ;;
+    app | codec) echo 5 ;;
     app/qt | app/win32 | cli) echo 6 ;;
     *) echo "" ;;
   esac
@@ -42,6 +42,6 @@ while IFS= read -r file; do
       status=1
     fi
   done < <(sed -n 's/^[[:space:]]*#[[:space:]]*include[[:space:]]*"\([^"]*\)".*/\1/p' "$file")
-done < <(git ls-files 'platform/*' 'index/*' 'gamedb/*' 'tree/*' 'images/*' 'app/*' 'cli/*' |
+done < <(git ls-files 'platform/*' 'index/*' 'gamedb/*' 'tree/*' 'images/*' 'codec/*' 'app/*' 'cli/*' |
   grep -E '\.(h|cpp)$')
 exit $status

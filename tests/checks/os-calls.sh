@@ -23,7 +23,7 @@ forbid() {
   fi
 }
 
-mapfile -t outside < <(git ls-files 'index/*' 'gamedb/*' 'tree/*' 'images/*' 'app/*' 'cli/*' |
+mapfile -t outside < <(git ls-files 'index/*' 'gamedb/*' 'tree/*' 'images/*' 'codec/*' 'app/*' 'cli/*' |
   grep -E '\.(h|cpp)$')
 mapfile -t core_and_cli < <(printf '%s\n' "${outside[@]}" | grep -vE '^app/(qt|win32)/')
 

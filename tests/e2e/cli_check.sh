@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# check on the demo game (nothing to report), then on a damaged copy of it.
+# check on the demo game (only its picture stored turned to report), then on a damaged copy of it.
 set -euo pipefail
 bin=$1
 cli="$bin/qvm-image-wizard-cli"
@@ -9,8 +9,9 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 game="$work/game"
 "$bin/qvm-demo-game" "$game" 2>/dev/null
 
-out=$("$cli" -C "$game" check) || fail "check on the demo game exits $?: $out"
-[ -z "$out" ] || fail "check on the demo game says: $out"
+turned='turned-picture: "nova.jpg" is stored turned (EXIF orientation 6): the game shows it turned'
+set +e; out=$("$cli" -C "$game" check); rc=$?; set -e
+[ "$rc" = 1 ] && [ "$out" = "$turned" ] || fail "check on the demo game exits $rc: $out"
 
 # A wrestler count beyond the capacity, a missing title file, an extra circuit that does not
 # exist (with an accented name, printed as UTF-8). Without its title file, the key of an NCW
@@ -29,6 +30,7 @@ missing-file: Café\stables.dat
 missing-file: Café\stables.idx
 missing-file: NCW\card.ttl
 missing-file: Café\card.ttl
+'"$turned"'
 unknown-key: entry 16 "NCW Heavyweight Championship": no wrestler, tag team, stable, manager or title of the game has this key'
 [ "$out" = "$expected" ] || fail "check says: $out"
 

@@ -35,7 +35,7 @@ set +e; "$cli" -C "$game" nonsense 2>/dev/null; rc=$?; set -e
 # --help follows the command table, which is the README's order.
 readme=$(sed -n 's/^| `\([a-z-]*\)[ `].*/\1/p' "$(dirname "$0")/../../README.md" | tr '\n' ' ')
 help=$("$cli" --help | sed -n 's/^  \([a-z-]*\) .*/\1/p' | tr '\n' ' ')
-[ "$readme" = "tree images stray attach detach rewrite-index info missing suggest check " ] ||
+[ "$readme" = "tree images stray attach detach upright rewrite-index info missing suggest check " ] ||
   fail "README commands: $readme"
 [ "$help" = "$readme" ] || fail "--help order: $help"
 "$cli" --version | grep -q 1.514 || fail "--version"

@@ -153,9 +153,10 @@ added=$(diff <(printf '%s\n' "$check_text") <(printf '%s\n' "$out") | grep '^>' 
 [ "$added" = '> capacity: media\index.dat holds 4002 entries; the table holds 4000, so the wizard adds no entry (all are kept)' ] ||
   fail "check of a full table adds: $added"
 # --- pictures the preview would show nothing for, judged from their headers ------------------
-# (name | bytes | why) on the clean demo game; the good pictures beside them stay unreported.
+# (name | bytes | why) on the demo game, whose one finding is its picture stored turned; the
+# good pictures beside them stay unreported.
 demo_media=$(dirname "$jpeg")
-expected=""
+expected='turned-picture: "nova.jpg" is stored turned (EXIF orientation 6): the game shows it turned'$'\n'
 while IFS='|' read -r name bytes why; do
   printf '%b' "$bytes" > "$demo_media/$name"
   expected+="bad-picture: \"$name\" $why"$'\n'

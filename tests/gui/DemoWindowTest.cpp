@@ -466,7 +466,7 @@ TEST_F(DemoWindowTest, ADragIsTakenOnlyAsTheDialogWouldBe) {
         {"a group", {"Wrestlers", "A"}, {a}, false},
         {"a wrestler, pictures", {"Wrestlers", "A", "Ace Harmon"}, {a, b, c}, true},
         {"a wrestler, a text file", {"Wrestlers", "A", "Ace Harmon"}, {notes}, false},
-        {"a wrestler, a png among pictures", {"Wrestlers", "A", "Ace Harmon"}, {a, png}, false},
+        {"a wrestler, a png among pictures", {"Wrestlers", "A", "Ace Harmon"}, {a, png}, true},
         {"a wrestler, from the web", {"Wrestlers", "A", "Ace Harmon"}, {web}, false},
         {"a stable before members are picked", {"Stables", "T", "The Syndicate"}, {a}, false},
         {"a title", {"Titles", "NCW Heavyweight Championship"}, {b}, true},

@@ -72,7 +72,9 @@ TEST(QtFileDialogTest, OffersThePicturesOfMediaAndAnswersTheirFolderAndNames) {
   std::optional<FileChoice> choice = RunDialog(game.path(), [&](QFileDialog* dialog) {
     EXPECT_EQ(dialog->windowTitle(), "QVM 7 Visualizer");
     EXPECT_EQ(dialog->directory().canonicalPath(), media);
-    EXPECT_EQ(dialog->nameFilters(), QStringList({"Jpegs (*.JP*)", "Bitmaps (*.BMP)"}));
+    EXPECT_EQ(dialog->nameFilters(),
+              QStringList({"Jpegs (*.JP*)", "Bitmaps (*.BMP)",
+                           "All pictures (*.JP* *.BMP *.PNG *.GIF *.WEBP *.TIF *.TIFF)"}));
     EXPECT_EQ(dialog->selectedNameFilter(), "Jpegs (*.JP*)");
     EXPECT_EQ(dialog->fileMode(), QFileDialog::ExistingFiles);  // several, and they must exist
     auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));

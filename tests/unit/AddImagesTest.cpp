@@ -48,8 +48,11 @@ TEST_F(AddImagesTest, APictureFromOutsideIsCopiedAttachedLowerCasedAndListed) {
   const OpenFileRequest& r = win.fileDialog.requests[0];
   EXPECT_EQ(r.title, "QVM 7 Visualizer");
   EXPECT_EQ(r.startFolder, game / "media");
-  EXPECT_THAT(r.filters, ElementsAre(std::pair<std::string, std::string>{"Jpegs", "*.JP*"},
-                                     std::pair<std::string, std::string>{"Bitmaps", "*.BMP"}));
+  EXPECT_THAT(r.filters,
+              ElementsAre(std::pair<std::string, std::string>{"Jpegs", "*.JP*"},
+                          std::pair<std::string, std::string>{"Bitmaps", "*.BMP"},
+                          std::pair<std::string, std::string>{
+                              "All pictures", "*.JP*;*.BMP;*.PNG;*.GIF;*.WEBP;*.TIF;*.TIFF"}));
   EXPECT_EQ(r.initialName, "*.JP*");
   EXPECT_TRUE(r.multiSelect);
   EXPECT_TRUE(r.mustExist);

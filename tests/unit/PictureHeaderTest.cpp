@@ -120,7 +120,7 @@ TEST(PictureHeader, DecidesFromTheContent) {
        P::BadBmpHeader, 0, 0},
       {"BMP holding a PNG", BmpHeader(127, 64).replace(30, 4, Le32(5)), PictureFormat::Bmp,
        P::UnsupportedBmp, 0, 0},
-      {"PNG", std::string("\x89PNG\r\n\x1A\n") + "IHDR", PictureFormat::None, P::NotAPicture, 0, 0},
+      {"PNG", std::string("\x89PNG\r\n\x1A\n") + "IHDR", PictureFormat::Png, P::NotAPicture, 0, 0},
       {"one byte", "\xFF", PictureFormat::None, P::NotAPicture, 0, 0},
       {"empty", "", PictureFormat::None, P::Empty, 0, 0},
   };

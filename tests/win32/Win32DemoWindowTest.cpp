@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "app/PictureActions.h"
 #include "app/Startup.h"
 #include "app/win32/MainDialog.h"
 #include "gamedb/LoadGameDatabase.h"
@@ -370,6 +371,37 @@ TEST_F(Win32DemoWindowTest, FindFieldAndTheTipsOfClippedTexts) {
     ClickNode(window, {"Tag Teams", "H", "Hank Bristow and Otto Grimsby"});
     EXPECT_EQ(window.Tips().TextFor(record, {}), L"Hank Bristow and Otto Grimsby (Tag Team)");
   }
+}
+
+// A crop placed with the keys and accepted with Enter, an upright copy from the menu's action:
+// each new picture takes the original's place, the original stays in media.
+TEST_F(Win32DemoWindowTest, CropToTheRatioAndAnUprightCopyTakeTheOriginalsPlace) {
+  GameDatabase& db = LoadDemo();
+  MainDialog window(SystemOs(), demoPaths, db);
+  Wizard& w = window.wizard();
+  ClickNode(window, {"Wrestlers", "A", "Ace Harmon"});
+  ClickItem(window, id::kImagesList, "ace_harmon_2.jpg");
+  window.StartCrop();
+  ASSERT_NE(window.Crop(), nullptr);
+  EXPECT_EQ(window.Crop()->Frame().Frame(), (PixelRect{0, 0, 300, 375}));
+  test::PressKey(window.Crop()->Window(), VK_DOWN);
+  EXPECT_GT(window.Crop()->Frame().Frame().y, 0);
+  test::PressKey(window.Crop()->Window(), VK_RETURN);
+  EXPECT_EQ(window.Crop(), nullptr);
+  EXPECT_THAT(db.imageIndex.Entry(db.imageIndex.FindEntry("Ace Harmon")).images,
+              ElementsAre("ace_harmon.jpg", "ace_harmon_2-crop.jpg"));
+  EXPECT_EQ(w.c.imagesList->ItemText(-1), "ace_harmon_2-crop.jpg");
+  EXPECT_EQ(w.c.imageInfoText->Text(),
+            "Image Width: \t300\r\nImage Height: \t375\r\nAspect Ratio: \t.8\r\n"
+            "Aspect ratio is perfectly  ok.");
+  EXPECT_TRUE(fs::exists(game / "media" / "Ace_Harmon_2.JPG"));
+
+  ClickNode(window, {"Wrestlers", "N", "Nova Sinclair"});
+  EXPECT_EQ(PreviewMenu(w).front().text,
+            "Stored turned (EXIF orientation 6): the game shows it turned");
+  ASSERT_TRUE(MakeUprightCopy(w));
+  EXPECT_EQ(w.c.imagesList->ItemText(-1), "nova-upright.jpg");
+  EXPECT_EQ(ReadPictureHeader(SystemOs(), game / "media" / "nova-upright.jpg").orientation, 1);
 }
 
 }  // namespace

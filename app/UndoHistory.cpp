@@ -24,46 +24,24 @@ bool Keyed(const ImageIndex& index, int entry, std::string_view key) {
   return ImagesOf(index, entry) && index.Entry(entry).key == key;
 }
 
-// Takes one change back, after checking that the table is as the change left it.
-bool TakeBack(ImageIndex& index, const IndexChange& c) {
-  switch (c.kind) {
-    case Kind::NewEntry:
-      return index.TakeBackEntry(c.entry);
-    case Kind::ImageAdded: {
-      // It was appended, so it is last: removing the last name moves nothing.
-      const std::vector<Text>* images = ImagesOf(index, c.entry);
-      const int last = images ? static_cast<int>(images->size()) : 0;
-      if (!Lists(index, c.entry, last, c.text)) return false;
-      index.RemoveImage(c.entry, last);
-      return true;
-    }
-    case Kind::ImageRemoved:
-      return index.RestoreImage(c.entry, c.position, c.text);
-    case Kind::ImageReplaced:
-      return Lists(index, c.entry, c.position, c.text) &&
-             index.ReplaceImage(c.entry, c.position, c.previous) == AddImageResult::Added;
-    case Kind::EntryRekeyed:
-      if (!Keyed(index, c.entry, c.text)) return false;
-      index.SetKey(c.entry, c.key);
-      return Keyed(index, c.entry, c.key);
-    case Kind::EntryTakenBack:
-    case Kind::ImageRestored:
-      break;  // never part of a step
-  }
-  return false;
-}
-
-// Makes one change again, after checking that the table is as it was before the change.
-bool MakeAgain(ImageIndex& index, const IndexChange& c) {
+// Makes `c` once more, after checking that the table is as it was before `c`.
+bool Apply(ImageIndex& index, const IndexChange& c) {
   switch (c.kind) {
     case Kind::NewEntry:
       return index.EntryCount() + 1 == c.entry && index.AppendEntry(c.text) == c.entry;
-    case Kind::ImageAdded:
-      return index.AddImage(c.entry, c.text) == AddImageResult::Added;
+    case Kind::EntryTakenBack:
+      return Keyed(index, c.entry, c.key) && index.TakeBackEntry(c.entry);
+    case Kind::ImageAdded: {
+      const std::vector<Text>* images = ImagesOf(index, c.entry);
+      return images && static_cast<int>(images->size()) + 1 == c.position &&
+             index.AddImage(c.entry, c.text) == AddImageResult::Added;
+    }
     case Kind::ImageRemoved:
       if (!Lists(index, c.entry, c.position, c.text)) return false;
       index.RemoveImage(c.entry, c.position);
       return true;
+    case Kind::ImageRestored:
+      return index.RestoreImage(c.entry, c.position, c.text);
     case Kind::ImageReplaced:
       return Lists(index, c.entry, c.position, c.previous) &&
              index.ReplaceImage(c.entry, c.position, c.text) == AddImageResult::Added;
@@ -71,11 +49,24 @@ bool MakeAgain(ImageIndex& index, const IndexChange& c) {
       if (!Keyed(index, c.entry, c.key)) return false;
       index.SetKey(c.entry, c.text);
       return Keyed(index, c.entry, c.text);
-    case Kind::EntryTakenBack:
-    case Kind::ImageRestored:
-      break;
   }
   return false;
+}
+
+// The change that takes `c` back. An added name is last, so removing it moves nothing; a
+// removed name goes back to its place and the name moved there back to the end.
+IndexChange Inverse(const IndexChange& c) {
+  static constexpr std::pair<Kind, Kind> kOpposites[] = {
+      {Kind::NewEntry, Kind::EntryTakenBack}, {Kind::EntryTakenBack, Kind::NewEntry},
+      {Kind::ImageAdded, Kind::ImageRemoved}, {Kind::ImageRestored, Kind::ImageRemoved},
+      {Kind::ImageRemoved, Kind::ImageRestored},
+  };
+  IndexChange back = c;
+  for (auto [kind, opposite] : kOpposites)
+    if (c.kind == kind) back.kind = opposite;
+  if (c.kind == Kind::ImageReplaced) std::swap(back.text, back.previous);
+  if (c.kind == Kind::EntryRekeyed) std::swap(back.key, back.text);
+  return back;
 }
 
 }  // namespace
@@ -179,7 +170,7 @@ bool UndoHistory::Replay(std::vector<Step>& from, std::vector<Step>& to, bool ba
   bool ok = true;
   const auto n = step.changes.size();
   for (size_t i = 0; ok && i < n; ++i)
-    ok = back ? TakeBack(*index_, step.changes[n - 1 - i]) : MakeAgain(*index_, step.changes[i]);
+    ok = back ? Apply(*index_, Inverse(step.changes[n - 1 - i])) : Apply(*index_, step.changes[i]);
   replaying_ = false;
   if (!ok) {
     Forget();

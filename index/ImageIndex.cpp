@@ -150,7 +150,8 @@ AddImageResult ImageIndex::AddImage(int entry, std::string_view name) {
   if (static_cast<int>(e.images.size()) >= kImagesPerEntryCapacity)
     return AddImageResult::EntryFull;
   e.images.push_back(PoolString(lower));
-  Notify({IndexChange::Kind::ImageAdded, entry, std::string(e.key), lower});
+  Notify({IndexChange::Kind::ImageAdded, entry, std::string(e.key), lower,
+          static_cast<int>(e.images.size())});
   return AddImageResult::Added;
 }
 

@@ -34,7 +34,7 @@ struct IndexChange {
   int entry;         // 1-based entry number
   std::string key;   // the entry's key before the change (the new key for NewEntry)
   std::string text;  // added, removed or restored name, the new key, or the name put in place
-  int position = 0;  // removed, replaced or restored position (1-based)
+  int position = 0;  // where the name was added, removed, replaced or restored (1-based)
   std::string previous = {};  // ImageReplaced: the name that stood at `position`
 };
 

@@ -265,6 +265,10 @@ int ReplayJournal(std::string_view bytes, ImageIndex& index) {
     std::string a, b;
     // The header and the commit records have other shapes and are no changes.
     if (f.size() < 3 || f[0].size() != 1 || !ToInt(f[1], number)) return;
+    // "R" and "I": the entry's key, a position and a name.
+    int position = 0;
+    const bool positioned =
+        f.size() == 5 && Unescape(f[2], a) && ToInt(f[3], position) && Unescape(f[4], b);
     switch (f[0][0]) {
       case 'N':
         if (f.size() == 3 && Unescape(f[2], a) && index.AppendEntry(a)) ++restored;
@@ -276,9 +280,7 @@ int ReplayJournal(std::string_view bytes, ImageIndex& index) {
         break;
       }
       case 'R': {
-        int position = 0;
-        if (f.size() != 5 || !Unescape(f[2], a) || !ToInt(f[3], position) || !Unescape(f[4], b))
-          break;
+        if (!positioned) break;
         int e = LocateEntry(index, number, a);
         if (e && (position = LocateImage(index.Entry(e), position, b))) {
           index.RemoveImage(e, position);
@@ -287,7 +289,6 @@ int ReplayJournal(std::string_view bytes, ImageIndex& index) {
         break;
       }
       case 'P': {
-        int position = 0;
         std::string c;
         if (f.size() != 6 || !Unescape(f[2], a) || !ToInt(f[3], position) || !Unescape(f[4], b) ||
             !Unescape(f[5], c))
@@ -316,10 +317,7 @@ int ReplayJournal(std::string_view bytes, ImageIndex& index) {
         break;
       }
       case 'I': {
-        int position = 0;
-        if (f.size() != 5 || !Unescape(f[2], a) || !ToInt(f[3], position) || !Unescape(f[4], b))
-          break;
-        int e = LocateEntry(index, number, a);
+        const int e = positioned ? LocateEntry(index, number, a) : 0;
         if (e && index.RestoreImage(e, position, b)) ++restored;
         break;
       }

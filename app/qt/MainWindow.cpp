@@ -179,6 +179,7 @@ MainWindow::MainWindow(Os& os, const GamePaths& paths, GameDatabase& db, QWidget
   // Every change from here on can be taken back.
   wizard_.undo.Listen(db.imageIndex);
   AddUndoCommands(this, wizard_, {images, static_cast<ListWidget*>(WidgetById(id::kStrayList))});
+
   for (int field : {id::kRecordText, id::kIndexLineText, id::kImageInfoText})
     ShowFullTextWhenClipped(WidgetById(field));
 

@@ -84,10 +84,6 @@ TEST_F(UndoKeysTest, CtrlZUndoesCtrlYAndCtrlShiftZRedoAndTheMenuNamesTheStep) {
   EXPECT_EQ(redo->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Y));
   redo->trigger();
   EXPECT_EQ(SerializeImageIndex(db.imageIndex), end);
-  QMenu after;
-  AddUndoEntries(after, w);
-  EXPECT_EQ(after.actions()[1]->text(), "Redo");
-  EXPECT_FALSE(after.actions()[1]->isEnabled());
 }
 
 }  // namespace

@@ -68,6 +68,7 @@ OpenFileRequest ImageFileRequest(const GamePaths& paths) {
 }
 
 void AddImages(Wizard& w, std::string_view fileName) {
+  UndoStep step(w.undo);
   std::string key = KeyOrMessage(w);
   if (key.empty()) return;
   if (!fileName.empty()) {
@@ -80,11 +81,13 @@ void AddImages(Wizard& w, std::string_view fileName) {
 }
 
 void AttachChosenFiles(Wizard& w, const FileChoice& choice) {
+  UndoStep step(w.undo);
   std::string key = KeyOrMessage(w);
   if (!key.empty()) AttachFiles(w, key, PictureFilesOf(choice));
 }
 
 void AttachDroppedFiles(Wizard& w, const std::vector<std::filesystem::path>& files) {
+  UndoStep step(w.undo);
   std::string key = KeyOrMessage(w);
   if (!key.empty()) AttachFiles(w, key, PictureFilesOf(files));
 }

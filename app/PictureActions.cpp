@@ -3,6 +3,7 @@
 #include "app/ImageOperations.h"
 #include "app/Preview.h"
 #include "app/StrayList.h"
+#include "app/UndoHistory.h"
 #include "images/ExifOrientation.h"
 #include "images/MediaFile.h"
 #include "images/PictureEdits.h"
@@ -88,6 +89,7 @@ std::optional<CropFrame> StartCrop(Wizard& w) {
 bool CropCurrentPicture(Wizard& w, const PixelRect& frame) {
   const auto current = CurrentPicture(w);
   if (!current || !w.c.codec) return false;
+  UndoStep step(w.undo, "crop " + current->name);
   return PutInPlace(w, current->name,
                     CropMediaPicture(w.os, w.paths, *w.c.codec, current->name, frame));
 }
@@ -95,6 +97,7 @@ bool CropCurrentPicture(Wizard& w, const PixelRect& frame) {
 bool MakeUprightCopy(Wizard& w) {
   const auto current = CurrentPicture(w);
   if (!current || !w.c.codec) return false;
+  UndoStep step(w.undo, "upright copy of " + current->name);
   return PutInPlace(w, current->name,
                     UprightMediaPicture(w.os, w.paths, *w.c.codec, current->name));
 }

@@ -19,6 +19,7 @@ void RemoveCurrentImage(Wizard& w) {
   // The item leaves the list before the look-ups; re-selecting the record lists it again
   // when a look-up fails.
   images.DeleteString(current);
+  UndoStep step(w.undo);
   switch (RemoveImageByName(w.db.imageIndex, w.c.indexLineText->Text(), name)) {
     case RemoveOutcome::NoEntry:
       w.c.messages->Show(kEntryNotFoundMessage);

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "app/UndoHistory.h"
 #include "gamedb/GameDatabase.h"
 #include "images/PictureCodec.h"
 #include "images/PictureSuggestions.h"
@@ -54,6 +55,9 @@ struct Wizard {
 
   // The StrayList's names as last scanned, ready to be asked which name a record.
   PictureNames strayPictures{};
+
+  // The window's changes, to be taken back and made again; the window starts it listening.
+  UndoHistory undo{};
 };
 
 }  // namespace qvm

@@ -150,7 +150,8 @@ AddImageResult ImageIndex::AddImage(int entry, std::string_view name) {
   if (static_cast<int>(e.images.size()) >= kImagesPerEntryCapacity)
     return AddImageResult::EntryFull;
   e.images.push_back(PoolString(lower));
-  Notify({IndexChange::Kind::ImageAdded, entry, std::string(e.key), lower});
+  Notify({IndexChange::Kind::ImageAdded, entry, std::string(e.key), lower,
+          static_cast<int>(e.images.size())});
   return AddImageResult::Added;
 }
 
@@ -186,6 +187,33 @@ void ImageIndex::SetKey(int entry, std::string_view key) {
   std::string previous(e.key);
   e.key = PoolString(key);
   Notify({IndexChange::Kind::EntryRekeyed, entry, previous, std::string(key)});
+}
+
+bool ImageIndex::TakeBackEntry(int entry) {
+  if (entry != EntryCount() || entry < 1 || !entries_.back().images.empty()) return false;
+  std::string key(entries_.back().key);
+  entries_.pop_back();
+  Notify({IndexChange::Kind::EntryTakenBack, entry, key, key});
+  return true;
+}
+
+bool ImageIndex::RestoreImage(int entry, int position, std::string_view name) {
+  if (entry < 1 || entry > EntryCount()) return false;
+  IndexEntry& e = entries_[static_cast<size_t>(entry) - 1];
+  auto& images = e.images;
+  if (position < 1 || position > static_cast<int>(images.size()) + 1) return false;
+  for (Text existing : images)
+    if (EqualIgnoringCaseCp1252(existing, name)) return false;
+  const auto at = static_cast<size_t>(position) - 1;
+  const Text restored = PoolString(name);
+  if (at == images.size()) {
+    images.push_back(restored);
+  } else {
+    images.push_back(images[at]);
+    images[at] = restored;
+  }
+  Notify({IndexChange::Kind::ImageRestored, entry, std::string(e.key), std::string(name), position});
+  return true;
 }
 
 void ParseImageIndex(std::string_view bytes, ImageIndex& index) {

@@ -19,13 +19,22 @@ struct IndexEntry {
   std::vector<Text> images;
 };
 
-// A change to the table, reported to the observer (the crash journal listens).
+// A change to the table, reported to the observer (the crash journal and the undo history
+// listen). EntryTakenBack and ImageRestored come only from taking a change back.
 struct IndexChange {
-  enum class Kind { NewEntry, ImageAdded, ImageRemoved, EntryRekeyed, ImageReplaced } kind;
+  enum class Kind {
+    NewEntry,
+    ImageAdded,
+    ImageRemoved,
+    EntryRekeyed,
+    ImageReplaced,
+    EntryTakenBack,
+    ImageRestored,
+  } kind;
   int entry;         // 1-based entry number
   std::string key;   // the entry's key before the change (the new key for NewEntry)
-  std::string text;  // added name, removed name, the new key, or the name put in place
-  int position = 0;  // removed or replaced position (1-based)
+  std::string text;  // added, removed or restored name, the new key, or the name put in place
+  int position = 0;  // where the name was added, removed, replaced or restored (1-based)
   std::string previous = {};  // ImageReplaced: the name that stood at `position`
 };
 
@@ -56,12 +65,21 @@ class ImageIndex {
   void SetKey(int entry, std::string_view key);
   void Clear() { entries_.clear(); }
 
+  // Only for taking changes back (otherwise entries are never deleted and a removed name never
+  // comes back in its old place). TakeBackEntry takes the last entry away again when it is
+  // `entry` and lists no image. RestoreImage undoes RemoveImage: `name` goes back to `position`
+  // (1-based, at most one past the last) exactly as given, and the name standing there returns
+  // to the end. Both are false, changing nothing, when the table does not allow it.
+  bool TakeBackEntry(int entry);
+  bool RestoreImage(int entry, int position, std::string_view name);
+
   // Appends as read from the file: no capacity check, no change notification.
   void AppendLoaded(IndexEntry entry) { entries_.push_back(std::move(entry)); }
 
   void SetObserver(std::function<void(const IndexChange&)> observer) {
     observer_ = std::move(observer);
   }
+  const std::function<void(const IndexChange&)>& Observer() const { return observer_; }
 
  private:
   void Notify(IndexChange change) const {

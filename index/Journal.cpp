@@ -109,7 +109,11 @@ void ForEachRecord(std::string_view bytes, Use use) {
   }
 }
 
-constexpr std::string_view kHeaderTag = "QVM7-IMAGE-WIZARD-JOURNAL\t2\t";
+// Version 3 added the records that take changes back ("D", "I"); a program that knows only
+// version 2 would skip them and restore a different table, so it sets such a journal aside.
+// Version 2 journals hold none of them and are read as ever.
+constexpr std::string_view kHeaderTag = "QVM7-IMAGE-WIZARD-JOURNAL\t3\t";
+constexpr std::string_view kHeaderTag2 = "QVM7-IMAGE-WIZARD-JOURNAL\t2\t";
 constexpr std::string_view kUnreadable = "unreadable";
 
 std::string Identity(const IndexFileState& index) {
@@ -164,6 +168,11 @@ std::string EncodeJournalRecord(const IndexChange& change) {
     case IndexChange::Kind::EntryRekeyed:
       // The key before the change identifies the entry; the new key follows.
       return Frame("K\t" + n + "\t" + Escape(entryKey) + "\t" + Escape(change.text));
+    case IndexChange::Kind::EntryTakenBack:
+      return Frame("D\t" + n + "\t" + Escape(entryKey));
+    case IndexChange::Kind::ImageRestored:
+      return Frame("I\t" + n + "\t" + Escape(entryKey) + "\t" + std::to_string(change.position) +
+                   "\t" + Escape(change.text));
   }
   return {};
 }
@@ -210,14 +219,14 @@ FoundJournal FindJournal(Os& os, const fs::path& path, const IndexFileState& ind
   bool any = false, header = false, belongs = false, applied = false, changes = false;
   const std::string identity = Identity(index);
   ForEachRecord(*bytes, [&](std::string_view payload) {
-    if (!any && payload.starts_with(kHeaderTag)) {
+    if (!any && (payload.starts_with(kHeaderTag) || payload.starts_with(kHeaderTag2))) {
       header = true;
       belongs = payload.substr(kHeaderTag.size()) == identity;
     }
     any = true;
     if (header && payload.starts_with("C\t") && payload.substr(2) == identity) applied = true;
     if (payload.size() > 1 && payload[1] == '\t' &&
-        std::string_view("NARKP").find(payload[0]) != std::string_view::npos)
+        std::string_view("NARKPDI").find(payload[0]) != std::string_view::npos)
       changes = true;
   });
   if (bytes->find_first_not_of(" \t\r\n") == std::string::npos || (header && !changes)) {
@@ -256,6 +265,10 @@ int ReplayJournal(std::string_view bytes, ImageIndex& index) {
     std::string a, b;
     // The header and the commit records have other shapes and are no changes.
     if (f.size() < 3 || f[0].size() != 1 || !ToInt(f[1], number)) return;
+    // "R" and "I": the entry's key, a position and a name.
+    int position = 0;
+    const bool positioned =
+        f.size() == 5 && Unescape(f[2], a) && ToInt(f[3], position) && Unescape(f[4], b);
     switch (f[0][0]) {
       case 'N':
         if (f.size() == 3 && Unescape(f[2], a) && index.AppendEntry(a)) ++restored;
@@ -267,9 +280,7 @@ int ReplayJournal(std::string_view bytes, ImageIndex& index) {
         break;
       }
       case 'R': {
-        int position = 0;
-        if (f.size() != 5 || !Unescape(f[2], a) || !ToInt(f[3], position) || !Unescape(f[4], b))
-          break;
+        if (!positioned) break;
         int e = LocateEntry(index, number, a);
         if (e && (position = LocateImage(index.Entry(e), position, b))) {
           index.RemoveImage(e, position);
@@ -278,7 +289,6 @@ int ReplayJournal(std::string_view bytes, ImageIndex& index) {
         break;
       }
       case 'P': {
-        int position = 0;
         std::string c;
         if (f.size() != 6 || !Unescape(f[2], a) || !ToInt(f[3], position) || !Unescape(f[4], b) ||
             !Unescape(f[5], c))
@@ -296,6 +306,19 @@ int ReplayJournal(std::string_view bytes, ImageIndex& index) {
           index.SetKey(e, b);
           ++restored;
         }
+        break;
+      }
+      case 'D': {
+        if (f.size() != 3 || !Unescape(f[2], a)) break;
+        // Only the last entry is ever taken back, and only the one that was meant.
+        if (index.EntryCount() == number && index.Entry(number).key == a &&
+            index.TakeBackEntry(number))
+          ++restored;
+        break;
+      }
+      case 'I': {
+        const int e = positioned ? LocateEntry(index, number, a) : 0;
+        if (e && index.RestoreImage(e, position, b)) ++restored;
         break;
       }
       default:

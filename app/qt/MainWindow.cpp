@@ -22,6 +22,7 @@
 #include "app/qt/PreviewActions.h"
 #include "app/qt/QtText.h"
 #include "app/qt/TreeFindBar.h"
+#include "app/qt/UndoCommands.h"
 #include "codec/PictureCodecs.h"
 #include "images/MediaFile.h"
 #include "images/PictureEdits.h"
@@ -177,6 +178,11 @@ MainWindow::MainWindow(Os& os, const GamePaths& paths, GameDatabase& db, QWidget
   });
   tips_->Watch(images);
   tips_->Watch(static_cast<ListWidget*>(WidgetById(id::kStrayList)));
+
+  // Every change from here on can be taken back.
+  wizard_.undo.Listen(db.imageIndex);
+  AddUndoCommands(this, wizard_, {images, static_cast<ListWidget*>(WidgetById(id::kStrayList))});
+
   for (int field : {id::kRecordText, id::kIndexLineText, id::kImageInfoText})
     ShowFullTextWhenClipped(WidgetById(field));
 

@@ -11,6 +11,7 @@
 #include "app/Startup.h"
 #include "app/StrayList.h"
 #include "app/win32/DialogTemplate.h"
+#include "app/win32/UndoCommands.h"
 #include "app/win32/WideText.h"
 #include "codec/PictureCodecs.h"
 #include "images/PictureEdits.h"
@@ -183,6 +184,8 @@ MainDialog::MainDialog(Os& os, const GamePaths& paths, GameDatabase& db) {
   HideControl(w, id::kMatchText);
 
   ScanStrayImages(w);
+  // Every change from here on can be taken back.
+  w.undo.Listen(db.imageIndex);
   ready_ = true;
 }
 
@@ -295,6 +298,7 @@ void MainDialog::Process(MSG& message) {
 
 bool MainDialog::OwnKey(const MSG& message) {
   if (message.hwnd != dialog_ && !::IsChild(dialog_, message.hwnd)) return false;
+  if (OnUndoKey(*wizard_, message)) return true;
   const bool ctrl = ::GetKeyState(VK_CONTROL) < 0;
   const bool shift = ::GetKeyState(VK_SHIFT) < 0;
   if (message.message == WM_KEYDOWN && message.wParam == 'F' && ctrl) {
@@ -452,6 +456,15 @@ INT_PTR MainDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       std::vector<std::filesystem::path> files = std::move(dropped_);
       dropped_.clear();
       if (!files.empty()) AttachDroppedFiles(*wizard_, files);
+      return TRUE;
+    }
+    case WM_CONTEXTMENU: {
+      // The picture lists' Undo and Redo entries.
+      const auto list = reinterpret_cast<HWND>(wParam);
+      if (list != ControlWindow(id::kImagesList) && list != ControlWindow(id::kStrayList))
+        return FALSE;
+      ShowUndoMenu(*wizard_, dialog_, list,
+                   POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
       return TRUE;
     }
     case WM_CLOSE:

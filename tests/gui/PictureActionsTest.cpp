@@ -96,6 +96,13 @@ TEST_F(PictureActionsTest, CtrlKCropsAPortraitToTheWrestlersRatioInItsPlace) {
             "Aspect ratio is perfectly  ok.");
   EXPECT_EQ(test::ReadBytes(game / "media" / "Ace_Harmon_2.JPG"), original);
   EXPECT_GE(w.c.strayList->FindExact(-1, "ace_harmon_2.jpg"), 0);  // the original is stray
+  EXPECT_EQ(w.undo.UndoLabel(), "crop ace_harmon_2.jpg");
+
+  // Undone: the original back in its place; the crop stays in media, stray.
+  QTest::keyClick(window.get(), Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(Entry("Ace Harmon"), (std::vector<std::string>{"ace_harmon.jpg", "ace_harmon_2.jpg"}));
+  EXPECT_TRUE(fs::exists(game / "media" / "ace_harmon_2-crop.jpg"));
+  EXPECT_GE(w.c.strayList->FindExact(-1, "ace_harmon_2-crop.jpg"), 0);
 }
 
 TEST_F(PictureActionsTest, TheMenuOffersAnUprightCopyOfATurnedPicture) {

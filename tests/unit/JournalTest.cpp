@@ -31,6 +31,13 @@ const std::string kStored = "K\r\na.jpg\r\n";
 std::string Added(const char* name, int entry = 1, const char* key = "K") {
   return EncodeJournalRecord({IndexChange::Kind::ImageAdded, entry, key, name});
 }
+// The header of a journal that a version before the undo records wrote.
+std::string VersionTwoHeader(const IndexFileState& index) {
+  const std::string payload = "QVM7-IMAGE-WIZARD-JOURNAL\t2\t" + std::to_string(index.loadedSize) +
+                              "\t" + HexOfHash(index.loadedHash);
+  return "\n" + payload + "\t" + HexOfHash(ContentHash(payload)) + "\n";
+}
+
 // A journal written by one build (the Windows one, say) must be recognised by every other.
 TEST(Journal, TheIndexIsNamedByAHashThatIsTheSameInEveryBuild) {
   EXPECT_EQ(HexOfHash(ContentHash("")), "c66ddda7adcf1222");
@@ -52,6 +59,8 @@ TEST(Journal, BelongsOnlyToTheIndexItWasWrittenFor) {
       {"no change in it", EncodeJournalHeader(other), stored, JournalState::Applied},
       {"an older version's", "N\t2\tNew\nA\t2\tNew\tb.jpg\n", stored, JournalState::Unmatched},
       {"this index's", EncodeJournalHeader(stored) + Added("b.jpg"), stored, JournalState::Pending},
+      {"the version before's", VersionTwoHeader(stored) + Added("b.jpg"), stored,
+       JournalState::Pending},
       {"another index's", EncodeJournalHeader(other) + Added("b.jpg"), stored,
        JournalState::Unmatched},
       {"saved, not yet removed",

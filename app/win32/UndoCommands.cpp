@@ -1,0 +1,63 @@
+#include "app/win32/UndoCommands.h"
+
+#include <string>
+
+#include "app/UndoRedo.h"
+#include "app/win32/WideText.h"
+
+namespace qvm {
+namespace {
+
+// An edit control that takes typing: it undoes its own text.
+bool IsEditableField(HWND window) {
+  wchar_t name[16] = {};
+  if (!window || !::GetClassNameW(window, name, 16) || ::lstrcmpiW(name, L"Edit") != 0)
+    return false;
+  return (::GetWindowLongW(window, GWL_STYLE) & ES_READONLY) == 0;
+}
+
+bool Down(int key) { return ::GetKeyState(key) < 0; }
+
+}  // namespace
+
+bool OnUndoKey(Wizard& w, const MSG& message) {
+  if (message.message != WM_KEYDOWN || message.wParam < 'A' || message.wParam > 'Z') return false;
+  const EditCommand command = EditCommandFor(static_cast<char>(message.wParam), Down(VK_CONTROL),
+                                             Down(VK_SHIFT), Down(VK_MENU));
+  if (command == EditCommand::None || IsEditableField(::GetFocus())) return false;
+  RunEditCommand(w, command);
+  return true;
+}
+
+HMENU MakeUndoMenu(const Wizard& w) {
+  HMENU menu = ::CreatePopupMenu();
+  const struct {
+    EditCommand command;
+    std::string text;
+    const wchar_t* keys;
+    bool enabled;
+  } entries[] = {
+      {EditCommand::Undo, UndoEntryText(w), L"\tCtrl+Z", w.undo.CanUndo()},
+      {EditCommand::Redo, RedoEntryText(w), L"\tCtrl+Y", w.undo.CanRedo()},
+  };
+  for (const auto& entry : entries) {
+    const std::wstring text = WideFromCp1252(entry.text) + entry.keys;
+    ::AppendMenuW(menu, MF_STRING | (entry.enabled ? MF_ENABLED : MF_GRAYED),
+                  static_cast<UINT_PTR>(entry.command), text.c_str());
+  }
+  return menu;
+}
+
+void ShowUndoMenu(Wizard& w, HWND owner, HWND list, POINT at) {
+  if (at.x == -1 && at.y == -1) {
+    at = POINT{0, 0};
+    ::ClientToScreen(list, &at);
+  }
+  HMENU menu = MakeUndoMenu(w);
+  const auto chosen = static_cast<EditCommand>(::TrackPopupMenu(
+      menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x, at.y, 0, owner, nullptr));
+  ::DestroyMenu(menu);
+  RunEditCommand(w, chosen);
+}
+
+}  // namespace qvm

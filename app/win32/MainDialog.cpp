@@ -444,8 +444,16 @@ INT_PTR MainDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       for (int list : {id::kMembersList, id::kImagesList, id::kStrayList})
         if (ControlWindow(list) == reinterpret_cast<HWND>(lParam)) List(list).ResumeRedraw();
       return TRUE;
-    case WM_CONTEXTMENU:
-      return ShowPreviewMenu({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}) ? TRUE : FALSE;
+    case WM_CONTEXTMENU: {
+      const auto target = reinterpret_cast<HWND>(wParam);
+      const POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+      // The picture lists' Undo and Redo entries; elsewhere the preview's menu, if over it.
+      if (target == ControlWindow(id::kImagesList) || target == ControlWindow(id::kStrayList)) {
+        ShowUndoMenu(*wizard_, dialog_, target, at);
+        return TRUE;
+      }
+      return ShowPreviewMenu(at) ? TRUE : FALSE;
+    }
     case kCropEndedMessage:
       crop_.reset();
       return TRUE;
@@ -456,15 +464,6 @@ INT_PTR MainDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       std::vector<std::filesystem::path> files = std::move(dropped_);
       dropped_.clear();
       if (!files.empty()) AttachDroppedFiles(*wizard_, files);
-      return TRUE;
-    }
-    case WM_CONTEXTMENU: {
-      // The picture lists' Undo and Redo entries.
-      const auto list = reinterpret_cast<HWND>(wParam);
-      if (list != ControlWindow(id::kImagesList) && list != ControlWindow(id::kStrayList))
-        return FALSE;
-      ShowUndoMenu(*wizard_, dialog_, list,
-                   POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
       return TRUE;
     }
     case WM_CLOSE:

@@ -96,7 +96,7 @@ void OnMessage(j_common_ptr cinfo, int level) {
 
 // The new file, grown as the encoder writes.
 struct Sink {
-  jpeg_destination_mgr mgr;  // first, as above
+  jpeg_destination_mgr mgr;
   std::vector<std::uint8_t> bytes;
   std::size_t guess = 0;
 };

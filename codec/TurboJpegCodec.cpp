@@ -1,6 +1,6 @@
-// The codec on libjpeg-turbo's TurboJPEG API: lossless crops and turns where the block grid
-// allows them, a decode and an encode at kEditJpegQuality where it does not; other formats come
-// in through the platform's readers (ForeignPictures.h).
+// The codec on libjpeg-turbo: lossless crops (JpegBlockCrop.h) and turns (the TurboJPEG API's
+// transform) where the block grid allows them, a decode and an encode at kEditJpegQuality where
+// it does not; other formats come in through the platform's readers (ForeignPictures.h).
 #include <turbojpeg.h>
 
 #include <algorithm>
@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "codec/ForeignPictures.h"
+#include "codec/JpegBlockCrop.h"
 #include "codec/PictureCodecs.h"
 #include "images/PictureHeader.h"
 
@@ -167,15 +168,11 @@ int TurnOperation(int orientation) {
 class TurboJpegCodec final : public PictureCodec {
  public:
   CodecResult CropJpeg(std::span<const std::uint8_t> jpeg, const PixelRect& box) override {
-    tjtransform crop{};
-    crop.r = {box.x, box.y, box.width, box.height};
-    crop.op = TJXOP_NONE;
-    crop.options = TJXOPT_CROP;
-    CodecResult result = Transform(jpeg, crop);
+    CodecResult result = CropJpegBlocks(jpeg, box);
     if (result.Ok() && SizeOf(result.bytes, result) && result.width == box.width &&
         result.height == box.height)
       return result;
-    // Off the grid, or a picture the transformer refuses: through pixels.
+    // Off the grid, or a picture the block crop refuses: through pixels.
     Decoded d;
     std::string error;
     if (!Decode(jpeg, d, error)) return Failed("the picture cannot be decoded: " + error);

@@ -43,7 +43,8 @@ class PictureCodec {
   // and box.y lie on the picture's block grid (PictureHeader::jpegBlockWidth/Height; the width
   // and height may be anything) and the library can; otherwise decoded, cut and encoded anew at
   // kEditJpegQuality with the original's chroma subsampling. The original's application
-  // segments (EXIF, colour profile, ...) are kept unchanged.
+  // segments (EXIF, colour profile, ...) and comments are kept unchanged, but for the pixel
+  // size in an EXIF block, which a lossless crop sets to the new one.
   virtual CodecResult CropJpeg(std::span<const std::uint8_t> jpeg, const PixelRect& box) = 0;
 
   // A JPEG's pixels turned and mirrored as EXIF orientation `orientation` (2 to 8) tells a

@@ -111,12 +111,13 @@ void SelectAlias(Wizard& w, std::string_view aliasText, NodeHandle wrestlerNode)
 
 void ShowCategoryTree(Wizard& w) {
   BuildCategoryTree(w.db, w.tree);
-  w.c.itemsTree->SetNodes(w.tree);
+  w.marks.Update(w.db, w.db.imageIndex, w.tree);
+  w.c.itemsTree->SetNodes(w.shownTree);
 }
 
 void SelectNode(Wizard& w) {
   const NodeHandle sel = w.c.itemsTree->Selection();
-  if (sel == w.lastTreeItem) return;
+  if (sel == w.lastTreeItem || w.replacingTree) return;
   SelectMembersPanel(w);
   w.lastTreeItem = sel;
 

@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstddef>
+#include <string_view>
 
 namespace qvm {
 
@@ -22,5 +23,24 @@ inline constexpr std::array<RecordKind, kKindCount> kRecordKinds = {
     RecordKind::Title};
 // A kind's place in the per-kind arrays (sorted views, category roots): 0 for wrestlers.
 constexpr std::size_t KindSlot(RecordKind kind) { return static_cast<std::size_t>(kind) - 1; }
+
+// The kind in words, as the window names it ("tag team"); "" for None.
+constexpr std::string_view KindText(RecordKind kind) {
+  switch (kind) {
+    case RecordKind::Wrestler:
+      return "wrestler";
+    case RecordKind::TagTeam:
+      return "tag team";
+    case RecordKind::Stable:
+      return "stable";
+    case RecordKind::Manager:
+      return "manager";
+    case RecordKind::Title:
+      return "title";
+    case RecordKind::None:
+      break;
+  }
+  return "";
+}
 
 }  // namespace qvm

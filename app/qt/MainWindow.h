@@ -43,6 +43,11 @@ class MainWindow : public QWidget, public ControlHost {
   class PictureTips& Tips() {
     return *tips_;
   }
+  class BulkCommands& Bulk() {
+    return *bulk_;
+  }
+  // The list box widget of a list's identifier.
+  ListWidget* List(int controlId) const;
 
   // Tests see every notification the window hands to the dispatch, before it runs.
   using EventObserver = std::function<void(MessageKind kind, int controlId, int code)>;
@@ -72,6 +77,7 @@ class MainWindow : public QWidget, public ControlHost {
   class KeyReleaseFilter* imagesKeyHandler_ = nullptr;  // owned by the images list
   class TreeFindBar* findBar_ = nullptr;
   class PictureTips* tips_ = nullptr;
+  class BulkCommands* bulk_ = nullptr;
   Wizard wizard_;
   EventObserver observer_;
 };

@@ -11,6 +11,7 @@
 #include "app/MemoryWindow.h"
 #include "app/Selection.h"
 #include "gamedb/SortedView.h"
+#include "tests/support/TreePath.h"
 #include "tree/Keys.h"
 
 namespace qvm {
@@ -67,16 +68,9 @@ class SelectionTest : public ::testing::Test {
   }
 
   // The node reached by the texts from the top, e.g. {"Wrestlers", "Z", "Zed"}.
-  NodeHandle Node(std::vector<std::string_view> path) const {
-    NodeHandle node = 0;
-    for (std::string_view text : path) {
-      NodeHandle found = 0;
-      for (NodeHandle child : w.tree.Children(node)) {
-        if (w.tree.Text(child) == text) found = child;
-      }
-      EXPECT_NE(found, 0u) << text;
-      node = found;
-    }
+  NodeHandle Node(const std::vector<std::string_view>& path) const {
+    const NodeHandle node = test::NodeAtPath(w.tree, path);
+    EXPECT_NE(node, 0u) << path.back();
     return node;
   }
   void Select(std::vector<std::string_view> path) {

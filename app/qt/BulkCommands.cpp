@@ -1,0 +1,63 @@
+#include "app/qt/BulkCommands.h"
+
+#include <QListWidget>
+#include <QMenu>
+#include <QShortcut>
+#include <QTreeView>
+
+#include "app/PictureGaps.h"
+#include "app/qt/PictureTips.h"
+#include "app/qt/QtText.h"
+#include "images/MediaFile.h"
+
+namespace qvm {
+namespace {
+
+const QKeySequence kOnlyMissingKeys(Qt::CTRL | Qt::SHIFT | Qt::Key_F4);
+const QKeySequence kMatchKeys(Qt::CTRL | Qt::Key_M);
+
+}  // namespace
+
+BulkCommands::BulkCommands(QWidget* window, Wizard& w, QTreeView* tree, QListWidget* stray)
+    : QObject(window),
+      w_(w),
+      tree_(tree),
+      stray_(stray),
+      matchDialog_(window, [&os = w.os, &paths = w.paths](const std::string& name) {
+        const auto file = ResolveMediaFile(os, paths, name);
+        QSize size;
+        return file ? PictureTips::DecodeThumbnail(os, *file, kMatchPictureSide, &size) : QImage();
+      }) {
+  w.c.matchDialog = &matchDialog_;
+  const std::pair<QKeySequence, std::function<void()>> keys[] = {
+      {QKeySequence(Qt::Key_F4), [this] { GoToNextMissing(w_, false); }},
+      {QKeySequence(Qt::SHIFT | Qt::Key_F4), [this] { GoToNextMissing(w_, true); }},
+      {kOnlyMissingKeys, [this] { ToggleOnlyMissing(w_); }},
+      {kMatchKeys, [this] { MatchStrayPictures(w_); }},
+  };
+  for (const auto& [sequence, act] : keys)
+    connect(new QShortcut(sequence, window), &QShortcut::activated, this, act);
+
+  tree->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(tree, &QWidget::customContextMenuRequested, this, &BulkCommands::ShowTreeMenu);
+  stray->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(stray, &QWidget::customContextMenuRequested, this, &BulkCommands::ShowStrayMenu);
+}
+
+void BulkCommands::ShowTreeMenu(const QPoint& at) {
+  QMenu menu(tree_);
+  QAction* only = menu.addAction(ToQString(kOnlyMissingCommand));
+  only->setCheckable(true);
+  only->setChecked(w_.shownTree.Filtered());
+  only->setShortcut(kOnlyMissingKeys);
+  if (menu.exec(tree_->viewport()->mapToGlobal(at)) == only) ToggleOnlyMissing(w_);
+}
+
+void BulkCommands::ShowStrayMenu(const QPoint& at) {
+  QMenu menu(stray_);
+  QAction* match = menu.addAction(ToQString(kMatchCommand));
+  match->setShortcut(kMatchKeys);
+  if (menu.exec(stray_->viewport()->mapToGlobal(at)) == match) MatchStrayPictures(w_);
+}
+
+}  // namespace qvm

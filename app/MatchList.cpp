@@ -66,6 +66,13 @@ std::vector<EntitySuggestion> MatchList::CheckedSuggestions() const {
   return checked;
 }
 
+std::string MatchSummary(const MatchList& list) {
+  return std::to_string(list.Count()) +
+         " stray pictures are named after entities without a picture; " +
+         std::to_string(list.CheckedCount()) +
+         " are checked. Space checks or unchecks the selected row.";
+}
+
 MatchList CurrentMatches(Wizard& w) {
   ScanStrayImages(w);
   return MatchList(SuggestForMissing(w.db, w.db.imageIndex, w.strayPictures.Pictures()));

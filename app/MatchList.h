@@ -52,6 +52,9 @@ class MatchList {
   std::vector<Row> rows_;
 };
 
+// The line above the rows: how many there are and how many are checked.
+std::string MatchSummary(const MatchList& list);
+
 // The match dialog as the core sees it: shows `list` modally while the user checks rows.
 // True for "Attach checked", false for "Cancel" (or the dialog closed).
 class MatchChooser {

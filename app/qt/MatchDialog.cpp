@@ -29,12 +29,7 @@ QImage Squared(const QImage& picture) {
   return square;
 }
 
-QString Summary(const MatchList& list) {
-  return QStringLiteral("%1 stray pictures are named after entities without a picture; %2 are "
-                        "checked. Space checks or unchecks the selected row.")
-      .arg(list.Count())
-      .arg(list.CheckedCount());
-}
+QString Summary(const MatchList& list) { return ToQString(MatchSummary(list)); }
 
 }  // namespace
 

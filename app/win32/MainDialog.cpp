@@ -153,6 +153,7 @@ MainDialog::MainDialog(Os& os, const GamePaths& paths, GameDatabase& db) {
   ShowCategoryTree(w);
 
   find_ = std::make_unique<FindField>(windows_.at(kFindFieldId), *tree_, w.tree);
+  bulk_ = std::make_unique<Win32BulkCommands>(dialog_, w, *tree_, ControlWindow(id::kStrayList));
   tips_ = std::make_unique<Win32Tips>(dialog_, os, paths);
   for (int field : {id::kRecordText, id::kIndexLineText, id::kImageInfoText})
     tips_->WatchText(ControlWindow(field));
@@ -289,6 +290,7 @@ void MainDialog::Process(MSG& message) {
 
 bool MainDialog::OwnKey(const MSG& message) {
   if (message.hwnd != dialog_ && !::IsChild(dialog_, message.hwnd)) return false;
+  if (bulk_->OwnKey(message)) return true;
   const bool ctrl = ::GetKeyState(VK_CONTROL) < 0;
   const bool shift = ::GetKeyState(VK_SHIFT) < 0;
   if (message.message == WM_KEYDOWN && message.wParam == 'F' && ctrl) {
@@ -384,7 +386,8 @@ INT_PTR MainDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_NOTIFY: {
       const auto& header = *reinterpret_cast<const NMHDR*>(lParam);
-      if (LRESULT answer = 0; tips_ && tips_->OnNotify(header, &answer)) {
+      if (LRESULT answer = 0; (tips_ && tips_->OnNotify(header, &answer)) ||
+                              (tree_ && tree_->OnNotify(lParam, &answer))) {
         ::SetWindowLongPtrW(dialog_, DWLP_MSGRESULT, answer);
         return TRUE;
       }
@@ -439,6 +442,10 @@ INT_PTR MainDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       if (!files.empty()) AttachDroppedFiles(*wizard_, files);
       return TRUE;
     }
+    case WM_CONTEXTMENU:
+      return bulk_ && bulk_->OnContextMenu(reinterpret_cast<HWND>(wParam), lParam);
+    case WM_SYSCOMMAND:
+      return bulk_ && bulk_->OnSysCommand(wParam);
     case WM_CLOSE:
       // The close box, the system menu's Close and Alt+F4 end the window as Exit does.
       Close();

@@ -4,6 +4,7 @@
 #include <QMenu>
 #include <QShortcut>
 #include <QTreeView>
+#include <memory>
 
 #include "app/PictureGaps.h"
 #include "app/qt/PictureTips.h"
@@ -38,26 +39,34 @@ BulkCommands::BulkCommands(QWidget* window, Wizard& w, QTreeView* tree, QListWid
   for (const auto& [sequence, act] : keys)
     connect(new QShortcut(sequence, window), &QShortcut::activated, this, act);
 
-  tree->setContextMenuPolicy(Qt::CustomContextMenu);
-  connect(tree, &QWidget::customContextMenuRequested, this, &BulkCommands::ShowTreeMenu);
-  stray->setContextMenuPolicy(Qt::CustomContextMenu);
-  connect(stray, &QWidget::customContextMenuRequested, this, &BulkCommands::ShowStrayMenu);
+  // Each menu's command runs once the menu has closed.
+  for (auto [view, menuOf] : {std::pair<QAbstractItemView*, QMenu* (BulkCommands::*)()>{
+                                  tree, &BulkCommands::TreeMenu},
+                              {stray, &BulkCommands::StrayMenu}}) {
+    view->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(view, &QWidget::customContextMenuRequested, this, [this, view, menuOf](QPoint at) {
+      std::unique_ptr<QMenu> menu((this->*menuOf)());
+      menu->exec(view->viewport()->mapToGlobal(at));
+    });
+  }
 }
 
-void BulkCommands::ShowTreeMenu(const QPoint& at) {
-  QMenu menu(tree_);
-  QAction* only = menu.addAction(ToQString(kOnlyMissingCommand));
+QMenu* BulkCommands::TreeMenu() {
+  auto* menu = new QMenu(tree_);
+  QAction* only = menu->addAction(ToQString(kOnlyMissingCommand));
   only->setCheckable(true);
   only->setChecked(w_.shownTree.Filtered());
   only->setShortcut(kOnlyMissingKeys);
-  if (menu.exec(tree_->viewport()->mapToGlobal(at)) == only) ToggleOnlyMissing(w_);
+  connect(only, &QAction::triggered, this, [this] { ToggleOnlyMissing(w_); });
+  return menu;
 }
 
-void BulkCommands::ShowStrayMenu(const QPoint& at) {
-  QMenu menu(stray_);
-  QAction* match = menu.addAction(ToQString(kMatchCommand));
+QMenu* BulkCommands::StrayMenu() {
+  auto* menu = new QMenu(stray_);
+  QAction* match = menu->addAction(ToQString(kMatchCommand));
   match->setShortcut(kMatchKeys);
-  if (menu.exec(stray_->viewport()->mapToGlobal(at)) == match) MatchStrayPictures(w_);
+  connect(match, &QAction::triggered, this, [this] { MatchStrayPictures(w_); });
+  return menu;
 }
 
 }  // namespace qvm

@@ -11,6 +11,7 @@
 #include "app/qt/MatchDialog.h"
 
 class QListWidget;
+class QMenu;
 class QTreeView;
 
 namespace qvm {
@@ -23,10 +24,11 @@ class BulkCommands : public QObject {
   BulkCommands(QWidget* window, Wizard& w, QTreeView* tree, QListWidget* stray);
 
   QtMatchDialog& MatchDialog() { return matchDialog_; }
+  // The context menus, their commands connected; the caller owns them.
+  QMenu* TreeMenu();
+  QMenu* StrayMenu();
 
  private:
-  void ShowTreeMenu(const QPoint& at);
-  void ShowStrayMenu(const QPoint& at);
 
   Wizard& w_;
   QPointer<QTreeView> tree_;

@@ -1,24 +1,16 @@
 #include "app/MatchList.h"
 
+#include <array>
+
 #include "app/PictureGaps.h"
 #include "app/StrayList.h"
 
 namespace qvm {
 
 std::string_view MatchColumnTitle(MatchColumn column) {
-  switch (column) {
-    case MatchColumn::Picture:
-      return "Picture";
-    case MatchColumn::Entity:
-      return "Entity";
-    case MatchColumn::Kind:
-      return "Kind";
-    case MatchColumn::Key:
-      return "Key";
-    case MatchColumn::Note:
-      break;
-  }
-  return "Note";
+  constexpr std::array<std::string_view, kMatchColumnCount> titles = {"Picture", "Entity", "Kind",
+                                                                      "Key", "Note"};
+  return titles[static_cast<std::size_t>(column)];
 }
 
 MatchList::MatchList(std::vector<EntitySuggestion> suggestions) {

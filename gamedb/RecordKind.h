@@ -26,21 +26,9 @@ constexpr std::size_t KindSlot(RecordKind kind) { return static_cast<std::size_t
 
 // The kind in words, as the window names it ("tag team"); "" for None.
 constexpr std::string_view KindText(RecordKind kind) {
-  switch (kind) {
-    case RecordKind::Wrestler:
-      return "wrestler";
-    case RecordKind::TagTeam:
-      return "tag team";
-    case RecordKind::Stable:
-      return "stable";
-    case RecordKind::Manager:
-      return "manager";
-    case RecordKind::Title:
-      return "title";
-    case RecordKind::None:
-      break;
-  }
-  return "";
+  constexpr std::array<std::string_view, kKindCount> texts = {"wrestler", "tag team", "stable",
+                                                              "manager", "title"};
+  return kind == RecordKind::None ? std::string_view() : texts[KindSlot(kind)];
 }
 
 }  // namespace qvm

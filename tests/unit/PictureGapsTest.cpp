@@ -18,7 +18,6 @@ namespace qvm {
 namespace {
 
 using ::testing::ElementsAre;
-using ::testing::IsEmpty;
 
 class PictureGapsTest : public test::SmallGameTest {
  protected:
@@ -92,7 +91,7 @@ TEST_F(PictureGapsTest, F4WalksTheMissingOnesInTreeOrderAndWraps) {
   Press(true);
   EXPECT_EQ(win.recordText.Text(), "Ann (Wrestler)");
   EXPECT_EQ(win.indexLineText.Text(), "Ann");
-  EXPECT_THAT(win.itemsTree.Notes(), IsEmpty());
+  EXPECT_TRUE(win.itemsTree.Notes().empty());
 
   // Nothing missing: a note, and the selection stays.
   Index(

@@ -10,6 +10,7 @@
 
 #include "app/Selection.h"
 #include "gamedb/SortedView.h"
+#include "tests/support/TestDatabase.h"
 #include "tests/support/TreePath.h"
 #include "tests/unit/ImageOpsFixture.h"
 
@@ -34,15 +35,12 @@ class SmallGameTest : public ImageOpsTest {
     db.managers.push_back(Manager{PoolString("The Ace")});
     db.titles.push_back(Title{PoolString("Belt")});
     Index("Bo\r\nbo2.jpg\r\n");
-    for (int k = 0; k < kKindCount; ++k) PrepareSortedView(db, kRecordKinds[k]);
+    PrepareSortedViews(db);
     ShowCategoryTree(w);
   }
 
   void AddWrestler(std::string_view name, std::vector<std::string_view> aliases) {
-    Wrestler wr;
-    wr.name = PoolString(name);
-    for (std::string_view a : aliases) wr.aliases.push_back(Alias{PoolString(a)});
-    db.wrestlers.push_back(wr);
+    test::AddWrestler(db, name, aliases);
   }
 
   NodeHandle Node(const std::vector<std::string_view>& path) const {

@@ -106,9 +106,11 @@ class Win32DemoWindow : public test::DemoWindow {
       ::SetForegroundWindow(window.Window());
       test::Pump();
       act();
-      if (wholeRun && !window.Closed()) ClickButton(id::kExitButton);
       window_ = nullptr;
-      window.Run();  // returns at once once the window is gone
+      if (!wholeRun) return;
+      if (!window.Closed())
+        ::SendMessageW(window.ControlWindow(id::kExitButton), BM_CLICK, 0, 0);
+      window.Run();  // returns at once: the window is gone
     };
     if (wholeRun) {
       test::RecordingMessageBox messages;
@@ -121,13 +123,7 @@ class Win32DemoWindow : public test::DemoWindow {
       GameDatabase db;
       const GamePaths paths = ResolveGamePaths(SystemOs(), Game());
       LoadGameDatabase(SystemOs(), paths, db);
-      MainDialog window(SystemOs(), paths, db);
-      window_ = &window;
-      ::ShowWindow(window.Window(), SW_SHOW);
-      ::SetForegroundWindow(window.Window());
-      test::Pump();
-      act();
-      window_ = nullptr;
+      inWindow(paths, db);
     }
     ReleasePool();
   }

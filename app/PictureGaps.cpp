@@ -39,7 +39,7 @@ bool ImagesListDiffers(const Wizard& w, std::string_view key) {
 
 void UpdatePictureMarks(Wizard& w) {
   if (!w.c.itemsTree) return;  // a window without its tree has no marks to show
-  const bool changed = w.marks.Update(w.db, w.db.imageIndex, w.tree);
+  const bool changed = w.marks.Update();
   if (w.shownTree.Filtered() && ReplaceShownNodes(w, true)) return;
   if (changed) w.c.itemsTree->MarksChanged();
 }

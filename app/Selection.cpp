@@ -111,7 +111,8 @@ void SelectAlias(Wizard& w, std::string_view aliasText, NodeHandle wrestlerNode)
 
 void ShowCategoryTree(Wizard& w) {
   BuildCategoryTree(w.db, w.tree);
-  w.marks.Update(w.db, w.db.imageIndex, w.tree);
+  // Worked out when the view first asks (a branch opened), not before the window shows.
+  w.marks.Bind(w.db, w.db.imageIndex, w.tree);
   w.c.itemsTree->SetNodes(w.shownTree);
 }
 

@@ -25,54 +25,85 @@ std::vector<std::uint32_t> TreeOrder(const CategoryTree& tree) {
 
 }  // namespace
 
-bool PictureMarks::Update(const GameDatabase& db, const ImageIndex& index,
-                          const CategoryTree& tree) {
-  if (tree_ != &tree || position_.size() != tree.NodeCount() + 1) {
-    tree_ = &tree;
-    position_ = TreeOrder(tree);
-  }
-  const IndexLookup lookup(index);
-  std::vector<bool> missing(tree.NodeCount() + 1, false);
-  std::vector<Count> counts(tree.NodeCount() + 1);
-  std::vector<NodeHandle> entities;
-  for (NodeHandle node = 1; node <= tree.NodeCount(); ++node) {
-    const TreeNode& n = *tree.Find(node);
-    if (n.role != NodeRole::Entity) continue;
-    const auto entity = EntityOfNode(db, tree, node);
-    if (!entity) continue;
-    const bool without = !EntityHasPicture(db, lookup, *entity);
-    missing[node] = without;
-    for (NodeHandle up = node; up != 0; up = tree.Parent(up)) {
-      counts[up].missing += without ? 1 : 0;
-      ++counts[up].total;
-    }
-    if (without) entities.push_back(node);
-    for (NodeHandle alias : tree.Children(node)) missing[alias] = without;
-  }
-  std::sort(entities.begin(), entities.end(),
-            [this](NodeHandle a, NodeHandle b) { return position_[a] < position_[b]; });
-  const bool changed = missing != missing_ || counts != counts_;
-  missing_ = std::move(missing);
-  counts_ = std::move(counts);
-  missingEntities_ = std::move(entities);
+void PictureMarks::Bind(const GameDatabase& db, const ImageIndex& index,
+                        const CategoryTree& tree) {
+  db_ = &db;
+  index_ = &index;
+  if (tree_ != &tree || position_.size() != tree.NodeCount() + 1) position_ = TreeOrder(tree);
+  tree_ = &tree;
+  marks_.reset();
+}
+
+bool PictureMarks::Update() {
+  Marks now = Compute();
+  const bool changed = !marks_ || now.missing != marks_->missing || now.counts != marks_->counts;
+  marks_ = std::move(now);
   return changed;
 }
 
+const PictureMarks::Marks& PictureMarks::Current() const {
+  if (!marks_) marks_ = Compute();
+  return *marks_;
+}
+
+bool PictureMarks::Missing(NodeHandle node) const {
+  if (!tree_) return false;
+  const std::vector<bool>& missing = Current().missing;
+  return node < missing.size() && missing[node];
+}
+
+PictureMarks::Count PictureMarks::Below(NodeHandle node) const {
+  if (!tree_) return {};
+  const std::vector<Count>& counts = Current().counts;
+  return node < counts.size() ? counts[node] : Count{};
+}
+
+const std::vector<NodeHandle>& PictureMarks::MissingEntities() const {
+  static const std::vector<NodeHandle> none;
+  return tree_ ? Current().entities : none;
+}
+
+PictureMarks::Marks PictureMarks::Compute() const {
+  Marks marks;
+  if (!tree_) return marks;
+  const CategoryTree& tree = *tree_;
+  const IndexLookup lookup(*index_);
+  marks.missing.assign(tree.NodeCount() + 1, false);
+  marks.counts.assign(tree.NodeCount() + 1, Count{});
+  for (NodeHandle node = 1; node <= tree.NodeCount(); ++node) {
+    if (tree.Find(node)->role != NodeRole::Entity) continue;
+    const auto entity = EntityOfNode(*db_, tree, node);
+    if (!entity) continue;
+    const bool without = !EntityHasPicture(*db_, lookup, *entity);
+    marks.missing[node] = without;
+    for (NodeHandle up = node; up != 0; up = tree.Parent(up)) {
+      marks.counts[up].missing += without ? 1 : 0;
+      ++marks.counts[up].total;
+    }
+    if (without) marks.entities.push_back(node);
+    for (NodeHandle alias : tree.Children(node)) marks.missing[alias] = without;
+  }
+  std::sort(marks.entities.begin(), marks.entities.end(),
+            [this](NodeHandle a, NodeHandle b) { return position_[a] < position_[b]; });
+  return marks;
+}
+
 NodeHandle PictureMarks::Next(NodeHandle from, bool backward) const {
-  if (missingEntities_.empty()) return 0;
+  const std::vector<NodeHandle>& entities = MissingEntities();
+  if (entities.empty()) return 0;
   const std::uint32_t at = from < position_.size() ? position_[from] : 0;
   auto before = [this](NodeHandle node, std::uint32_t place) { return position_[node] < place; };
   if (!backward) {
-    auto next = std::upper_bound(missingEntities_.begin(), missingEntities_.end(), at,
+    auto next = std::upper_bound(entities.begin(), entities.end(), at,
                                  [this](std::uint32_t place, NodeHandle node) {
                                    return place < position_[node];
                                  });
-    return next == missingEntities_.end() ? missingEntities_.front() : *next;
+    return next == entities.end() ? entities.front() : *next;
   }
   // No node yet: backward starts from the end.
-  if (at == 0) return missingEntities_.back();
-  auto first = std::lower_bound(missingEntities_.begin(), missingEntities_.end(), at, before);
-  return first == missingEntities_.begin() ? missingEntities_.back() : *(first - 1);
+  if (at == 0) return entities.back();
+  auto first = std::lower_bound(entities.begin(), entities.end(), at, before);
+  return first == entities.begin() ? entities.back() : *(first - 1);
 }
 
 std::string CountTip(const PictureMarks::Count& count) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,26 +22,37 @@ class PictureMarks {
     bool operator==(const Count&) const = default;
   };
 
-  // Works every mark out anew for `tree` (built from `db`) and the index as it is now. True
-  // when any mark or count changed.
-  bool Update(const GameDatabase& db, const ImageIndex& index, const CategoryTree& tree);
+  // The marks of `tree` (built from `db`) for `index`, worked out when first asked for, so that
+  // a window shows its tree without waiting for them. All three must outlive the marks.
+  void Bind(const GameDatabase& db, const ImageIndex& index, const CategoryTree& tree);
+  // Works every mark out anew now, for the index as it is now. True when any mark or count
+  // changed.
+  bool Update();
 
   // An entity node, or an alias node, whose entity has no picture.
-  bool Missing(NodeHandle node) const { return node < missing_.size() && missing_[node]; }
+  bool Missing(NodeHandle node) const;
   // The entities below a category root or letter group (for an entity: itself).
-  Count Below(NodeHandle node) const { return node < counts_.size() ? counts_[node] : Count{}; }
+  Count Below(NodeHandle node) const;
   // The entity nodes without a picture, in tree order.
-  const std::vector<NodeHandle>& MissingEntities() const { return missingEntities_; }
+  const std::vector<NodeHandle>& MissingEntities() const;
   // The first entity node without a picture after `from` in tree order (before it when
   // `backward`), wrapping around; `from` itself only when no other is missing. 0 when none.
   NodeHandle Next(NodeHandle from, bool backward) const;
 
  private:
-  const CategoryTree* tree_ = nullptr;  // the tree `position_` belongs to
+  struct Marks {
+    std::vector<bool> missing;  // by handle
+    std::vector<Count> counts;  // by handle
+    std::vector<NodeHandle> entities;
+  };
+  Marks Compute() const;
+  const Marks& Current() const;
+
+  const GameDatabase* db_ = nullptr;
+  const ImageIndex* index_ = nullptr;
+  const CategoryTree* tree_ = nullptr;
   std::vector<std::uint32_t> position_;  // by handle: the node's place in tree order
-  std::vector<bool> missing_;            // by handle
-  std::vector<Count> counts_;            // by handle
-  std::vector<NodeHandle> missingEntities_;
+  mutable std::optional<Marks> marks_;   // none until first asked for
 };
 
 // A root's or group's tooltip: "3 of 40 without a picture".

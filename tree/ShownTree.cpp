@@ -55,6 +55,9 @@ int ShownTree::Row(NodeHandle node) const {
 }
 
 std::string_view ShownTree::Mark(NodeHandle node) const {
+  // Roots and groups carry no mark: the first view of the tree needs no marks worked out.
+  const TreeNode* n = tree_.Find(node);
+  if (!n || (n->role != NodeRole::Entity && n->role != NodeRole::Alias)) return {};
   return marks_.Missing(node) ? kMissingPictureMark : std::string_view();
 }
 

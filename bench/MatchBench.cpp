@@ -1,4 +1,4 @@
-// qvm-match-bench GAME CLI [--runs N]: how long the window's match dialog takes to open on a
+// qvm-match-bench GAME CLI RUNS: how long the window's match dialog takes to open on a
 // game folder (the full-capacity one of qvm-full-game): from Ctrl+M to the dialog painted with
 // its rows (the stray list scanned again, every suggestion listed), beside the CLI's `suggest`
 // on the same game, a whole process, the runs taken in turns. Offscreen. Prints tab-separated
@@ -9,7 +9,6 @@
 #include <QTimer>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -47,14 +46,12 @@ class FirstRowsPainted : public QObject {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 3) {
-    std::fprintf(stderr, "usage: qvm-match-bench GAME CLI [--runs N]\n");
+  if (argc != 4 || std::atoi(argv[3]) < 1) {
+    std::fprintf(stderr, "usage: qvm-match-bench GAME CLI RUNS\n");
     return 2;
   }
   const std::string game = argv[1], cli = argv[2];
-  int runs = 9;
-  for (int i = 3; i + 1 < argc; i += 2)
-    if (std::strcmp(argv[i], "--runs") == 0) runs = std::max(1, std::atoi(argv[i + 1]));
+  const int runs = std::atoi(argv[3]);
   QApplication app(argc, argv);
 
   NewPool();

@@ -23,11 +23,15 @@ class SmallGameTest : public ImageOpsTest {
  protected:
   void SetUp() override {
     ImageOpsTest::SetUp();
-    AddWrestler("Ace Harmon", {"Ace Harmon", "The Ace"});
-    AddWrestler("Ann", {"Ann"});
-    AddWrestler("Bo", {"Bo"});
-    AddWrestler("Cy", {"Cyrus", "Cy"});
-    AddWrestler("Zo\xEB Marchetti", {"Zo\xEB Marchetti"});
+    const struct {
+      std::string_view name;
+      std::vector<std::string_view> aliases;
+    } wrestlers[] = {{"Ace Harmon", {"Ace Harmon", "The Ace"}},
+                     {"Ann", {"Ann"}},
+                     {"Bo", {"Bo"}},
+                     {"Cy", {"Cyrus", "Cy"}},
+                     {"Zo\xEB Marchetti", {"Zo\xEB Marchetti"}}};
+    for (const auto& [name, aliases] : wrestlers) AddWrestler(db, name, aliases);
     db.teams.push_back(Team{PoolString("Ann"), PoolString("Bo"), PoolString("Ann and Bo")});
     db.teams.push_back(Team{PoolString("Ann"), PoolString("Bo"), PoolString("The Pair")});
     db.stables.push_back(Stable{PoolString("Clan"), {4, 2, 3, 99}});
@@ -37,10 +41,6 @@ class SmallGameTest : public ImageOpsTest {
     Index("Bo\r\nbo2.jpg\r\n");
     PrepareSortedViews(db);
     ShowCategoryTree(w);
-  }
-
-  void AddWrestler(std::string_view name, std::vector<std::string_view> aliases) {
-    test::AddWrestler(db, name, aliases);
   }
 
   NodeHandle Node(const std::vector<std::string_view>& path) const {

@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -98,6 +99,8 @@ struct DemoScenario {
   const char* name;
   std::function<void(DemoWindow&)> run;
 };
+// A scenario shows as its name in test listings.
+inline void PrintTo(const DemoScenario& scenario, std::ostream* out) { *out << scenario.name; }
 
 // Every scenario, for each face to run:
 //   INSTANTIATE_TEST_SUITE_P(DemoWindow, Fixture, ::testing::ValuesIn(test::DemoScenarios()),

@@ -3,6 +3,7 @@
 
 #include "app/ImageOperations.h"
 #include "app/PictureActions.h"
+#include "app/PictureGaps.h"
 #include "images/AttachPictures.h"
 #include "images/PictureEdits.h"
 
@@ -17,9 +18,11 @@ std::string KeyOrMessage(Wizard& w) {
   return key;
 }
 
-// New names take their sorted place in the ImagesList; problems are told in one message.
+// New names take their sorted place in the ImagesList, and the tree's marks follow; problems
+// are told in one message.
 void Show(Wizard& w, const AttachReport& report) {
   for (const std::string& name : report.added) w.c.imagesList->AddString(name);
+  if (!report.added.empty()) UpdatePictureMarks(w);
   if (report.problems.empty()) return;
   std::string text;
   for (const std::string& line : report.problems) {

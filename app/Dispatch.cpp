@@ -4,6 +4,7 @@
 
 #include "app/ImageList.h"
 #include "app/ImageOperations.h"
+#include "app/PictureGaps.h"
 #include "app/Preview.h"
 #include "app/Selection.h"
 #include "app/StrayList.h"
@@ -92,6 +93,7 @@ Operation HandleEvent(Wizard& w, MessageKind kind, int controlId, int notificati
       break;
     case Operation::ScanStrayImages:
       ScanStrayImages(w);
+      UpdatePictureMarks(w);
       break;
     case Operation::AddImages:
       AddImages(w, "");
@@ -136,6 +138,7 @@ void SaveShowMatch(Wizard& w) {
     return;
   }
   w.db.imageIndex.SetKey(entry, newKey);
+  UpdatePictureMarks(w);  // the entry may now name another entity, or none
 }
 
 }  // namespace qvm

@@ -1,5 +1,6 @@
 // Taking a picture away from the record being edited; the file stays in media.
 #include "app/ImageOperations.h"
+#include "app/PictureGaps.h"
 #include "app/StrayList.h"
 #include "images/AttachPictures.h"
 
@@ -31,6 +32,7 @@ void RemoveCurrentImage(Wizard& w) {
       break;
   }
   ScanStrayImages(w);
+  UpdatePictureMarks(w);
 }
 
 void OnImagesListKeyUp(Wizard& w, int key, bool autoRepeat) {

@@ -111,12 +111,14 @@ void SelectAlias(Wizard& w, std::string_view aliasText, NodeHandle wrestlerNode)
 
 void ShowCategoryTree(Wizard& w) {
   BuildCategoryTree(w.db, w.tree);
-  w.c.itemsTree->SetNodes(w.tree);
+  // Worked out when the view first asks (a branch opened), not before the window shows.
+  w.marks.Bind(w.db, w.db.imageIndex, w.tree);
+  w.c.itemsTree->SetNodes(w.shownTree);
 }
 
 void SelectNode(Wizard& w) {
   const NodeHandle sel = w.c.itemsTree->Selection();
-  if (sel == w.lastTreeItem) return;
+  if (sel == w.lastTreeItem || w.replacingTree) return;
   SelectMembersPanel(w);
   w.lastTreeItem = sel;
 

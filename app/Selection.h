@@ -10,12 +10,12 @@ namespace qvm {
 inline constexpr std::string_view kNodeNotFoundMessage = "Node not found!";
 inline constexpr std::string_view kSelectErrorMessage = "Error";
 
-// Builds the category tree of the game into the session and hands it to the ItemsTree, with
-// nothing selected.
+// Builds the category tree of the game and its marks into the session and hands it to the
+// ItemsTree, with nothing selected.
 void ShowCategoryTree(Wizard& w);
 
-// Reads the tree's selected node and, unless it is the node handled last, shows what it
-// stands for (kind word in RecordText, members, key, images, button state).
+// Reads the tree's selected node and, unless it is the node handled last (or the tree is
+// being given other nodes), shows what it stands for (kind word in RecordText, members, key, images, button state).
 void SelectNode(Wizard& w);
 
 // The handlers for the node of one record. Each first empties the MembersList; when the node

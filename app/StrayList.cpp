@@ -5,26 +5,6 @@
 #include "tree/MissingPictures.h"
 
 namespace qvm {
-namespace {
-
-std::string_view KindText(RecordKind kind) {
-  switch (kind) {
-    case RecordKind::Wrestler:
-      return "wrestler";
-    case RecordKind::TagTeam:
-      return "tag team";
-    case RecordKind::Stable:
-      return "stable";
-    case RecordKind::Manager:
-      return "manager";
-    case RecordKind::Title:
-    case RecordKind::None:
-      break;
-  }
-  return "title";
-}
-
-}  // namespace
 
 void ScanStrayImages(Wizard& w) {
   ListBox& list = *w.c.strayList;

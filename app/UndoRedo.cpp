@@ -1,7 +1,6 @@
 #include "app/UndoRedo.h"
 
-#include "app/Preview.h"
-#include "app/StrayList.h"
+#include "app/PictureGaps.h"
 #include "tree/Keys.h"
 
 namespace qvm {
@@ -30,26 +29,11 @@ void RunEditCommand(Wizard& w, EditCommand command) {
   const bool undo = command == EditCommand::Undo;
   if (command == EditCommand::None || !(undo ? w.undo.CanUndo() : w.undo.CanRedo())) return;
   const bool done = undo ? w.undo.Undo() : w.undo.Redo();
-  ShowIndexAsItIs(w);
+  ShowCurrentIndex(w);
   if (!done) w.c.messages->Show(kCannotUndoMessage);
 }
 
 std::string UndoEntryText(const Wizard& w) { return EntryText("Undo", w.undo.UndoLabel()); }
 std::string RedoEntryText(const Wizard& w) { return EntryText("Redo", w.undo.RedoLabel()); }
-
-void ShowIndexAsItIs(Wizard& w) {
-  // Nothing selected yet: there is no record whose images could be shown.
-  if (const std::string key = w.c.indexLineText->Text(); !key.empty()) {
-    ListBox& images = *w.c.imagesList;
-    const std::string current = images.ItemText(-1);
-    images.ResetContent();
-    for (Text name : GetImages(w.db.imageIndex, key)) images.AddString(name);
-    int at = current.empty() ? -1 : images.FindExact(-1, current);
-    if (at < 0 && images.Count() > 0) at = 0;
-    if (at >= 0) images.SetCurrent(at);
-    ShowPreview(w, false);
-  }
-  ScanStrayImages(w);
-}
 
 }  // namespace qvm

@@ -39,10 +39,4 @@ inline constexpr std::string_view kCannotUndoMessage =
     "The change cannot be taken back: the picture assignments are no longer as it left them. "
     "The earlier changes can no longer be undone either.";
 
-// After the index was changed other than through the lists (undo, redo, a batch of changes):
-// the images of the key in IndexLineText (the current picture stays current while listed) with
-// its preview, and the stray list with its bold names. Whatever else shows the index belongs
-// here too.
-void ShowIndexAsItIs(Wizard& w);
-
 }  // namespace qvm

@@ -12,8 +12,12 @@
 #include "platform/GamePaths.h"
 #include "platform/Os.h"
 #include "tree/CategoryTree.h"
+#include "tree/PictureMarks.h"
+#include "tree/ShownTree.h"
 
 namespace qvm {
+
+class MatchChooser;
 
 // The controls of the main window as the core sees them. Every pointer is set by whoever
 // builds the window (the Qt shell, or a test with in-memory controls).
@@ -33,6 +37,7 @@ struct WizardControls {
   FileDialog* fileDialog = nullptr;
   ImagingLibrary* imaging = nullptr;
   PictureCodec* codec = nullptr;  // crops, upright copies, JPEG copies; none: not offered
+  MatchChooser* matchDialog = nullptr;  // the match dialog (app/MatchList.h)
 };
 
 struct Wizard {
@@ -50,8 +55,13 @@ struct Wizard {
   int previewWidth = 0;
   int previewHeight = 0;
 
-  // What the ItemsTree shows; built once with the window (ShowCategoryTree).
+  // The category tree, built once with the window (ShowCategoryTree); the ItemsTree shows it
+  // through `shownTree`, with the marks of the entities without a picture.
   CategoryTree tree{};
+  PictureMarks marks{};
+  ShownTree shownTree{tree, marks};
+  // While the ItemsTree is given other nodes: what it notifies meanwhile is no user's doing.
+  bool replacingTree = false;
 
   // The StrayList's names as last scanned, ready to be asked which name a record.
   PictureNames strayPictures{};

@@ -9,7 +9,6 @@
 
 #include "cli/Commands.h"
 #include "cli/Json.h"
-#include "images/AttachPictures.h"
 #include "images/EntitySuggestions.h"
 #include "images/StrayImages.h"
 
@@ -109,19 +108,12 @@ std::vector<std::string_view> Attach(Context& ctx, ImageIndex& index,
       actions.push_back("skipped");
       continue;
     }
-    AttachReport report = AttachMediaNames(index, s.key, {s.picture});
-    for (const std::string& problem : report.problems) PrintLine(ctx.err, problem);
-    if (!report.added.empty()) {
-      changed = true;
-      actions.push_back("attached");
-      continue;
-    }
-    if (report.problems.empty()) {
-      PrintLine(ctx.err, s.picture + " was not attached: the entry of " + s.key +
-                             " lists it already, in other letter case.");
-    }
-    refused = true;
-    actions.push_back("refused");
+    std::vector<std::string> problems;
+    const bool attached = AttachSuggestion(index, s, problems);
+    for (const std::string& problem : problems) PrintLine(ctx.err, problem);
+    changed = changed || attached;
+    refused = refused || !attached;
+    actions.push_back(attached ? "attached" : "refused");
   }
   return actions;
 }

@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstddef>
+#include <string_view>
 
 namespace qvm {
 
@@ -22,5 +23,12 @@ inline constexpr std::array<RecordKind, kKindCount> kRecordKinds = {
     RecordKind::Title};
 // A kind's place in the per-kind arrays (sorted views, category roots): 0 for wrestlers.
 constexpr std::size_t KindSlot(RecordKind kind) { return static_cast<std::size_t>(kind) - 1; }
+
+// The kind in words, as the window names it ("tag team"); "" for None.
+constexpr std::string_view KindText(RecordKind kind) {
+  constexpr std::array<std::string_view, kKindCount> texts = {"wrestler", "tag team", "stable",
+                                                              "manager", "title"};
+  return kind == RecordKind::None ? std::string_view() : texts[KindSlot(kind)];
+}
 
 }  // namespace qvm

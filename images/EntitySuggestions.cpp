@@ -1,5 +1,6 @@
 #include "images/EntitySuggestions.h"
 
+#include "images/AttachPictures.h"
 #include "tree/Keys.h"
 
 namespace qvm {
@@ -68,6 +69,18 @@ std::vector<EntitySuggestion> SuggestForMissing(const GameDatabase& db, const Im
     out.push_back({m, pictures[s.picture], std::move(s.key), s.ambiguous});
   }
   return out;
+}
+
+bool AttachSuggestion(ImageIndex& index, const EntitySuggestion& s,
+                      std::vector<std::string>& problems) {
+  AttachReport report = AttachMediaNames(index, s.key, {s.picture});
+  if (!report.added.empty()) return true;
+  if (report.problems.empty()) {
+    problems.push_back(s.picture + " was not attached: the entry of " + s.key +
+                       " lists it already, in other letter case.");
+  }
+  problems.insert(problems.end(), report.problems.begin(), report.problems.end());
+  return false;
 }
 
 }  // namespace qvm

@@ -31,4 +31,10 @@ struct EntitySuggestion {
 std::vector<EntitySuggestion> SuggestForMissing(const GameDatabase& db, const ImageIndex& index,
                                                 const std::vector<std::string>& pictures);
 
+// Attaches the suggestion's picture (a name in media) to its key through the ordinary index
+// operations. False, with one line per reason added to `problems`, when nothing was attached
+// (the entry lists the name in other letter case, the entry or the index is full, ...).
+bool AttachSuggestion(ImageIndex& index, const EntitySuggestion& suggestion,
+                      std::vector<std::string>& problems);
+
 }  // namespace qvm

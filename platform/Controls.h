@@ -105,12 +105,20 @@ class TreeNodes {
   virtual std::span<const NodeHandle> Children(NodeHandle node) const = 0;
   // 0 for a top-level node and for an unknown one.
   virtual NodeHandle Parent(NodeHandle node) const = 0;
-  // The node's place among its parent's children; -1 for an unknown node.
+  // The node's place among its parent's children; -1 for an unknown node and for a node the
+  // nodes leave out (a filter): such a node is no child of its parent.
   virtual int Row(NodeHandle node) const = 0;
   // The node's full text; "" for an unknown node.
   virtual std::string_view Text(NodeHandle node) const = 0;
+  // What makes the node stand out, in a few words for assistive technology; empty for none.
+  // A view draws a marked node apart by more than colour.
+  virtual std::string_view Mark(NodeHandle) const { return {}; }
+  // The node's tooltip: its text unless the nodes say more.
+  virtual std::string Tip(NodeHandle node) const { return std::string(Text(node)); }
 
   bool Contains(NodeHandle node) const { return node >= 1 && node <= NodeCount(); }
+  // A node of these nodes that is not left out.
+  bool Shows(NodeHandle node) const { return Contains(node) && Row(node) >= 0; }
   // A node shows an expand button exactly when it has children.
   bool HasChildren(NodeHandle node) const { return !Children(node).empty(); }
 };
@@ -123,6 +131,14 @@ class TreeView : public Control {
   virtual void SetNodes(const TreeNodes& nodes) = 0;
   // The selected node; 0 when none.
   virtual NodeHandle Selection() const = 0;
+  // The nodes' marks and tips changed (the nodes did not): the view draws them anew.
+  virtual void MarksChanged() = 0;
+  // Opens every branch above `node`, selects it and scrolls it into view. Whether the view
+  // notifies is left to the toolkit: the caller runs the selection itself, which filters
+  // repeats.
+  virtual void GoTo(NodeHandle node) = 0;
+  // A short note beside the selected node that goes by itself (a tooltip).
+  virtual void ShowNote(std::string_view text) = 0;
 };
 
 // Message boxes: no owner, the program title as caption.

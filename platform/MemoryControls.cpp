@@ -194,6 +194,13 @@ void MemoryTree::SetNodes(const TreeNodes& nodes) {
   selection_ = 0;
 }
 
+void MemoryTree::GoTo(NodeHandle node) {
+  if (!nodes_ || !nodes_->Shows(node)) return;
+  for (NodeHandle up = nodes_->Parent(node); up != 0; up = nodes_->Parent(up))
+    expanded_[up] = true;
+  selection_ = node;
+}
+
 bool MemoryTree::IsExpanded(NodeHandle node) const {
   return nodes_ && nodes_->Contains(node) && expanded_[node];
 }

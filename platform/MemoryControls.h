@@ -152,10 +152,16 @@ class MemoryTree : public MemoryControlState<TreeView> {
  public:
   void SetNodes(const TreeNodes& nodes) override;
   NodeHandle Selection() const override { return selection_; }
+  void MarksChanged() override { ++marksShown_; }
+  void GoTo(NodeHandle node) override;
+  void ShowNote(std::string_view text) override { notes_.emplace_back(text); }
 
   // The nodes shown; nullptr before SetNodes.
   const TreeNodes* Nodes() const { return nodes_; }
   bool IsExpanded(NodeHandle node) const;
+  // How often the marks were drawn anew, and the notes shown, in order.
+  int MarksShown() const { return marksShown_; }
+  const std::vector<std::string>& Notes() const { return notes_; }
 
   // The user's actions; each notifies (selection change or click, expand or collapse) even
   // when nothing changes, and returns false (without notifying) for a node that does not
@@ -166,11 +172,13 @@ class MemoryTree : public MemoryControlState<TreeView> {
   bool UserSetExpanded(NodeHandle node, bool expanded);
 
  private:
-  bool Takes(NodeHandle node) const { return TakesInput() && nodes_ && nodes_->Contains(node); }
+  bool Takes(NodeHandle node) const { return TakesInput() && nodes_ && nodes_->Shows(node); }
 
   const TreeNodes* nodes_ = nullptr;
   std::vector<bool> expanded_;  // by handle
   NodeHandle selection_ = 0;
+  int marksShown_ = 0;
+  std::vector<std::string> notes_;
 };
 
 // Every control of a window by its identifier.

@@ -33,4 +33,13 @@ std::optional<std::string> Cp1252FromPath(const fs::path& path) {
   return Cp1252FromUtf8(Utf8FromPath(path));
 }
 
+std::optional<std::filesystem::path> EnterFolder(const std::filesystem::path& folder) {
+  std::error_code error;
+  if (!folder.empty()) std::filesystem::current_path(folder, error);
+  if (error) return std::nullopt;
+  std::filesystem::path now = std::filesystem::current_path(error);
+  if (error) return std::nullopt;
+  return now;
+}
+
 }  // namespace qvm

@@ -44,6 +44,9 @@ std::vector<std::string> ProgramArguments(int argc, char** argv);
 std::filesystem::path PathFromArgument(std::string_view argument);
 // The path in an environment variable; empty when it is not set or empty.
 std::optional<std::filesystem::path> PathFromEnvironment(const char* name);
+// Makes `folder` the process's working folder (an empty path: it stays); the working folder as
+// it then is, or none when `folder` cannot be entered.
+std::optional<std::filesystem::path> EnterFolder(const std::filesystem::path& folder);
 // The folder where the user's settings of programs live: $XDG_CONFIG_HOME when absolute, else
 // ~/.config, on POSIX; %APPDATA% (the roaming application data) on Windows.
 std::filesystem::path UserSettingsFolder();

@@ -1,6 +1,5 @@
 #include "tree/MissingPictures.h"
 
-#include "index/IndexLookup.h"
 #include "tree/Keys.h"
 
 namespace qvm {
@@ -35,38 +34,23 @@ std::size_t TableSize(const GameDatabase& db, RecordKind kind) {
   return 0;
 }
 
-MissingEntity Describe(const GameDatabase& db, const IndexLookup& lookup, EntityRef e,
-                       bool& covered) {
+// The entity with its name and key (none for a stable: its key names the members chosen).
+MissingEntity Describe(const GameDatabase& db, EntityRef e) {
   switch (e.kind) {
-    case RecordKind::Wrestler: {
-      const Wrestler& w = db.wrestlers[e.index];
-      covered = lookup.HasPictures(w.name);
-      for (const Alias& alias : w.aliases) covered = covered || lookup.HasPictures(alias.text);
-      return {e, w.name, std::string(w.name)};
-    }
     case RecordKind::TagTeam: {
       const Team& t = db.teams[e.index];
-      std::string key = TeamKey(t.name, t.member1, t.member2);
-      covered = lookup.HasPictures(key);
-      return {e, t.name, std::move(key)};
+      return {e, t.name, TeamKey(t.name, t.member1, t.member2)};
     }
-    case RecordKind::Stable: {
-      const Stable& s = db.stables[e.index];
-      covered = lookup.StableHasPictures(s.name);
-      return {e, s.name, std::nullopt};
-    }
-    case RecordKind::Manager: {
-      const Manager& m = db.managers[e.index];
-      covered = lookup.HasPictures(m.name);
-      return {e, m.name, std::string(m.name)};
-    }
+    case RecordKind::Stable:
+      return {e, db.stables[e.index].name, std::nullopt};
+    case RecordKind::Wrestler:
+    case RecordKind::Manager:
     case RecordKind::Title:
     case RecordKind::None:
       break;
   }
-  const Title& t = db.titles[e.index];
-  covered = lookup.HasPictures(t.name);
-  return {e, t.name, std::string(t.name)};
+  const Text name = EntityName(db, e);
+  return {e, name, std::string(name)};
 }
 
 }  // namespace
@@ -104,6 +88,30 @@ std::vector<EntityRef> EntitiesInTreeOrder(const CategoryTree& tree) {
   return order;
 }
 
+bool EntityHasPicture(const GameDatabase& db, const IndexLookup& lookup, EntityRef e) {
+  switch (e.kind) {
+    case RecordKind::Wrestler: {
+      const Wrestler& w = db.wrestlers[e.index];
+      if (lookup.HasPictures(w.name)) return true;
+      for (const Alias& alias : w.aliases)
+        if (lookup.HasPictures(alias.text)) return true;
+      return false;
+    }
+    case RecordKind::TagTeam: {
+      const Team& t = db.teams[e.index];
+      return lookup.HasPictures(TeamKey(t.name, t.member1, t.member2));
+    }
+    case RecordKind::Stable:
+      return lookup.StableHasPictures(db.stables[e.index].name);
+    case RecordKind::Manager:
+    case RecordKind::Title:
+      return lookup.HasPictures(EntityName(db, e));
+    case RecordKind::None:
+      break;
+  }
+  return false;
+}
+
 std::vector<MissingEntity> EntitiesWithoutPictures(const GameDatabase& db,
                                                    const ImageIndex& index) {
   CategoryTree tree;
@@ -111,9 +119,7 @@ std::vector<MissingEntity> EntitiesWithoutPictures(const GameDatabase& db,
   const IndexLookup lookup(index);
   std::vector<MissingEntity> missing;
   for (EntityRef e : EntitiesInTreeOrder(tree)) {
-    bool covered = false;
-    MissingEntity m = Describe(db, lookup, e, covered);
-    if (!covered) missing.push_back(std::move(m));
+    if (!EntityHasPicture(db, lookup, e)) missing.push_back(Describe(db, e));
   }
   return missing;
 }

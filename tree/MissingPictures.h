@@ -9,6 +9,7 @@
 
 #include "gamedb/GameDatabase.h"
 #include "index/ImageIndex.h"
+#include "index/IndexLookup.h"
 #include "tree/CategoryTree.h"
 
 namespace qvm {
@@ -35,6 +36,9 @@ struct MissingEntity {
   Text name;
   std::optional<std::string> key;  // none for a stable: its key names the members chosen
 };
+
+// Whether the entity has a picture by the rule below; `entity` must lie inside its table.
+bool EntityHasPicture(const GameDatabase& db, const IndexLookup& lookup, EntityRef entity);
 
 // The entities without a picture, in tree order. A wrestler is covered when the entry of its
 // name or of any alias lists a picture, a tag team by its key, a stable when an entry whose key

@@ -16,6 +16,7 @@
 #include "app/Selection.h"
 #include "app/Startup.h"
 #include "app/StrayList.h"
+#include "app/qt/BulkCommands.h"
 #include "app/qt/ClippedTextTip.h"
 #include "app/qt/KeyReleaseFilter.h"
 #include "app/qt/PictureTips.h"
@@ -159,13 +160,14 @@ MainWindow::MainWindow(Os& os, const GamePaths& paths, GameDatabase& db, QWidget
   findBar_ = new TreeFindBar(treeView, treeModel_, wizard_.tree, this);
   auto* find = new QShortcut(QKeySequence::Find, this);
   connect(find, &QShortcut::activated, this, [this] { findBar_->Open(QString()); });
+  bulk_ = new BulkCommands(this, wizard_, treeView, List(id::kStrayList));
 
   // The Delete key acts on its release, once, never while it is held down.
   imagesKeyHandler_ = new KeyReleaseFilter(WidgetById(id::kImagesList), Qt::Key_Delete,
                                            [this] { OnImagesListKeyUp(wizard_, kDeleteKey); });
 
   // Pictures dropped from a file manager onto the images list.
-  auto* images = static_cast<ListWidget*>(WidgetById(id::kImagesList));
+  auto* images = List(id::kImagesList);
   images->AcceptFileDrops(
       [this](const auto& files) { return IsDroppablePictures(wizard_, files); });
   connect(images, &ListWidget::filesDropped, this, [this](const auto& files) {
@@ -177,11 +179,12 @@ MainWindow::MainWindow(Os& os, const GamePaths& paths, GameDatabase& db, QWidget
     return ResolveMediaFile(os, paths, name);
   });
   tips_->Watch(images);
-  tips_->Watch(static_cast<ListWidget*>(WidgetById(id::kStrayList)));
+  tips_->Watch(List(id::kStrayList));
 
   // Every change from here on can be taken back.
   wizard_.undo.Listen(db.imageIndex);
-  AddUndoCommands(this, wizard_, {images, static_cast<ListWidget*>(WidgetById(id::kStrayList))});
+  // The tree's and the stray list's menus (BulkCommands) hold the entries too.
+  AddUndoCommands(this, wizard_, {images});
 
   for (int field : {id::kRecordText, id::kIndexLineText, id::kImageInfoText})
     ShowFullTextWhenClipped(WidgetById(field));
@@ -322,6 +325,10 @@ Control* MainWindow::ControlById(int controlId) {
 QWidget* MainWindow::WidgetById(int controlId) const {
   auto found = widgets_.find(controlId);
   return found == widgets_.end() ? nullptr : found->second;
+}
+
+ListWidget* MainWindow::List(int controlId) const {
+  return static_cast<ListWidget*>(WidgetById(controlId));
 }
 
 void MainWindow::Dispatch(MessageKind kind, int controlId, int code) {

@@ -46,6 +46,11 @@ class MainWindow : public QWidget, public ControlHost {
   class PreviewActions& Actions() {
     return *previewActions_;
   }
+  class BulkCommands& Bulk() {
+    return *bulk_;
+  }
+  // The list box widget of a list's identifier.
+  ListWidget* List(int controlId) const;
 
   // Tests see every notification the window hands to the dispatch, before it runs.
   using EventObserver = std::function<void(MessageKind kind, int controlId, int code)>;
@@ -77,6 +82,7 @@ class MainWindow : public QWidget, public ControlHost {
   class PictureTips* tips_ = nullptr;
   std::unique_ptr<PictureCodec> codec_;
   class PreviewActions* previewActions_ = nullptr;
+  class BulkCommands* bulk_ = nullptr;
   Wizard wizard_;
   EventObserver observer_;
 };

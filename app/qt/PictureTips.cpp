@@ -1,9 +1,7 @@
 #include "app/qt/PictureTips.h"
 
 #include <QBuffer>
-#include <QCoreApplication>
 #include <QCursor>
-#include <QElapsedTimer>
 #include <QFutureWatcher>
 #include <QHelpEvent>
 #include <QToolTip>
@@ -175,15 +173,6 @@ void PictureTips::Show(const Thumb& thumb) {
   emit tipShown(hover_.name);
 }
 
-bool PictureTips::WaitIdle(int timeoutMs) {
-  QElapsedTimer timer;
-  timer.start();
-  while (pending_ > 0) {
-    if (timer.elapsed() > timeoutMs) return false;
-    pool_.waitForDone(5);
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-  }
-  return true;
-}
+bool PictureTips::WaitIdle(int timeoutMs) { return WaitForPool(pool_, &pending_, timeoutMs); }
 
 }  // namespace qvm

@@ -216,15 +216,17 @@ int QtImagingLibrary::StretchImage(const std::filesystem::path& file, int width,
   return 1;
 }
 
-bool QtImagingLibrary::WaitIdle(int timeoutMs) {
+bool WaitForPool(QThreadPool& pool, const int* pending, int timeoutMs) {
   QElapsedTimer timer;
   timer.start();
-  while (pending_ > 0) {
+  while (*pending > 0) {
     if (timer.elapsed() > timeoutMs) return false;
-    pool_.waitForDone(5);
+    pool.waitForDone(5);
     QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
   }
   return true;
 }
+
+bool QtImagingLibrary::WaitIdle(int timeoutMs) { return WaitForPool(pool_, &pending_, timeoutMs); }
 
 }  // namespace qvm

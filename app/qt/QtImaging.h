@@ -55,6 +55,10 @@ inline constexpr std::uint64_t kSynchronousDecodeCost = std::uint64_t{8} << 20;
 QImage DecodePicture(Os& os, const std::filesystem::path& file, const PictureHeader& header,
                      const QSize& size, const std::function<bool()>& stale = {});
 
+// Runs the window's events while `pool` works until `*pending` is 0 (true) or `timeoutMs` has
+// passed (false): for tests that wait for decodes on a worker.
+bool WaitForPool(QThreadPool& pool, const int* pending, int timeoutMs);
+
 class QtImagingLibrary : public QObject, public ImagingLibrary {
   Q_OBJECT
  public:

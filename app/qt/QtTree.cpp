@@ -1,8 +1,11 @@
 #include "app/qt/QtTree.h"
 
+#include <QColor>
+#include <QFont>
 #include <QMouseEvent>
 #include <QProxyStyle>
 #include <QStyleFactory>
+#include <QToolTip>
 #include <memory>
 
 #include "app/qt/QtText.h"
@@ -13,6 +16,14 @@ namespace {
 class TreeLinesStyle : public QProxyStyle {
  public:
   TreeLinesStyle() : lines_(QStyleFactory::create(QStringLiteral("Windows"))) {}
+
+  // Left on a leaf or a closed branch goes to its parent, Right on an open one to its first
+  // child, as in every tree view.
+  int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                QStyleHintReturn* returnData) const override {
+    if (hint == SH_ItemView_ArrowKeysNavigateIntoChildren) return 1;
+    return QProxyStyle::styleHint(hint, option, widget, returnData);
+  }
 
   void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
                      const QWidget* widget) const override {
@@ -66,6 +77,14 @@ void ShowTreeLines(QTreeView* view) {
   view->setStyle(style);
 }
 
+void GoToNode(QTreeView* view, const TreeModel* model, NodeHandle node) {
+  const QModelIndex index = model->IndexOf(node);
+  if (!index.isValid()) return;
+  for (QModelIndex up = index.parent(); up.isValid(); up = up.parent()) view->expand(up);
+  view->setCurrentIndex(index);
+  view->scrollTo(index);
+}
+
 void KeepSelectionOnBlankClicks(QTreeView* view) {
   view->viewport()->installEventFilter(new BlankClickFilter(view));
 }
@@ -114,10 +133,30 @@ int TreeModel::columnCount(const QModelIndex&) const { return 1; }
 bool TreeModel::hasChildren(const QModelIndex& parent) const { return !ChildrenOf(parent).empty(); }
 
 QVariant TreeModel::data(const QModelIndex& index, int role) const {
-  if (role != Qt::DisplayRole && role != Qt::ToolTipRole) return {};
   NodeHandle node = HandleOf(index);
   if (!nodes_ || !nodes_->Contains(node)) return {};
-  return ToQString(nodes_->Text(node));
+  switch (role) {
+    case Qt::DisplayRole:
+      return ToQString(nodes_->Text(node));
+    case Qt::ToolTipRole:
+      return ToQString(nodes_->Tip(node));
+    case Qt::FontRole:
+    case Qt::ForegroundRole:
+    case Qt::AccessibleDescriptionRole:
+    case kMarkRole:
+      break;
+    default:
+      return {};
+  }
+  const std::string_view mark = nodes_->Mark(node);
+  if (mark.empty()) return {};
+  if (role == Qt::FontRole) {
+    QFont italic;
+    italic.setItalic(true);
+    return italic;
+  }
+  if (role == Qt::ForegroundRole) return QColor(160, 0, 0);
+  return ToQString(mark);
 }
 
 Qt::ItemFlags TreeModel::flags(const QModelIndex& index) const {
@@ -136,6 +175,22 @@ void QtTreeView::SetNodes(const TreeNodes& nodes) {
 
 NodeHandle QtTreeView::Selection() const {
   return view_ ? TreeModel::HandleOf(view_->currentIndex()) : 0;
+}
+
+void QtTreeView::MarksChanged() {
+  if (view_) view_->viewport()->update();
+}
+
+void QtTreeView::GoTo(NodeHandle node) {
+  if (view_ && model_) GoToNode(view_, model_, node);
+}
+
+void QtTreeView::ShowNote(std::string_view text) {
+  if (!view_) return;
+  QRect at = view_->visualRect(view_->currentIndex());
+  if (!at.isValid()) at = QRect(view_->viewport()->rect().topLeft(), QSize(1, 1));
+  QToolTip::showText(view_->viewport()->mapToGlobal(at.bottomLeft()), ToQString(text),
+                     view_->viewport(), {}, 3000);
 }
 
 }  // namespace qvm

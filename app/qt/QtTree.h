@@ -13,10 +13,14 @@
 namespace qvm {
 
 // A tree of nodes shown through Qt's model interface, read in place: rows, parents and texts
-// come straight from the nodes, so a full game's 71,000 nodes cost no item each.
+// come straight from the nodes, so a full game's 71,000 nodes cost no item each. A marked node
+// is drawn in italics and dark red, and gives its mark as its accessible description and as
+// kMarkRole.
 class TreeModel : public QAbstractItemModel {
   Q_OBJECT
  public:
+  static constexpr int kMarkRole = Qt::UserRole + 1;
+
   explicit TreeModel(QObject* parent = nullptr);
 
   // Shows `nodes` (nullptr: none) as one model reset. The model keeps the pointer: the nodes
@@ -46,6 +50,10 @@ class TreeModel : public QAbstractItemModel {
 // rest of the view keeps the application's style.
 void ShowTreeLines(QTreeView* view);
 
+// Opens every branch above the model's `node`, makes it the view's current node (as a click
+// would: the view notifies) and scrolls to it.
+void GoToNode(QTreeView* view, const TreeModel* model, NodeHandle node);
+
 // A click on the view's blank space (below the last node, or beside the nodes) changes nothing:
 // the selected node stays selected and shown, as the record it stands for stays shown.
 void KeepSelectionOnBlankClicks(QTreeView* view);
@@ -57,6 +65,9 @@ class QtTreeView : public QtWidgetControl<TreeView> {
 
   void SetNodes(const TreeNodes& nodes) override;
   NodeHandle Selection() const override;
+  void MarksChanged() override;
+  void GoTo(NodeHandle node) override;
+  void ShowNote(std::string_view text) override;
 
   TreeModel* Model() const { return model_; }
 

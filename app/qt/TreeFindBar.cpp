@@ -55,14 +55,7 @@ void TreeFindBar::ShowFound(bool found) {
   setPalette(p);
 }
 
-void TreeFindBar::GoTo(NodeHandle node) {
-  QModelIndex index = model_->IndexOf(node);
-  if (!index.isValid()) return;
-  for (QModelIndex up = index.parent(); up.isValid(); up = up.parent()) view_->expand(up);
-  // As a click would: the current node changes and the selection follows it.
-  view_->setCurrentIndex(index);
-  view_->scrollTo(index);
-}
+void TreeFindBar::GoTo(NodeHandle node) { GoToNode(view_, model_, node); }
 
 void TreeFindBar::keyPressEvent(QKeyEvent* event) {
   switch (event->key()) {

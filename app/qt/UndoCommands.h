@@ -1,6 +1,7 @@
 // Undo and redo in the Qt window: Ctrl+Z, Ctrl+Y and Ctrl+Shift+Z anywhere in it (a focused
 // editable text field, such as the find field, keeps them for its own text), and "Undo ..." and
-// "Redo ..." entries naming the step in the context menu of the picture lists.
+// "Redo ..." entries naming the step in the images list's context menu (the tree's and the stray
+// list's menus add them to their own).
 #pragma once
 
 #include <initializer_list>

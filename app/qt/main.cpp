@@ -50,28 +50,17 @@ class ExitAfterFirstPaint : public QObject {
   bool seen_ = false;
 };
 
-// The answer to --help, --version or wrong usage, printed; nothing when the window is to open.
-std::optional<int> AnswerWithoutWindow(const std::vector<std::string>& args) {
-  if (args.size() > 1 || (!args.empty() && args.front() == "--help")) {
-    std::fprintf(args.size() > 1 ? stderr : stdout,
-                 "usage: qvm-image-wizard [GAME_FOLDER | --choose-folder]\n");
-    return args.size() > 1 ? 2 : 0;
-  }
-  if (!args.empty() && args.front() == "--version") {
-    std::printf("qvm-image-wizard %s\n", qvm::BuildNumber().c_str());
-    return 0;
-  }
-  return std::nullopt;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
   // --help and --version answer without a display too (a terminal over ssh): before Qt, which
   // ends at once without one.
   if (argc == 2 &&
-      (std::string_view(argv[1]) == "--help" || std::string_view(argv[1]) == "--version"))
-    return *AnswerWithoutWindow(qvm::ProgramArguments(argc, argv));
+      (std::string_view(argv[1]) == "--help" || std::string_view(argv[1]) == "--version")) {
+    const qvm::WindowStart answer = *qvm::AnswerWithoutWindow(qvm::ProgramArguments(argc, argv));
+    std::fputs(answer.output.c_str(), stdout);
+    return *answer.exitStatus;
+  }
   ExitAfterFirstPaint exitAfterFirstPaint;
   exitAfterFirstPaint.sinceMain_.start();
   QApplication app(argc, argv);
@@ -87,33 +76,23 @@ int main(int argc, char** argv) {
 
   // The arguments as the system gives them (Qt has taken its own options out of argv): a
   // folder name that is no valid text in the system's encoding still names the folder.
-  std::vector<std::string> args = qvm::ProgramArguments(argc, argv);
-  if (std::optional<int> answered = AnswerWithoutWindow(args)) return *answered;
-  const bool chooseFolder = !args.empty() && args.front() == "--choose-folder";
   qvm::Os& os = qvm::SystemOs();
-  const std::filesystem::path settings = qvm::LastFolderSettingsPath();
-  std::optional<std::filesystem::path> start;
-  if (chooseFolder) {
-    start = qvm::RememberedGameFolder(os, settings);
-    if (!start) {
-      QString chosen = QFileDialog::getExistingDirectory(
-          nullptr, QObject::tr("Choose the main folder of QVM 7 SE (the one holding qvm.vrs)"),
-          QDir::homePath());
-      if (chosen.isEmpty()) return 0;  // the user changed their mind
-      start = qvm::PathFromQString(chosen);
-    }
-  } else if (!args.empty()) {
-    start = qvm::PathFromArgument(args.front());
+  const qvm::WindowStart start =
+      qvm::StartWindow(os, qvm::ProgramArguments(argc, argv), messages,
+                       []() -> std::optional<std::filesystem::path> {
+                         const QString chosen = QFileDialog::getExistingDirectory(
+                             nullptr,
+                             QObject::tr(
+                                 "Choose the main folder of QVM 7 SE (the one holding qvm.vrs)"),
+                             QDir::homePath());
+                         if (chosen.isEmpty()) return std::nullopt;
+                         return qvm::PathFromQString(chosen);
+                       });
+  if (start.exitStatus) {
+    std::fputs(start.output.c_str(), *start.exitStatus != 0 ? stderr : stdout);
+    return *start.exitStatus;
   }
-  // The game folder becomes the working folder, as if the wizard had been started there.
-  std::error_code changed;
-  if (start) std::filesystem::current_path(*start, changed);
-  if (changed) {
-    messages.Show(qvm::kNotGameFolderMessage);
-    return 1;
-  }
-  const std::filesystem::path folder = std::filesystem::current_path();
-  if (chooseFolder && qvm::IsGameFolder(os, folder)) qvm::RememberGameFolder(os, settings, folder);
+  const std::filesystem::path& folder = start.folder;
   return qvm::RunWizard(os, folder, messages,
                         [&](const qvm::GamePaths& paths, qvm::GameDatabase& db) {
                           qvm::RunMainWindow(os, paths, db);

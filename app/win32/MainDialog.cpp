@@ -160,6 +160,7 @@ MainDialog::MainDialog(Os& os, const GamePaths& paths, GameDatabase& db) {
   ShowCategoryTree(w);
 
   find_ = std::make_unique<FindField>(windows_.at(kFindFieldId), *tree_, w.tree);
+  bulk_ = std::make_unique<Win32BulkCommands>(dialog_, w, *tree_, ControlWindow(id::kStrayList));
   tips_ = std::make_unique<Win32Tips>(dialog_, os, paths);
   for (int field : {id::kRecordText, id::kIndexLineText, id::kImageInfoText})
     tips_->WatchText(ControlWindow(field));
@@ -299,6 +300,7 @@ void MainDialog::Process(MSG& message) {
 bool MainDialog::OwnKey(const MSG& message) {
   if (message.hwnd != dialog_ && !::IsChild(dialog_, message.hwnd)) return false;
   if (OnUndoKey(*wizard_, message)) return true;
+  if (bulk_->OwnKey(message)) return true;
   const bool ctrl = ::GetKeyState(VK_CONTROL) < 0;
   const bool shift = ::GetKeyState(VK_SHIFT) < 0;
   if (message.message == WM_KEYDOWN && message.wParam == 'F' && ctrl) {
@@ -398,7 +400,8 @@ INT_PTR MainDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_NOTIFY: {
       const auto& header = *reinterpret_cast<const NMHDR*>(lParam);
-      if (LRESULT answer = 0; tips_ && tips_->OnNotify(header, &answer)) {
+      if (LRESULT answer = 0; (tips_ && tips_->OnNotify(header, &answer)) ||
+                              (tree_ && tree_->OnNotify(lParam, &answer))) {
         ::SetWindowLongPtrW(dialog_, DWLP_MSGRESULT, answer);
         return TRUE;
       }
@@ -447,11 +450,13 @@ INT_PTR MainDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CONTEXTMENU: {
       const auto target = reinterpret_cast<HWND>(wParam);
       const POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-      // The picture lists' Undo and Redo entries; elsewhere the preview's menu, if over it.
-      if (target == ControlWindow(id::kImagesList) || target == ControlWindow(id::kStrayList)) {
+      // The images list: Undo and Redo; the tree and the stray list: their commands (the stray
+      // list's with Undo and Redo); elsewhere the preview's menu, when over it.
+      if (target == ControlWindow(id::kImagesList)) {
         ShowUndoMenu(*wizard_, dialog_, target, at);
         return TRUE;
       }
+      if (bulk_ && bulk_->OnContextMenu(target, lParam)) return TRUE;
       return ShowPreviewMenu(at) ? TRUE : FALSE;
     }
     case kCropEndedMessage:
@@ -466,6 +471,8 @@ INT_PTR MainDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       if (!files.empty()) AttachDroppedFiles(*wizard_, files);
       return TRUE;
     }
+    case WM_SYSCOMMAND:
+      return bulk_ && bulk_->OnSysCommand(wParam);
     case WM_CLOSE:
       // The close box, the system menu's Close and Alt+F4 end the window as Exit does.
       Close();

@@ -14,6 +14,7 @@
 #include "app/Wizard.h"
 #include "images/PictureCodec.h"
 #include "app/win32/CropWindow.h"
+#include "app/win32/BulkCommands.h"
 #include "app/win32/FindField.h"
 #include "app/win32/Win32Api.h"
 #include "app/win32/Win32Controls.h"
@@ -50,6 +51,7 @@ class MainDialog : public ControlHost {
   PreviewLibrary& Preview() { return *preview_; }
   FindField& Find() { return *find_; }
   Win32Tips& Tips() { return *tips_; }
+  Win32BulkCommands& Bulk() { return *bulk_; }
   bool Closed() const { return dialog_ == nullptr; }
 
   // Tests see every notification the window hands to the dispatch, before it runs.
@@ -63,7 +65,8 @@ class MainDialog : public ControlHost {
   // Runs `done` once in Run(), when the window has painted and no message is waiting.
   void SetFirstPaintHook(std::function<void()> done) { onFirstPaint_ = std::move(done); }
   // One message of the loop, keys of the window's own first (Ctrl+F, F3, the labels'
-  // mnemonics), then the dialog's keyboard handling; for tests that drive the loop.
+  // mnemonics, the bulk commands' keys), then the dialog's keyboard handling; for tests that
+  // drive the loop.
   void Process(MSG& message);
   // Ends the window as Exit does: the images list's own procedure back, the window destroyed.
   void Close();
@@ -98,6 +101,7 @@ class MainDialog : public ControlHost {
   std::unique_ptr<Win32Tips> tips_;
   std::unique_ptr<PictureCodec> codec_;
   std::unique_ptr<CropWindow> crop_;
+  std::unique_ptr<Win32BulkCommands> bulk_;
   std::unique_ptr<Wizard> wizard_;
   bool ready_ = false;  // every control is handed to the core
   bool painted_ = false;

@@ -18,6 +18,9 @@ bool IsEditableField(HWND window) {
 
 bool Down(int key) { return ::GetKeyState(key) < 0; }
 
+// Menu identifiers of the entries: the command, above the other menus' identifiers.
+constexpr UINT kEntryBase = 0x100;
+
 }  // namespace
 
 bool OnUndoKey(Wizard& w, const MSG& message) {
@@ -29,8 +32,7 @@ bool OnUndoKey(Wizard& w, const MSG& message) {
   return true;
 }
 
-HMENU MakeUndoMenu(const Wizard& w) {
-  HMENU menu = ::CreatePopupMenu();
+void AppendUndoEntries(HMENU menu, const Wizard& w) {
   const struct {
     EditCommand command;
     std::string text;
@@ -43,9 +45,16 @@ HMENU MakeUndoMenu(const Wizard& w) {
   for (const auto& entry : entries) {
     const std::wstring text = WideFromCp1252(entry.text) + entry.keys;
     ::AppendMenuW(menu, MF_STRING | (entry.enabled ? MF_ENABLED : MF_GRAYED),
-                  static_cast<UINT_PTR>(entry.command), text.c_str());
+                  kEntryBase + static_cast<UINT_PTR>(entry.command), text.c_str());
   }
-  return menu;
+}
+
+bool RunUndoEntry(Wizard& w, UINT chosen) {
+  if (chosen != kEntryBase + static_cast<UINT>(EditCommand::Undo) &&
+      chosen != kEntryBase + static_cast<UINT>(EditCommand::Redo))
+    return false;
+  RunEditCommand(w, static_cast<EditCommand>(chosen - kEntryBase));
+  return true;
 }
 
 void ShowUndoMenu(Wizard& w, HWND owner, HWND list, POINT at) {
@@ -53,11 +62,12 @@ void ShowUndoMenu(Wizard& w, HWND owner, HWND list, POINT at) {
     at = POINT{0, 0};
     ::ClientToScreen(list, &at);
   }
-  HMENU menu = MakeUndoMenu(w);
-  const auto chosen = static_cast<EditCommand>(::TrackPopupMenu(
+  HMENU menu = ::CreatePopupMenu();
+  AppendUndoEntries(menu, w);
+  const auto chosen = static_cast<UINT>(::TrackPopupMenu(
       menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x, at.y, 0, owner, nullptr));
   ::DestroyMenu(menu);
-  RunEditCommand(w, chosen);
+  RunUndoEntry(w, chosen);
 }
 
 }  // namespace qvm

@@ -45,7 +45,33 @@ UINT Win32MessageBox::StyleFlags(const MessageStyle& style) {
   return flags;
 }
 
+namespace {
+
+// The window that had the keyboard is active again afterwards, with the focus where it was: a
+// message box without an owner otherwise leaves the keyboard nowhere on some systems until
+// the window is clicked.
+class KeepFocus {
+ public:
+  KeepFocus() : focus_(::GetFocus()), active_(::GetActiveWindow()) {}
+  ~KeepFocus() {
+    if (active_ && ::IsWindow(active_)) {
+      ::SetForegroundWindow(active_);
+      ::SetActiveWindow(active_);
+    }
+    if (focus_ && ::IsWindow(focus_)) ::SetFocus(focus_);
+  }
+  KeepFocus(const KeepFocus&) = delete;
+  KeepFocus& operator=(const KeepFocus&) = delete;
+
+ private:
+  HWND focus_;
+  HWND active_;
+};
+
+}  // namespace
+
 MessageAnswer Win32MessageBox::Show(std::string_view text, const MessageStyle& style) {
+  const KeepFocus keep;
   if (MessageScript()) return MessageScript()(text, style);
   const int answer = ::MessageBoxW(nullptr, WideFromCp1252(text).c_str(),
                                    WideFromCp1252(ProgramTitle()).c_str(), StyleFlags(style));

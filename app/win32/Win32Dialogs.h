@@ -12,7 +12,8 @@
 
 namespace qvm {
 
-// MessageBoxW with no owner and the program title as caption; OK only: MB_OK | MB_TASKMODAL |
+// MessageBoxW with no owner and the program title as caption (afterwards the window that had the
+// keyboard is active again, the focus where it was); OK only: MB_OK | MB_TASKMODAL |
 // MB_SETFOREGROUND. A question adds Yes/No, the exclamation icon and No as default.
 class Win32MessageBox : public MessageBox {
  public:

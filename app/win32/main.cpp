@@ -66,35 +66,14 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   ::InitCommonControlsEx(&controls);
   qvm::Win32MessageBox messages;
 
-  const std::vector<std::string> args = qvm::ProgramArguments(0, nullptr);
-  if (args.size() > 1 || (!args.empty() && args.front() == "--help")) {
-    Print("usage: qvm-image-wizard [GAME_FOLDER | --choose-folder]\n", args.size() > 1);
-    return args.size() > 1 ? 2 : 0;
-  }
-  if (!args.empty() && args.front() == "--version") {
-    Print("qvm-image-wizard " + qvm::BuildNumber() + "\n", false);
-    return 0;
-  }
-  const bool chooseFolder = !args.empty() && args.front() == "--choose-folder";
   qvm::Os& os = qvm::SystemOs();
-  const std::filesystem::path settings = qvm::LastFolderSettingsPath();
-  std::optional<std::filesystem::path> start;
-  if (chooseFolder) {
-    start = qvm::RememberedGameFolder(os, settings);
-    if (!start) start = AskForGameFolder();
-    if (!start) return 0;  // the user changed their mind
-  } else if (!args.empty()) {
-    start = qvm::PathFromArgument(args.front());
+  const qvm::WindowStart start =
+      qvm::StartWindow(os, qvm::ProgramArguments(0, nullptr), messages, AskForGameFolder);
+  if (start.exitStatus) {
+    Print(start.output, *start.exitStatus != 0);
+    return *start.exitStatus;
   }
-  // The game folder becomes the working folder, as if the wizard had been started there.
-  std::error_code changed;
-  if (start) std::filesystem::current_path(*start, changed);
-  if (changed) {
-    messages.Show(qvm::kNotGameFolderMessage);
-    return 1;
-  }
-  const std::filesystem::path folder = std::filesystem::current_path();
-  if (chooseFolder && qvm::IsGameFolder(os, folder)) qvm::RememberGameFolder(os, settings, folder);
+  const std::filesystem::path& folder = start.folder;
 
   // For the benchmark (scripts/run-bench): with QVM_EXIT_AFTER_FIRST_PAINT set, the process
   // says when the window has painted for the first time and ends right there, unsaved.

@@ -1,18 +1,14 @@
 #!/usr/bin/env bash
 # The CLI's stray, attach and detach on a generated game folder and on the demo game.
 set -euo pipefail
-bin=$1
+. "$(dirname "$0")/lib/common.bash" "$1"
 . "$(dirname "$0")/lib/hold-lock.bash"
-cli="$bin/qvm-image-wizard-cli"
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
 bytes() { od -An -tx1 < "$1"; }
 run() { set +e; out=$("$cli" -C "$game" "$@" 2>"$tmp/err"); rc=$?; set -e; err=$(cat "$tmp/err"); }
 
 game="$tmp/game"
-mkdir -p "$game/media" "$tmp/pics"
-: > "$game/qvm.vrs"
+new_game "$game"
+mkdir -p "$tmp/pics"
 printf 'Hero\r\nhero.jpg\r\nTwo\r\nshared.jpg\r\n' > "$game/media/index.dat"
 for f in Hero.JPG zed.bmp Shared.jpg notes.jpg.txt "\xc3\x89lan.jpg" alpha.png; do
   printf 'x' > "$game/media/$(printf "$f")"

@@ -1,12 +1,8 @@
 #!/usr/bin/env bash
 # check on the demo game (only its picture stored turned to report), then on a damaged copy of it.
 set -euo pipefail
-bin=$1
-cli="$bin/qvm-image-wizard-cli"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
-game="$work/game"
+. "$(dirname "$0")/lib/common.bash" "$1"
+game="$tmp/game"
 "$bin/qvm-demo-game" "$game" 2>/dev/null
 
 turned='turned-picture: "nova.jpg" is stored turned (EXIF orientation 6): the game shows it turned'
@@ -16,7 +12,7 @@ set +e; out=$("$cli" -C "$game" check); rc=$?; set -e
 # A wrestler count beyond the capacity, a missing title file, an extra circuit that does not
 # exist (with an accented name, printed as UTF-8). Without its title file, the key of an NCW
 # title belongs to nothing any more.
-{ printf '5000\r\n'; tail -c +5 "$game/DATA/WRESTLRS.DAT"; } > "$work/w" && mv "$work/w" "$game/DATA/WRESTLRS.DAT"
+{ printf '5000\r\n'; tail -c +5 "$game/DATA/WRESTLRS.DAT"; } > "$tmp/w" && mv "$tmp/w" "$game/DATA/WRESTLRS.DAT"
 rm "$game/ncw/CARD.TTL"
 printf 'Extra\r\nCaf\xe9\r\n4\r\n' >> "$game/card.lgs"
 set +e; out=$("$cli" -C "$game" check); rc=$?; set -e

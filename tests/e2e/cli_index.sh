@@ -1,11 +1,8 @@
 #!/usr/bin/env bash
 # The CLI's folder check, images and rewrite-index on a generated game folder.
 set -euo pipefail
-bin=$1
-cli="$bin/qvm-image-wizard-cli"
-game=$(mktemp -d)
-trap 'rm -rf "$game"' EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
+. "$(dirname "$0")/lib/common.bash" "$1"
+game="$tmp"
 
 # Not a game folder: the window's message on stderr, exit 2, nothing created.
 set +e; err=$("$cli" -C "$game" images X 2>&1 >/dev/null); rc=$?; set -e

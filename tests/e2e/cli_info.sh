@@ -1,12 +1,10 @@
 #!/usr/bin/env bash
 # info: the preview's report for pictures of the demo game, names matched without regard to case.
 set -euo pipefail
-bin=$1
-game=$(mktemp -d)
-trap 'rm -rf "$game"' EXIT
+. "$(dirname "$0")/lib/common.bash" "$1"
+game="$tmp"
 "$bin/qvm-demo-game" "$game/demo" >/dev/null
 cli() { "$bin/qvm-image-wizard-cli" -C "$game/demo" "$@"; }
-fail() { echo "FAIL: $*" >&2; exit 1; }
 
 expect() {  # expected-status expected-output args...
   local status=$1 want=$2 got rc=0

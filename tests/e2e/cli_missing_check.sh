@@ -2,17 +2,9 @@
 # missing and check on a game folder built to hold each of check's index and picture findings
 # once and each way an entity can lack or have pictures; --json parsed back.
 set -euo pipefail
-bin=$1
-cli="$bin/qvm-image-wizard-cli"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
-game="$work/game"
-
-write() { "$bin/qvm-game-files" "$@"; }
-
-mkdir -p "$game/media"
-: > "$game/qvm.vrs"
+. "$(dirname "$0")/lib/common.bash" "$1"
+game="$tmp/game"
+new_game "$game"
 write lines "$game/card.lgs" 'Circuit One' circ1 1
 write records "$game/data/wrestlrs" Ace -- Blaze -- Cole -- Dex -- Émile
 write circuit "$game/circ1/circxdb.dat" Ace Inferno
@@ -24,8 +16,8 @@ write records "$game/circ1/stables"
 write titles "$game/circ1/card.ttl" 'World Title' 'Tag Belt'
 
 # Pictures: copies of a real JPEG, two names that differ only in case, an empty file.
-"$bin/qvm-demo-game" "$work/demo" 2>/dev/null
-jpeg=$(find "$work/demo" -iname 'ace_harmon.jpg' | head -n 1)
+"$bin/qvm-demo-game" "$tmp/demo" 2>/dev/null
+jpeg=$(find "$tmp/demo" -iname 'ace_harmon.jpg' | head -n 1)
 [ -n "$jpeg" ] || fail "the demo game holds no ace_harmon.jpg"
 names=(ace.jpg inferno.jpg clan.jpg horde.jpg manny.jpg Title.jpg TITLE.JPG annbo.jpg ace2.jpg
        show.jpg)
@@ -85,32 +77,22 @@ $out"
 check_text=$out
 
 # --- --json, parsed back ---------------------------------------------------------------------
-"$cli" -C "$game" --json check > "$work/check.json" || true
-"$cli" -C "$game" check --json > "$work/check2.json" || true
-cmp -s "$work/check.json" "$work/check2.json" || fail "--json before and after check differ"
-"$cli" -C "$game" missing --json > "$work/missing.json" || true
-"$cli" -C "$game" missing > "$work/missing.txt" || true
-"$cli" -C "$game" --json tree > "$work/tree.json"
-"$cli" -C "$game" tree > "$work/tree.txt"
-"$cli" -C "$game" --json stray > "$work/stray.json"
-"$cli" -C "$game" stray > "$work/stray.txt"
-"$cli" -C "$game" --json images 'Show "Big"|Match\' > "$work/images.json"
+"$cli" -C "$game" --json check > "$tmp/check.json" || true
+"$cli" -C "$game" check --json > "$tmp/check2.json" || true
+cmp -s "$tmp/check.json" "$tmp/check2.json" || fail "--json before and after check differ"
+"$cli" -C "$game" missing --json > "$tmp/missing.json" || true
+"$cli" -C "$game" missing > "$tmp/missing.txt" || true
+"$cli" -C "$game" --json tree > "$tmp/tree.json"
+"$cli" -C "$game" tree > "$tmp/tree.txt"
+"$cli" -C "$game" --json stray > "$tmp/stray.json"
+"$cli" -C "$game" stray > "$tmp/stray.txt"
+"$cli" -C "$game" --json images 'Show "Big"|Match\' > "$tmp/images.json"
 run --json images 'Nobody'
 [ "$rc" = 1 ] || fail "images of an unknown key exits $rc"
-printf '%s\n' "$out" > "$work/images-none.json"
-printf '%s\n' "$check_text" > "$work/check.txt"
-python3 - "$work" <<'PY' || fail "the JSON output does not read back"
-import json, os, sys
-work = sys.argv[1]
-def load(name):
-    with open(os.path.join(work, name), encoding="utf-8") as f:
-        return json.load(f)
-def lines(name):
-    with open(os.path.join(work, name), encoding="utf-8") as f:
-        return f.read().splitlines()
-def expect(what, actual, wanted):
-    if actual != wanted:
-        sys.exit(f"{what}: {actual!r}, wanted {wanted!r}")
+printf '%s\n' "$out" > "$tmp/images-none.json"
+printf '%s\n' "$check_text" > "$tmp/check.txt"
+PYTHONPATH="$lib" python3 - "$tmp" <<'PY' || fail "the JSON output does not read back"
+from output import load, lines, expect
 
 check = load("check.json")
 expect("check kinds", [f["kind"] for f in check],
@@ -168,7 +150,7 @@ one.jpeg|\xff|is neither a JPEG nor a BMP picture
 cut.bmp|BMxxxxxxxxxx|has a BMP header that is cut short or unknown
 embedded.bmp|BM\x3a\x00\x00\x00\x00\x00\x00\x00\x36\x00\x00\x00\x28\x00\x00\x00\x01\x00\x00\x00\x01\x00\x00\x00\x01\x00\x18\x00\x04\x00\x00\x00\x04\x00\x00\x00\x13\x0b\x00\x00\x13\x0b\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\xff\xd8\xff\xd9|is a kind of BMP the preview does not decode
 TABLE
-set +e; out=$("$cli" -C "$work/demo" check); rc=$?; set -e
+set +e; out=$("$cli" -C "$tmp/demo" check); rc=$?; set -e
 [ "$rc" = 1 ] || fail "check of broken pictures exits $rc"
 [ "$(sort <<<"$out")" = "$(sort <<<"${expected%$'\n'}")" ] || fail "check of broken pictures says:
 $out"

@@ -2,16 +2,11 @@
 # Texts the index cannot hold are refused; names with control characters or bytes that are no
 # UTF-8 keep every line of output and every message honest; the window takes such a folder.
 set -uo pipefail
-bin=$1
-cli="$bin/qvm-image-wizard-cli"
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
+. "$(dirname "$0")/lib/common.bash" "$1"
 run() { out=$("$cli" -C "$game" "$@" 2>"$tmp/err"); rc=$?; err=$(cat "$tmp/err"); }
 
 game="$tmp/game"
-mkdir -p "$game/media"
-: > "$game/qvm.vrs"
+new_game "$game"
 stored='K\r\na.jpg\r\nLine\nFeed\r\nx\ty.jpg\r\n'
 printf "$stored" > "$game/media/index.dat"
 printf 'x' > "$tmp/p.jpg"

@@ -3,19 +3,15 @@
 # on a FIFO, leftovers cleared by writing commands only; and the lock, which fails closed, is
 # waited for while another command holds it, and serves a second user.
 set -uo pipefail
-bin=$1
-cli="$bin/qvm-image-wizard-cli"
-tmp=$(mktemp -d)
+. "$(dirname "$0")/lib/common.bash" "$1"
 chmod 755 "$tmp"
-trap 'rm -rf "$tmp"' EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
 # run CMD...: the CLI on $game, at most 10 seconds; sets rc and err.
 run() { timeout 10 "$cli" -C "$game" "$@" >/dev/null 2>"$tmp/err"; rc=$?; err=$(cat "$tmp/err"); }
-new_game() {
+fresh_game() {
   game="$tmp/game"
   rm -rf "$game" "$tmp/out"
-  mkdir -p "$game/media" "$tmp/out"
-  : > "$game/qvm.vrs"
+  new_game "$game"
+  mkdir -p "$tmp/out"
   printf 'K\r\na.jpg\r\n' > "$game/media/index.dat"
 }
 printf 'picture' > "$tmp/p.jpg"
@@ -31,7 +27,7 @@ for name in index.dat.new index.dat.bak.new index.dat.unsaved.new .qvm-copy-1-0.
   [ -z "${QVM_UNDER_WINE:-}" ] || kinds=(file)
   for kind in "${kinds[@]}"; do
     for cmd in "${readers[@]}" "${writers[@]}"; do
-      new_game
+      fresh_game
       case $kind in
         link) echo outside > "$tmp/out/target"; ln -s "$tmp/out/target" "$game/media/$name" ;;
         dangling) ln -s "$tmp/out/gone" "$game/media/$name" ;;
@@ -60,7 +56,7 @@ done
 # FIFOs where files are read: told at once, never waited for.
 for name in qvm.vrs media/index.dat; do
   for cmd in "${readers[@]}" "${writers[@]}"; do
-    new_game
+    fresh_game
     rm -f "$game/$name"
     mkfifo "$game/$name"
     run $cmd
@@ -76,7 +72,7 @@ done
 # A link named index.dat that leads nowhere: the index is unreadable, and nothing is made there.
 # (Wine shows such a link as no file at all.)
 if [ -z "${QVM_UNDER_WINE:-}" ]; then
-  new_game
+  fresh_game
   rm "$game/media/index.dat"
   ln -s "$tmp/out/gone" "$game/media/index.dat"
   for cmd in "${readers[@]}" "${writers[@]}"; do run $cmd; done
@@ -84,7 +80,7 @@ if [ -z "${QVM_UNDER_WINE:-}" ]; then
 fi
 
 # Reading commands create nothing: no media folder, no index, no lock.
-new_game
+fresh_game
 rm -rf "$game/media"
 for cmd in "${readers[@]}"; do run $cmd; done
 [ ! -e "$game/media" ] || fail "a reading command created media"
@@ -92,7 +88,7 @@ for cmd in "${readers[@]}"; do run $cmd; done
 # A file-size limit makes a copy fail like a full disk: told, nothing left, not a signal.
 # (A POSIX limit: Windows has none.)
 if [ -z "${QVM_UNDER_WINE:-}" ]; then
-  new_game
+  fresh_game
   head -c 300000 /dev/zero > "$tmp/big.jpg"
   (ulimit -f 64; timeout 10 "$cli" -C "$game" attach K "$tmp/big.jpg") 2>"$tmp/err"
   rc=$?
@@ -103,7 +99,7 @@ fi
 
 # The lock fails closed: a link is no lock; nothing written, nothing made where it points.
 if [ -z "${QVM_UNDER_WINE:-}" ]; then
-  new_game
+  fresh_game
   ln -s "$tmp/out/gone" "$game/media/index.dat.lock"
   run attach K "$tmp/p.jpg"
   [ "$rc" = 2 ] && [[ "$err" == *"cannot be locked"* ]] || fail "attach with a linked lock: $rc $err"
@@ -112,7 +108,7 @@ if [ -z "${QVM_UNDER_WINE:-}" ]; then
 fi
 
 # Two commands at once both get their change in: the later one waits.
-new_game
+fresh_game
 for round in 1 2 3; do
   for n in 1 2 3 4; do printf 'x' > "$tmp/r$round-$n.jpg"; done
   pids=()
@@ -127,7 +123,7 @@ if [ -n "${QVM_UNDER_WINE:-}" ]; then
   echo "cli_own_files: ok (under Wine)"
   exit 0
 fi
-new_game
+fresh_game
 (exec -a qvm-image-wizard-cli flock "$game/media" sleep 7) &
 holder=$!
 sleep 0.3
@@ -145,7 +141,7 @@ elif ! setpriv --reuid=65534 --regid=65534 --clear-groups test -x "$cli"; then
   echo "cli_own_files: second-user cases skipped (the other user cannot reach $cli)"
 else
   as_other() { setpriv --reuid=65534 --regid=65534 --clear-groups timeout 20 "$cli" -C "$game" "$@"; }
-  new_game
+  fresh_game
   chmod 777 "$game/media"
   chmod 666 "$game/media/index.dat"
   : > "$game/media/index.dat.lock"

@@ -3,17 +3,9 @@
 # tree order, ambiguity across kinds, --kind, --json read back, and --apply checked by images
 # and by the bytes of index.dat (stables skipped, ambiguous pictures left, refusals told).
 set -euo pipefail
-bin=$1
-cli="$bin/qvm-image-wizard-cli"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
-game="$work/game"
-
-write() { "$bin/qvm-game-files" "$@"; }
-
-mkdir -p "$game/media"
-: > "$game/qvm.vrs"
+. "$(dirname "$0")/lib/common.bash" "$1"
+game="$tmp/game"
+new_game "$game"
 write lines "$game/card.lgs" 'Circuit One' circ1 1
 write records "$game/data/wrestlrs" 'Ace Harmon' -- Blaze -- Dex -- Émile
 write circuit "$game/circ1/circxdb.dat" 'Ace Harmon' Inferno
@@ -61,24 +53,24 @@ for bad in "--kind" "--kind managers" "--apply --apply" "extra"; do
   [ "$rc" = 2 ] || fail "suggest $bad exits $rc"
 done
 
-"$cli" -C "$game" suggest --json > "$work/suggest.json"
-printf '%s\n' "$suggest_text" > "$work/suggest.txt"
+"$cli" -C "$game" suggest --json > "$tmp/suggest.json"
+printf '%s\n' "$suggest_text" > "$tmp/suggest.txt"
 
 # --- --apply on a copy whose table is full: every attachment refused, nothing saved ----------
-cp -r "$game" "$work/full"
-for i in $(seq 3999); do printf 'Filler %s\r\nx.jpg\r\n' "$i"; done >> "$work/full/media/index.dat"
-full_before=$(od -An -tx1 "$work/full/media/index.dat")
-set +e; out=$("$cli" -C "$work/full" suggest --apply 2>"$work/full.err"); rc=$?; set -e
+cp -r "$game" "$tmp/full"
+for i in $(seq 3999); do printf 'Filler %s\r\nx.jpg\r\n' "$i"; done >> "$tmp/full/media/index.dat"
+full_before=$(od -An -tx1 "$tmp/full/media/index.dat")
+set +e; out=$("$cli" -C "$tmp/full" suggest --apply 2>"$tmp/full.err"); rc=$?; set -e
 [ "$rc" = 1 ] || fail "--apply on a full table exits $rc"
 [ "$(cut -f5 <<<"$out" | sort | uniq -c | tr -s ' ')" = "$(printf ' 2 ambiguous\n 7 refused\n 1 skipped')" ] ||
   fail "--apply on a full table says: $out"
-grep -q 'already holds 4000 entries' "$work/full.err" || fail "no reason told: $(cat "$work/full.err")"
-[ "$(od -An -tx1 "$work/full/media/index.dat")" = "$full_before" ] || fail "a full table was saved"
+grep -q 'already holds 4000 entries' "$tmp/full.err" || fail "no reason told: $(cat "$tmp/full.err")"
+[ "$(od -An -tx1 "$tmp/full/media/index.dat")" = "$full_before" ] || fail "a full table was saved"
 
 # --- --apply -------------------------------------------------------------------------------------
 run suggest --apply --json
 [ "$rc" = 0 ] || fail "--apply exits $rc"
-printf '%s\n' "$out" > "$work/apply.json"
+printf '%s\n' "$out" > "$tmp/apply.json"
 expected_index=$(printf 'Dex\r\ndex.jpg\r\nAce Harmon\r\nace_harmon.jpg|ace-harmon_2.jpg\r\n\xc9mile\r\nemile.bmp\r\nAnn and Bo\r\nann_and_bo.jpg\r\nWolves (Cole/Dex)\r\nwolves-alt.jpg\r\nManny\r\nmanny (2).jpg\r\nWorld Title\r\nworld_title.jpg\r\n' | od -An -tx1)
 [ "$(od -An -tx1 "$game/media/index.dat")" = "$expected_index" ] || fail "index.dat after --apply:
 $(cat -A "$game/media/index.dat")"
@@ -92,27 +84,18 @@ run suggest
 run suggest --kind title
 [ "$rc" = 1 ] && [ -z "$out" ] || fail "suggest --kind title after --apply exits $rc: $out"
 
-python3 - "$work" <<'PY' || fail "the JSON output does not read back"
-import json, os, sys
-work = sys.argv[1]
-def load(name):
-    with open(os.path.join(work, name), encoding="utf-8") as f:
-        return json.load(f)
+PYTHONPATH="$lib" python3 - "$tmp" <<'PY' || fail "the JSON output does not read back"
+from output import load, lines, expect
 def row(s):
     return "\t".join([s["kind"], s["name"], s["key"], s["picture"]] + (["ambiguous"] if s["ambiguous"] else []))
-with open(os.path.join(work, "suggest.txt"), encoding="utf-8") as f:
-    lines = f.read().splitlines()
 suggested = load("suggest.json")
-if [row(s) for s in suggested] != lines:
-    sys.exit(f"suggest --json: {suggested!r}")
+expect("suggest --json", [row(s) for s in suggested], lines("suggest.txt"))
 applied = load("apply.json")
 actions = [a.pop("action") for a in applied]
-if applied != suggested:
-    sys.exit(f"--apply --json lists other suggestions: {applied!r}")
-wanted = ["attached", "attached", "ambiguous", "attached", "attached", "attached", "skipped",
-          "ambiguous", "attached", "attached"]
-if actions != wanted:
-    sys.exit(f"--apply actions: {actions!r}")
+expect("--apply --json lists the suggestions", applied, suggested)
+expect("--apply actions", actions,
+       ["attached", "attached", "ambiguous", "attached", "attached", "attached", "skipped",
+        "ambiguous", "attached", "attached"])
 PY
 
 echo "cli_suggest: ok"

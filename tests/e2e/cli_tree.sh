@@ -1,14 +1,8 @@
 #!/usr/bin/env bash
 # The CLI's tree on a small game folder written in the game's file formats.
 set -euo pipefail
-bin=$1
-cli="$bin/qvm-image-wizard-cli"
-game=$(mktemp -d)
-trap 'rm -rf "$game"' EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
-
-write() { "$bin/qvm-game-files" "$@"; }
-
+. "$(dirname "$0")/lib/common.bash" "$1"
+game="$tmp"
 : > "$game/qvm.vrs"
 write lines "$game/card.lgs" 'Circuit One' circ1 1
 write records "$game/data/wrestlrs" Zed 80 -- bob 70 -- Alice -- adam -- Émile

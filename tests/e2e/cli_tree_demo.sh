@@ -1,10 +1,9 @@
 #!/usr/bin/env bash
 # The CLI's tree of the demo game matches the checked-in listing.
 set -euo pipefail
-bin=$1
+. "$(dirname "$0")/lib/common.bash" "$1"
 here=$(cd "$(dirname "$0")" && pwd)
-game=$(mktemp -d)
-trap 'rm -rf "$game"' EXIT
+game="$tmp"
 "$bin/qvm-demo-game" "$game/demo" >/dev/null
 if ! diff -u "$here/expected/demo-tree.txt" <("$bin/qvm-image-wizard-cli" -C "$game/demo" tree); then
   echo "FAIL: the demo game's tree differs from tests/e2e/expected/demo-tree.txt" >&2

@@ -8,26 +8,22 @@
 #include "app/qt/TreeFindBar.h"
 #include "gamedb/SortedView.h"
 #include "tests/unit/TestFolder.h"
+#include "tests/support/TestDatabase.h"
+#include "tests/unit/PoolTest.h"
 
 namespace qvm {
 namespace {
 
-class TreeFindBarTest : public ::testing::Test {
+class TreeFindBarTest : public test::PoolTest {
  protected:
   void SetUp() override {
-    NewPool();
-    auto wrestler = [&](std::vector<const char*> names) {
-      Wrestler w{PoolString(names[0]), {}};
-      for (const char* n : names) w.aliases.push_back({PoolString(n)});
-      db.wrestlers.push_back(w);
-    };
-    wrestler({"Zo\xEB Kane"});
-    wrestler({"Andre", "ANDR\xC9 THE GIANT"});
-    wrestler({"Bob"});
+    PoolTest::SetUp();
+    for (std::vector<std::string_view> names :
+         {std::vector<std::string_view>{"Zo\xEB Kane"}, {"Andre", "ANDR\xC9 THE GIANT"}, {"Bob"}})
+      test::AddWrestler(db, names.front(), names);
     db.titles.push_back({PoolString("Zoo Title")});
-    for (int k = 0; k < kKindCount; ++k) PrepareSortedView(db, kRecordKinds[k]);
+    test::PrepareSortedViews(db);
   }
-  void TearDown() override { ReleasePool(); }
   test::GameFolder game;
   const GamePaths paths = game.Paths();
   GameDatabase db;

@@ -8,6 +8,7 @@
 
 #include "gamedb/SortedView.h"
 #include "tree/CategoryTree.h"
+#include "tests/unit/PoolTest.h"
 
 namespace qvm {
 namespace {
@@ -45,10 +46,8 @@ TEST(SortedViewTest, DisplayOrderFoldsOnlyAsciiLetters) {
   }
 }
 
-class CategoryTreeTest : public ::testing::Test {
+class CategoryTreeTest : public test::PoolTest {
  protected:
-  void SetUp() override { NewPool(); }
-  void TearDown() override { ReleasePool(); }
 
   // A wrestler with its aliases in loading order (the name alone when none are given).
   void AddWrestler(std::string_view name, std::vector<std::string_view> aliases = {}) {

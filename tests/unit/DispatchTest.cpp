@@ -7,26 +7,11 @@
 
 #include "app/Dispatch.h"
 #include "app/StrayList.h"
+#include "platform/MemoryControls.h"
 #include "tests/unit/RecordingMessageBox.h"
 
 namespace qvm {
 namespace {
-
-// A control that only keeps its state.
-class FakeControl : public Control {
- public:
-  void SetText(std::string_view text) override { text_ = text; }
-  std::string Text() const override { return text_; }
-  void SetEnabled(bool enabled) override { enabled_ = enabled; }
-  bool IsEnabled() const override { return enabled_; }
-  void SetVisible(bool visible) override { visible_ = visible; }
-  bool IsVisible() const override { return visible_; }
-
- private:
-  std::string text_;
-  bool enabled_ = true;
-  bool visible_ = true;
-};
 
 class FakeHost : public ControlHost {
  public:
@@ -34,7 +19,7 @@ class FakeHost : public ControlHost {
     auto found = controls.find(controlId);
     return found == controls.end() ? nullptr : &found->second;
   }
-  std::map<int, FakeControl> controls;
+  std::map<int, MemoryControl> controls;
 };
 
 // Enter and Escape come as the commands 1 and 2 of no control: ignored.

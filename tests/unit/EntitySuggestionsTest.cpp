@@ -13,7 +13,7 @@
 #include "app/StrayList.h"
 #include "gamedb/SortedView.h"
 #include "images/EntitySuggestions.h"
-#include "tests/unit/ImageOpsFixture.h"
+#include "tests/unit/SmallGameFixture.h"
 #include "tree/MissingPictures.h"
 
 namespace qvm {
@@ -22,68 +22,7 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
-// Ace Harmon (also The Ace), Ann, Bo (has a picture), Cy (also Cyrus), Zoë Marchetti; the
-// nameless team of Ann and Bo, The Pair (Ann, Bo); the stable Clan (Cy, Ann, Bo and a member
-// number outside the table); the managers Mo and The Ace; the title Belt.
-class EntitySuggestionsTest : public test::ImageOpsTest {
- protected:
-  void SetUp() override {
-    ImageOpsTest::SetUp();
-    AddWrestler("Ace Harmon", {"Ace Harmon", "The Ace"});
-    AddWrestler("Ann", {"Ann"});
-    AddWrestler("Bo", {"Bo"});
-    AddWrestler("Cy", {"Cyrus", "Cy"});
-    AddWrestler("Zo\xEB Marchetti", {"Zo\xEB Marchetti"});
-    db.teams.push_back(Team{PoolString("Ann"), PoolString("Bo"), PoolString("Ann and Bo")});
-    db.teams.push_back(Team{PoolString("Ann"), PoolString("Bo"), PoolString("The Pair")});
-    db.stables.push_back(Stable{PoolString("Clan"), {4, 2, 3, 99}});
-    db.managers.push_back(Manager{PoolString("Mo")});
-    db.managers.push_back(Manager{PoolString("The Ace")});
-    db.titles.push_back(Title{PoolString("Belt")});
-    Index("Bo\r\nbo2.jpg\r\n");
-    for (int k = 0; k < kKindCount; ++k) PrepareSortedView(db, kRecordKinds[k]);
-    ShowCategoryTree(w);
-  }
-
-  void AddWrestler(std::string_view name, std::vector<std::string_view> aliases) {
-    Wrestler wr;
-    wr.name = PoolString(name);
-    for (std::string_view a : aliases) wr.aliases.push_back(Alias{PoolString(a)});
-    db.wrestlers.push_back(wr);
-  }
-
-  NodeHandle Node(std::vector<std::string_view> path) const {
-    NodeHandle node = 0;
-    for (std::string_view text : path) {
-      NodeHandle found = 0;
-      for (NodeHandle child : w.tree.Children(node)) {
-        if (w.tree.Text(child) == text) found = child;
-      }
-      EXPECT_NE(found, 0u) << text;
-      node = found;
-    }
-    return node;
-  }
-  void SelectNodeAt(NodeHandle node) {
-    win.itemsTree.UserSelectNode(node);
-    SelectNode(w);
-  }
-
-  // "picture: tip" for every item of the StrayList that stands out, in list order.
-  std::vector<std::string> Emphasised() const {
-    std::vector<std::string> out;
-    for (int i = 0; i < win.strayList.Count(); ++i) {
-      if (auto tip = win.strayList.EmphasisTip(i))
-        out.push_back(win.strayList.ItemText(i) + ": " + *tip);
-    }
-    return out;
-  }
-
-  const std::vector<std::string> pictures = {
-      "Ace-Harmon_2.JPG", "ace_harmon.jpg", "ann_and_bo.jpg",   "belt.jpg",
-      "bo.jpg",           "clan.jpg",       "mo_alt.jpg",       "the-pair (2).jpg",
-      "the_ace.jpg",      "unrelated.jpg",  "zoe_marchetti.bmp"};
-};
+using EntitySuggestionsTest = test::SmallGameTest;
 
 TEST_F(EntitySuggestionsTest, MissingEntitiesInTreeOrderThenPicturesInListOrder) {
   std::vector<std::string> rows;

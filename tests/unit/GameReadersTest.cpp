@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/GameWriter.h"
+#include "tests/unit/PoolTest.h"
 
 namespace qvm {
 namespace {
@@ -16,10 +17,8 @@ using gamefiles::RecordPair;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 
-class GameReadersTest : public ::testing::Test {
+class GameReadersTest : public test::PoolTest {
  protected:
-  void SetUp() override { NewPool(); }
-  void TearDown() override { ReleasePool(); }
 
   static RecordFiles View(const RecordPair& pair, std::string_view path = "data\\x.dat") {
     return RecordFiles{path, pair.dat, pair.idx};

@@ -1,15 +1,12 @@
 #include "index/ImageIndex.h"
+#include "tests/unit/PoolTest.h"
 
 #include <gtest/gtest.h>
 
 namespace qvm {
 namespace {
 
-class ImageIndexTest : public ::testing::Test {
- protected:
-  void SetUp() override { NewPool(); }
-  void TearDown() override { ReleasePool(); }
-};
+using ImageIndexTest = test::PoolTest;
 
 std::string RoundTrip(std::string_view bytes) {
   ImageIndex index;

@@ -10,6 +10,7 @@
 #include "platform/PathText.h"
 #include "tests/unit/FaultyOs.h"
 #include "tests/unit/TestFolder.h"
+#include "tests/unit/PoolTest.h"
 
 namespace qvm {
 namespace {
@@ -18,10 +19,8 @@ namespace fs = std::filesystem;
 using test::FaultyOs;
 using test::GameFolder;
 
-class IndexFileTest : public ::testing::Test {
+class IndexFileTest : public test::PoolTest {
  protected:
-  void SetUp() override { NewPool(); }
-  void TearDown() override { ReleasePool(); }
   GamePaths Paths() { return ResolveGamePaths(os, game.path()); }
   GameFolder game;
   FaultyOs os;

@@ -7,22 +7,18 @@
 #include "gamedb/LoadGameDatabase.h"
 #include "tests/support/GameWriter.h"
 #include "tests/unit/TestFolder.h"
+#include "tests/unit/PoolTest.h"
 
 namespace qvm {
 namespace {
 
-using gamefiles::CircuitFile;
-using gamefiles::Lines;
-using gamefiles::MakePair;
-using gamefiles::RecordPair;
+using namespace gamefiles;  // the game's file formats, written
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 using ::testing::UnorderedElementsAre;
 
-class LoadGameDatabaseTest : public ::testing::Test {
+class LoadGameDatabaseTest : public test::PoolTest {
  protected:
-  void SetUp() override { NewPool(); }
-  void TearDown() override { ReleasePool(); }
 
   void WritePair(const std::string& stem, const RecordPair& pair) {
     game.Write(stem + ".dat", pair.dat);

@@ -1,15 +1,12 @@
 #include <gtest/gtest.h>
 
 #include "platform/NodePool.h"
+#include "tests/unit/PoolTest.h"
 
 namespace qvm {
 namespace {
 
-class NodePoolTest : public ::testing::Test {
- protected:
-  void SetUp() override { NewPool(); }
-  void TearDown() override { ReleasePool(); }
-};
+using NodePoolTest = test::PoolTest;
 
 // Type code 1 (bytes) is the one the program uses; 9 takes the caller's element size.
 TEST_F(NodePoolTest, AllocatesOnlyForKnownTypeCodes) {

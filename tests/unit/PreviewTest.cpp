@@ -8,6 +8,7 @@
 #include "TestFolder.h"
 #include "app/MemoryWindow.h"
 #include "app/Preview.h"
+#include "tests/unit/WindowFixture.h"
 
 namespace qvm {
 namespace {
@@ -19,11 +20,8 @@ const std::string kWrestler400x500 =
     "Image Width: \t400\r\nImage Height: \t500\r\nAspect Ratio: \t.8\r\n"
     "Aspect ratio is perfectly  ok.";
 
-class PreviewTest : public ::testing::Test {
+class PreviewTest : public test::WindowTest {
  protected:
-  void SetUp() override { NewPool(); }
-  void TearDown() override { ReleasePool(); }
-
   // A picture in media (the file's content does not matter: the imaging is recorded).
   void Picture(const std::string& fileName, int width, int height) {
     game.Write("media/" + fileName, "picture");
@@ -32,13 +30,6 @@ class PreviewTest : public ::testing::Test {
   std::vector<ImagingCall> Calls(std::string_view name) const {
     return window.imaging.CallsNamed(name);
   }
-
-  test::GameFolder game;
-  GameDatabase db;
-  MemoryWindow window;
-  test::RecordingMessageBox messages;
-  const GamePaths paths = game.Paths();
-  Wizard w{SystemOs(), paths, db, window.Controls(&messages), 0, RecordKind::None, {}, 300, 375};
 };
 
 TEST_F(PreviewTest, DrawsTheCurrentImageFittedAndWritesTheReport) {

@@ -11,6 +11,9 @@
 #include "app/MemoryWindow.h"
 #include "app/Selection.h"
 #include "gamedb/SortedView.h"
+#include "tests/support/TestDatabase.h"
+#include "tests/unit/WindowFixture.h"
+#include "tests/support/TreePath.h"
 #include "tree/Keys.h"
 
 namespace qvm {
@@ -24,10 +27,10 @@ std::vector<int> Selected(const MemoryListBox& list) { return list.SelItems(1000
 // A small game: Zed (aliases Zed and Al), Ann, Bo, Cy (aliases Cy and Cyrus), Max (three
 // names that differ only in case); teams "Ann and Bo", "The Pair" (Ann, Bo), "Xa And Yo" (Xa,
 // Yo); the stable Clan of Ann, Bo and Cy; the manager Mo; the title Belt.
-class SelectionTest : public ::testing::Test {
+class SelectionTest : public test::WindowTest {
  protected:
   void SetUp() override {
-    NewPool();
+    WindowTest::SetUp();
     AddWrestler("Zed", {"Zed", "Al"});
     AddWrestler("Ann", {"Ann"});
     AddWrestler("Bo", {"Bo"});
@@ -47,16 +50,12 @@ class SelectionTest : public ::testing::Test {
     Entry("Clan (Ann/Bo)", {"clan.jpg"});
     Entry("Mo", {"mo.jpg"});
     Entry("Belt", {"belt.jpg"});
-    for (int k = 0; k < kKindCount; ++k) PrepareSortedView(db, kRecordKinds[k]);
+    test::PrepareSortedViews(db);
     ShowCategoryTree(w);
   }
-  void TearDown() override { ReleasePool(); }
 
   void AddWrestler(std::string_view name, std::vector<std::string_view> aliases) {
-    Wrestler wr;
-    wr.name = PoolString(name);
-    for (std::string_view a : aliases) wr.aliases.push_back(Alias{PoolString(a)});
-    db.wrestlers.push_back(wr);
+    test::AddWrestler(db, name, aliases);
   }
   void AddTeam(std::string_view name, std::string_view m1, std::string_view m2) {
     db.teams.push_back(Team{PoolString(m1), PoolString(m2), PoolString(name)});
@@ -67,29 +66,15 @@ class SelectionTest : public ::testing::Test {
   }
 
   // The node reached by the texts from the top, e.g. {"Wrestlers", "Z", "Zed"}.
-  NodeHandle Node(std::vector<std::string_view> path) const {
-    NodeHandle node = 0;
-    for (std::string_view text : path) {
-      NodeHandle found = 0;
-      for (NodeHandle child : w.tree.Children(node)) {
-        if (w.tree.Text(child) == text) found = child;
-      }
-      EXPECT_NE(found, 0u) << text;
-      node = found;
-    }
+  NodeHandle Node(const std::vector<std::string_view>& path) const {
+    const NodeHandle node = test::NodeAtPath(w.tree, path);
+    EXPECT_NE(node, 0u) << path.back();
     return node;
   }
   void Select(std::vector<std::string_view> path) {
     window.itemsTree.UserSelectNode(Node(path));
     SelectNode(w);
   }
-
-  test::GameFolder game;
-  GameDatabase db;
-  MemoryWindow window;
-  test::RecordingMessageBox messages;
-  const GamePaths paths = game.Paths();
-  Wizard w{SystemOs(), paths, db, window.Controls(&messages), 0, RecordKind::None, {}, 300, 375};
 };
 
 TEST_F(SelectionTest, CategoryAndGroupNodesResetTheView) {
@@ -359,16 +344,15 @@ TEST_F(SelectionTest, MembersSelectionChangeActsOnlyForWrestlersAndStables) {
 }
 
 // Keys composed from the MembersList, looked up trimmed and without regard to case.
-class KeysTest : public ::testing::Test {
+class KeysTest : public test::WindowTest {
  protected:
   void SetUp() override {
-    NewPool();
+    WindowTest::SetUp();
     int e = db.imageIndex.AppendEntry("Clan (Al/Bo)");
     db.imageIndex.AddImage(e, "clan.jpg");
     w.currentName = "Clan";
     w.currentRecordKind = RecordKind::Stable;
   }
-  void TearDown() override { ReleasePool(); }
 
   std::string StableKey(const std::vector<std::string>& members, const std::vector<int>& picks) {
     window.membersList.ResetContent();
@@ -379,13 +363,6 @@ class KeysTest : public ::testing::Test {
     EXPECT_TRUE(window.addImagesButton.IsEnabled());
     return window.indexLineText.Text();
   }
-
-  test::GameFolder game;
-  GameDatabase db;
-  MemoryWindow window;
-  test::RecordingMessageBox messages;
-  const GamePaths paths = game.Paths();
-  Wizard w{SystemOs(), paths, db, window.Controls(&messages), 0, RecordKind::None, {}, 300, 375};
 };
 
 TEST_F(KeysTest, StableKeyFromSelectedMembersInListOrder) {

@@ -13,7 +13,6 @@
 namespace qvm {
 namespace {
 
-namespace fs = std::filesystem;
 using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
 using ::testing::IsEmpty;
@@ -64,11 +63,11 @@ TEST_F(StrayImagesTest, WhatTheStrayListShows) {
   };
   for (const Case& c : cases) {
     if (test::kNamesIgnoreCase && std::string_view(c.what).starts_with("case variants")) continue;
-    fs::remove_all(game / "media");
-    fs::create_directory(game / "media");
+    std::filesystem::remove_all(game / "media");
+    std::filesystem::create_directory(game / "media");
     for (const std::string& f : c.files) {
       if (f.ends_with('/'))
-        fs::create_directory(game / ("media/" + f.substr(0, f.size() - 1)));
+        std::filesystem::create_directory(game / ("media/" + f.substr(0, f.size() - 1)));
       else
         test::WriteBytes(game / ("media/" + f), "x");
     }
@@ -77,7 +76,7 @@ TEST_F(StrayImagesTest, WhatTheStrayListShows) {
     EXPECT_THAT(win.strayList.Items(), ElementsAreArray(c.stray)) << c.what;
   }
   // A missing media folder gives an empty list and no message.
-  fs::remove_all(game / "media");
+  std::filesystem::remove_all(game / "media");
   ScanStrayImages(w);
   EXPECT_THAT(win.strayList.Items(), IsEmpty());
   EXPECT_THAT(messages.texts, IsEmpty());

@@ -3,29 +3,25 @@
 #include "gamedb/SortedView.h"
 #include "tree/CategoryTree.h"
 #include "tree/TreeFind.h"
+#include "tests/support/TestDatabase.h"
+#include "tests/unit/PoolTest.h"
 
 namespace qvm {
 namespace {
 
-class TreeFindTest : public ::testing::Test {
+class TreeFindTest : public test::PoolTest {
  protected:
   void SetUp() override {
-    NewPool();
-    auto wrestler = [&](std::vector<const char*> names) {
-      Wrestler w{PoolString(names[0]), {}};
-      for (const char* n : names) w.aliases.push_back({PoolString(n)});
-      db.wrestlers.push_back(w);
-    };
-    wrestler({"Zo\xEB Kane"});                  // Zoe with diaeresis
-    wrestler({"Andre", "ANDR\xC9 THE GIANT"});  // an alias with E acute
-    wrestler({"O'Brien"});
+    PoolTest::SetUp();
+    test::AddWrestler(db, "Zo\xEB Kane", {"Zo\xEB Kane"});  // Zoe with diaeresis
+    test::AddWrestler(db, "Andre", {"Andre", "ANDR\xC9 THE GIANT"});  // an alias with E acute
+    test::AddWrestler(db, "O'Brien", {"O'Brien"});
     db.teams.push_back({PoolString("Zoe"), PoolString("Kim"), PoolString("Zoe and Kim")});
     db.titles.push_back({PoolString("Zone Title")});
-    for (int k = 0; k < kKindCount; ++k) PrepareSortedView(db, kRecordKinds[k]);
+    test::PrepareSortedViews(db);
     BuildCategoryTree(db, tree);
     finder.Build(tree);
   }
-  void TearDown() override { ReleasePool(); }
   std::string Text(NodeHandle n) { return n ? std::string(tree.Text(n)) : "(none)"; }
 
   GameDatabase db;

@@ -11,6 +11,7 @@
 
 #include "app/ImageOperations.h"
 #include "app/Startup.h"
+#include "app/PictureGaps.h"
 #include "app/UndoRedo.h"
 #include "index/Journal.h"
 #include "tests/unit/ImageOpsFixture.h"
@@ -165,7 +166,7 @@ class UndoInWindowTest : public test::ImageOpsTest {
 // lists show the table as it is, and files copied into media stay there.
 TEST_F(UndoInWindowTest, EveryWayOfAttachingAndRemovingIsOneStepAndTheListsFollow) {
   Select("Hero");
-  ShowIndexAsItIs(w);
+  ShowCurrentIndex(w);
   EXPECT_THAT(win.strayList.Items(), ElementsAre("stray.jpg"));
 
   win.strayList.UserClick(0);

@@ -12,14 +12,11 @@
 namespace qvm {
 namespace {
 namespace fs = std::filesystem;
-using test::ReadBytes;
-using test::TempFolder;
-using test::WriteBytes;
 
 class Win32OsTest : public ::testing::Test {
  protected:
   Os& os = SystemOs();
-  TempFolder dir;
+  test::TempFolder dir;
 };
 
 // A device name opens the device in any folder ("nul.jpg" swallows what is written), a ":"
@@ -58,8 +55,8 @@ TEST_F(Win32OsTest, NamesWindowsWouldReadAsSomethingElseAreRefused) {
 TEST_F(Win32OsTest, AFileOpenElsewhereIsNeitherReplacedNorRemoved) {
   fs::path index = dir / "index.dat";
   fs::path next = dir / "index.dat.new";
-  WriteBytes(index, "old");
-  WriteBytes(next, "new");
+  test::WriteBytes(index, "old");
+  test::WriteBytes(next, "new");
   HANDLE other = ::CreateFileW(index.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                0, nullptr);
   ASSERT_NE(other, INVALID_HANDLE_VALUE);
@@ -68,8 +65,8 @@ TEST_F(Win32OsTest, AFileOpenElsewhereIsNeitherReplacedNorRemoved) {
   EXPECT_FALSE(error.empty());
   EXPECT_FALSE(os.Remove(index, &error));
   ::CloseHandle(other);
-  EXPECT_EQ(ReadBytes(index), "old");
-  EXPECT_EQ(ReadBytes(next), "new");
+  EXPECT_EQ(test::ReadBytes(index), "old");
+  EXPECT_EQ(test::ReadBytes(next), "new");
 
   // Unlike POSIX systems, any handle on the target keeps it, ours too: a save closes every
   // reader of the index first.
@@ -78,7 +75,7 @@ TEST_F(Win32OsTest, AFileOpenElsewhereIsNeitherReplacedNorRemoved) {
   EXPECT_FALSE(os.Replace(next, index, &error));
   reader.Close(nullptr);
   EXPECT_TRUE(os.Replace(next, index, &error)) << error;
-  EXPECT_EQ(ReadBytes(index), "new");
+  EXPECT_EQ(test::ReadBytes(index), "new");
 }
 
 TEST_F(Win32OsTest, PathsBeyondMaxPathWork) {
@@ -115,7 +112,7 @@ TEST_F(Win32OsTest, PathsBeyondMaxPathWork) {
 // never by a short name, which Linux has not.
 TEST_F(Win32OsTest, NamesAreSpelledAsOnDiskAndNeverTakenForShortNames) {
   const fs::path file = dir / "Long Picture Name.jpeg";
-  WriteBytes(file, "x");
+  test::WriteBytes(file, "x");
   EXPECT_EQ(ResolveNameInFolder(os, dir.path(), "LONG PICTURE NAME.JPEG"), file);
   EXPECT_EQ(os.NameOnDisk(dir.path(), PathFromUtf8("long picture name.JPEG")),
             PathFromUtf8("Long Picture Name.jpeg"));
@@ -136,14 +133,14 @@ TEST_F(Win32OsTest, NamesAreSpelledAsOnDiskAndNeverTakenForShortNames) {
 // systems, where a file's own permissions do not guard its name: a save must not fail on it.
 TEST_F(Win32OsTest, ReadOnlyFilesAreReplacedAndRemovedAsOnPosix) {
   fs::path index = dir / "index.dat";
-  WriteBytes(index, "old");
-  WriteBytes(dir / "index.dat.new", "new");
-  WriteBytes(dir / "gone", "x");
+  test::WriteBytes(index, "old");
+  test::WriteBytes(dir / "index.dat.new", "new");
+  test::WriteBytes(dir / "gone", "x");
   for (const fs::path& p : {index, dir / "gone"})
     ASSERT_TRUE(::SetFileAttributesW(p.c_str(), FILE_ATTRIBUTE_READONLY));
   std::string error;
   EXPECT_TRUE(os.Replace(dir / "index.dat.new", index, &error)) << error;
-  EXPECT_EQ(ReadBytes(index), "new");
+  EXPECT_EQ(test::ReadBytes(index), "new");
   EXPECT_TRUE(os.Remove(dir / "gone", &error)) << error;
   EXPECT_EQ(os.Info(dir / "gone", false).type, EntryType::Missing);
 }
@@ -152,7 +149,7 @@ TEST_F(Win32OsTest, ReadOnlyFilesAreReplacedAndRemovedAsOnPosix) {
 // name cannot be written then.
 TEST_F(Win32OsTest, AReadOnlyLockFileStillLocks) {
   fs::path lockFile = dir / "index.dat.lock";
-  WriteBytes(lockFile, "");
+  test::WriteBytes(lockFile, "");
   ASSERT_TRUE(::SetFileAttributesW(lockFile.c_str(), FILE_ATTRIBUTE_READONLY));
   LockAttempt first = os.TryLock(dir.path(), lockFile);
   EXPECT_EQ(first.state, LockState::Locked) << first.error;

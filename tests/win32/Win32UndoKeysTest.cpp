@@ -72,7 +72,8 @@ TEST(Win32UndoKeys, CtrlZUndoesCtrlYAndCtrlShiftZRedoAndTheMenuNamesTheStep) {
       EXPECT_EQ(w.c.imagesList->Count(), p.images) << p.control << " " << p.key;
     }
 
-    HMENU menu = MakeUndoMenu(w);
+    HMENU menu = ::CreatePopupMenu();
+    AppendUndoEntries(menu, w);
     wchar_t text[80] = {};
     ::GetMenuStringW(menu, 0, text, 80, MF_BYPOSITION);
     EXPECT_EQ(std::wstring(text), L"Undo attach b2.jpg\tCtrl+Z");

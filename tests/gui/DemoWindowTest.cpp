@@ -24,6 +24,7 @@
 #include "app/Startup.h"
 #include "app/qt/BulkCommands.h"
 #include "app/qt/MainWindow.h"
+#include "app/qt/PreviewActions.h"
 #include "app/qt/PictureTips.h"
 #include "app/qt/QtFileDialog.h"
 #include "app/qt/QtMessageBox.h"
@@ -153,10 +154,33 @@ class QtDemoWindow : public test::DemoWindow {
         {test::Key::CtrlShiftF4, {Qt::Key_F4, Qt::ControlModifier | Qt::ShiftModifier}},
         {test::Key::CtrlM, {Qt::Key_M, Qt::ControlModifier}},
         {test::Key::Left, {Qt::Key_Left, Qt::NoModifier}},
+        {test::Key::CtrlZ, {Qt::Key_Z, Qt::ControlModifier}},
+        {test::Key::CtrlY, {Qt::Key_Y, Qt::ControlModifier}},
+        {test::Key::CtrlShiftZ, {Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier}},
+        {test::Key::CtrlK, {Qt::Key_K, Qt::ControlModifier}},
     };
     const auto [code, modifiers] = keys.at(key);
+    // The offscreen platform gives no window the activation back when a dialog closes, as a
+    // desktop does; the window's shortcuts need it.
+    window_->activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(window_));
     Tree()->setFocus();
     QTest::keyClick(Tree(), code, modifiers);
+  }
+  void PressInCrop(test::CropKey key) override {
+    static const std::map<test::CropKey, std::pair<Qt::Key, Qt::KeyboardModifiers>> keys = {
+        {test::CropKey::Down, {Qt::Key_Down, Qt::NoModifier}},
+        {test::CropKey::ShiftDown, {Qt::Key_Down, Qt::ShiftModifier}},
+        {test::CropKey::Enter, {Qt::Key_Return, Qt::NoModifier}},
+        {test::CropKey::Escape, {Qt::Key_Escape, Qt::NoModifier}},
+    };
+    const auto [code, modifiers] = keys.at(key);
+    QTest::keyClick(window_->Actions().Overlay(), code, modifiers);
+    QApplication::processEvents();  // a closed frame goes once its events are handled
+  }
+  std::optional<PixelRect> CropFrame() override {
+    const CropOverlay* overlay = window_->Actions().Overlay();
+    return overlay ? std::optional(overlay->Frame().Frame()) : std::nullopt;
   }
   void PressKeysBesideDelete() override {
     // "." has Delete's Windows key code in Qt.

@@ -69,42 +69,6 @@ class PictureActionsTest : public ::testing::Test {
   std::unique_ptr<MainWindow> window;
 };
 
-TEST_F(PictureActionsTest, CtrlKCropsAPortraitToTheWrestlersRatioInItsPlace) {
-  Show("Ace Harmon", "ace_harmon_2.jpg");  // 300 x 400: too tall for 0.8
-  const std::string original = test::ReadBytes(game / "media" / "Ace_Harmon_2.JPG");
-  QTest::keyClick(window.get(), Qt::Key_K, Qt::ControlModifier);
-  CropOverlay* overlay = window->Actions().Overlay();
-  ASSERT_NE(overlay, nullptr);
-  EXPECT_EQ(overlay->Frame().Frame(), (PixelRect{0, 0, 300, 375}));  // at the top
-  QTest::keyClick(overlay, Qt::Key_Down);
-  QTest::keyClick(overlay, Qt::Key_Down, Qt::ShiftModifier);
-  const int moved = overlay->Frame().Frame().y;
-  EXPECT_GT(moved, 10);
-  QTest::keyClick(overlay, Qt::Key_Escape);  // cancelled: nothing written
-  QApplication::processEvents();
-  EXPECT_EQ(window->Actions().Overlay(), nullptr);
-  EXPECT_FALSE(fs::exists(game / "media" / "ace_harmon_2-crop.jpg"));
-
-  QTest::keyClick(window.get(), Qt::Key_K, Qt::ControlModifier);
-  QTest::keyClick(window->Actions().Overlay(), Qt::Key_Return);
-  QApplication::processEvents();
-  Wizard& w = window->wizard();
-  EXPECT_EQ(Entry("Ace Harmon"), (std::vector<std::string>{"ace_harmon.jpg", "ace_harmon_2-crop.jpg"}));
-  EXPECT_EQ(w.c.imagesList->ItemText(-1), "ace_harmon_2-crop.jpg");
-  EXPECT_EQ(w.c.imageInfoText->Text(),
-            "Image Width: \t300\r\nImage Height: \t375\r\nAspect Ratio: \t.8\r\n"
-            "Aspect ratio is perfectly  ok.");
-  EXPECT_EQ(test::ReadBytes(game / "media" / "Ace_Harmon_2.JPG"), original);
-  EXPECT_GE(w.c.strayList->FindExact(-1, "ace_harmon_2.jpg"), 0);  // the original is stray
-  EXPECT_EQ(w.undo.UndoLabel(), "crop ace_harmon_2.jpg");
-
-  // Undone: the original back in its place; the crop stays in media, stray.
-  QTest::keyClick(window.get(), Qt::Key_Z, Qt::ControlModifier);
-  EXPECT_EQ(Entry("Ace Harmon"), (std::vector<std::string>{"ace_harmon.jpg", "ace_harmon_2.jpg"}));
-  EXPECT_TRUE(fs::exists(game / "media" / "ace_harmon_2-crop.jpg"));
-  EXPECT_GE(w.c.strayList->FindExact(-1, "ace_harmon_2-crop.jpg"), 0);
-}
-
 TEST_F(PictureActionsTest, TheMenuOffersAnUprightCopyOfATurnedPicture) {
   Show("Nova Sinclair", "nova.jpg");
   Wizard& w = window->wizard();

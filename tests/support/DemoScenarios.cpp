@@ -6,6 +6,9 @@
 #include <algorithm>
 #include <set>
 
+#include "app/PictureActions.h"
+#include "images/PictureHeader.h"
+#include "platform/Os.h"
 #include "tests/support/TreePath.h"
 #include "tests/unit/RecordingMessageBox.h"
 #include "tree/MissingPictures.h"
@@ -400,6 +403,106 @@ void MatchDialogAttachesWhatSuggestApplyDoes(DemoWindow& d) {
   EXPECT_EQ(ReadBytes(d.Game() / "media" / "index.dat"), ReadBytes(byCli / "media" / "index.dat"));
 }
 
+// Every kind of change, then every step undone, redone and undone again: the index as the window
+// opened it, then as the changes made it, and at Exit the bytes of a run without changes.
+void EveryChangeIsUndoneAndRedoneExactly(DemoWindow& d) {
+  const fs::path media = d.Game() / "media", outside = d.Folder() / "outside";
+  const fs::path unchanged = d.Folder() / "unchanged";
+  ASSERT_TRUE(d.WriteDemo(unchanged));
+  ASSERT_TRUE(d.RunCli(unchanged, "rewrite-index", 0));
+  WriteBytes(outside / "Ring Photo.JPG", ReadBytes(media / "nova.jpg"));
+  WriteBytes(outside / "Belt.bmp", ReadBytes(media / "the_ace.bmp"));
+  Names unexpected;
+  d.AnswerMessages([&](std::string_view text, const MessageStyle&) {
+    if (!text.starts_with("Do you really want to delete ")) unexpected.emplace_back(text);
+    return MessageAnswer::Yes;
+  });
+  d.AnswerFileDialog([&](const OpenFileRequest&) {
+    return std::optional<FileChoice>(FileChoice{outside, {"Belt.bmp"}});
+  });
+  d.AnswerMatchDialog([](MatchDialogView&) {}, true);
+  d.Run(true, [&] {
+    Wizard& w = d.W();
+    const std::string opened = SerializeImageIndex(w.db.imageIndex);
+    d.ClickNode({"Wrestlers", "C", "Cassidy Storm"});
+    d.DoubleClickItem(id::kStrayList, "Cassidy_Storm.jpg");
+    d.ClickButton(id::kAddImagesButton);
+    d.Drop({outside / "Ring Photo.JPG"});
+    d.ClickNode({"Wrestlers", "A", "Ace Harmon"});
+    d.ClickItem(id::kImagesList, "ace_harmon.jpg");
+    d.PressDelete(0);
+    d.Press(Key::CtrlM);
+    const std::string changed = SerializeImageIndex(w.db.imageIndex);
+    ASSERT_NE(changed, opened);
+    const Key redo[] = {Key::CtrlY, Key::CtrlShiftZ};
+    for (int round = 0; round < 3; ++round) {
+      const bool undoing = round % 2 == 0;
+      int steps = 0;
+      while ((undoing ? w.undo.CanUndo() : w.undo.CanRedo()) && steps < 20) {
+        d.Press(undoing ? Key::CtrlZ : redo[steps % 2]);
+        ++steps;
+      }
+      EXPECT_EQ(steps, 5) << round;  // double-click, dialog, drop, removal, the match dialog
+      EXPECT_EQ(SerializeImageIndex(w.db.imageIndex), undoing ? opened : changed) << round;
+    }
+    EXPECT_EQ(Items(*w.c.imagesList), (Names{"ace_harmon.jpg", "ace_harmon_2.jpg"}));
+  });
+  EXPECT_THAT(unexpected, IsEmpty());
+  EXPECT_EQ(ReadBytes(media / "index.dat"), ReadBytes(unchanged / "media" / "index.dat"));
+  EXPECT_TRUE(fs::exists(media / "Ring Photo.JPG"));  // copied in: stays, stray
+  EXPECT_TRUE(fs::exists(media / "Belt.bmp"));
+}
+
+// A crop placed with the keys (Escape first: nothing written), accepted, undone; an upright
+// copy: each new picture takes the original's place in the entry, the original stays in media.
+void ACropAndAnUprightCopyTakeTheOriginalsPlace(DemoWindow& d) {
+  const fs::path media = d.Game() / "media";
+  RecordingMessageBox unexpected;
+  RecordMessages(d, unexpected, MessageAnswer::No);
+  d.Run(false, [&] {
+    Wizard& w = d.W();
+    auto entry = [&](const char* key) {
+      const IndexEntry& e = w.db.imageIndex.Entry(w.db.imageIndex.FindEntry(key));
+      return Names(e.images.begin(), e.images.end());
+    };
+    const std::string original = ReadBytes(media / "Ace_Harmon_2.JPG");
+    d.ClickNode({"Wrestlers", "A", "Ace Harmon"});
+    d.ClickItem(id::kImagesList, "ace_harmon_2.jpg");  // 300 x 400: too tall for 0.8
+    d.Press(Key::CtrlK);
+    ASSERT_EQ(d.CropFrame(), (PixelRect{0, 0, 300, 375}));  // at the top
+    d.PressInCrop(CropKey::Down);
+    const int step = d.CropFrame()->y;
+    d.PressInCrop(CropKey::ShiftDown);
+    EXPECT_GT(d.CropFrame()->y - step, step);  // Shift moves faster
+    d.PressInCrop(CropKey::Escape);
+    EXPECT_EQ(d.CropFrame(), std::nullopt);
+    EXPECT_FALSE(fs::exists(media / "ace_harmon_2-crop.jpg"));
+
+    d.Press(Key::CtrlK);
+    d.PressInCrop(CropKey::Enter);
+    EXPECT_EQ(d.CropFrame(), std::nullopt);
+    EXPECT_EQ(entry("Ace Harmon"), (Names{"ace_harmon.jpg", "ace_harmon_2-crop.jpg"}));
+    EXPECT_EQ(w.c.imagesList->ItemText(-1), "ace_harmon_2-crop.jpg");
+    EXPECT_EQ(w.c.imageInfoText->Text(),
+              "Image Width: \t300\r\nImage Height: \t375\r\nAspect Ratio: \t.8\r\n"
+              "Aspect ratio is perfectly  ok.");
+    EXPECT_EQ(ReadBytes(media / "Ace_Harmon_2.JPG"), original);
+    EXPECT_GE(w.c.strayList->FindExact(-1, "ace_harmon_2.jpg"), 0);  // the original is stray
+
+    d.Press(Key::CtrlZ);  // the original back in its place; the crop stays in media, stray
+    EXPECT_EQ(entry("Ace Harmon"), (Names{"ace_harmon.jpg", "ace_harmon_2.jpg"}));
+    EXPECT_GE(w.c.strayList->FindExact(-1, "ace_harmon_2-crop.jpg"), 0);
+
+    d.ClickNode({"Wrestlers", "N", "Nova Sinclair"});
+    EXPECT_EQ(PreviewMenu(w).front().text,
+              "Stored turned (EXIF orientation 6): the game shows it turned");
+    ASSERT_TRUE(MakeUprightCopy(w));
+    EXPECT_EQ(w.c.imagesList->ItemText(-1), "nova-upright.jpg");
+    EXPECT_EQ(ReadPictureHeader(SystemOs(), media / "nova-upright.jpg").orientation, 1);
+  });
+  EXPECT_THAT(unexpected.texts, IsEmpty());
+}
+
 }  // namespace
 
 const std::vector<DemoScenario>& DemoScenarios() {
@@ -415,6 +518,8 @@ const std::vector<DemoScenario>& DemoScenarios() {
       {"F4WalksWhatMissingListsAndLeftGoesUp", F4WalksWhatMissingListsAndLeftGoesUp},
       {"TheFilterShowsOnlyThoseWithoutAPicture", TheFilterShowsOnlyThoseWithoutAPicture},
       {"MatchDialogAttachesWhatSuggestApplyDoes", MatchDialogAttachesWhatSuggestApplyDoes},
+      {"EveryChangeIsUndoneAndRedoneExactly", EveryChangeIsUndoneAndRedoneExactly},
+      {"ACropAndAnUprightCopyTakeTheOriginalsPlace", ACropAndAnUprightCopyTakeTheOriginalsPlace},
   };
   return scenarios;
 }

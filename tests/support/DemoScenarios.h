@@ -7,18 +7,22 @@
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "app/MatchList.h"
+#include "images/PictureCodec.h"
 #include "app/Wizard.h"
 #include "tests/unit/TestFolder.h"
 
 namespace qvm::test {
 
 // Keys a scenario presses in the tree.
-enum class Key { F4, ShiftF4, CtrlShiftF4, CtrlM, Left };
+enum class Key { F4, ShiftF4, CtrlShiftF4, CtrlM, Left, CtrlZ, CtrlY, CtrlShiftZ, CtrlK };
+// Keys a scenario presses while a crop frame is being placed.
+enum class CropKey { Down, ShiftDown, Enter, Escape };
 
 // The match dialog while it is open, as its own view shows it.
 class MatchDialogView {
@@ -64,6 +68,7 @@ class DemoWindow {
   virtual void PressDelete(int repeats) = 0;
   virtual void Drop(const std::vector<std::filesystem::path>& files) = 0;
   virtual void ChooseTreeMenu() = 0;   // "Show only those without a picture"
+  virtual void PressInCrop(CropKey key) = 0;
   virtual void ChooseStrayMenu() = 0;  // "Match stray pictures..."
   // The find field: opened with `text` typed, Enter, Escape.
   virtual void FindType(const std::string& text) = 0;
@@ -90,6 +95,8 @@ class DemoWindow {
   // Whether the tree view shows the node at all, and marked.
   virtual bool ShowsNode(NodeHandle node) = 0;
   virtual bool ShowsMarked(NodeHandle node) = 0;
+  // The crop frame while one is being placed (picture pixels).
+  virtual std::optional<PixelRect> CropFrame() = 0;
 
  private:
   TempFolder folder_;

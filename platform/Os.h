@@ -37,8 +37,6 @@ struct EntryInfo {
   EntryType type = EntryType::Missing;
   std::uint64_t size = 0;     // bytes, for regular files
   std::int64_t modified = 0;  // nanoseconds since 1970, for noticing changes
-  std::uint64_t volume = 0;   // with `file`, the identity of the file on this machine
-  std::uint64_t file = 0;
 };
 
 struct FolderEntry {

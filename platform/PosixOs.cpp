@@ -47,8 +47,6 @@ EntryInfo InfoOfStat(const struct stat& st) {
   info.type = TypeOf(st.st_mode);
   info.size = S_ISREG(st.st_mode) ? static_cast<std::uint64_t>(st.st_size) : 0;
   info.modified = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
-  info.volume = static_cast<std::uint64_t>(st.st_dev);
-  info.file = static_cast<std::uint64_t>(st.st_ino);
   return info;
 }
 

@@ -15,18 +15,19 @@
 namespace qvm {
 namespace {
 
-// Finds game files below the game folder ("\" separators, any letter case on disk) and reads
-// each whole. A file that cannot be read is noted as a finding and reads as nothing.
+// Finds game files below the game folder ("\" separators, any letter case on disk; each folder
+// listed once) and reads each whole. A file that cannot be read is noted as a finding and
+// reads as nothing.
 class GameFiles {
  public:
   GameFiles(Os& os, const std::filesystem::path& root, GameDatabase& db)
-      : os_(os), root_(root), db_(db) {}
+      : os_(os), resolver_(os, root), db_(db) {}
 
   std::optional<std::string> Read(std::string_view gamePath) {
     // A path that would leave the game folder (an empty circuit name gives "\teams.dat", a
     // name with ".." climbs out) is never read: it counts as a missing file. So does anything
     // but a regular file.
-    auto path = ResolveGamePath(os_, root_, gamePath);
+    auto path = resolver_.Resolve(gamePath);
     std::optional<std::string> bytes;
     if (path) bytes = ReadWholeFile(os_, *path);
     if (!bytes) AddFinding(db_, kFindingMissingFile, std::string(gamePath));
@@ -35,7 +36,7 @@ class GameFiles {
 
  private:
   Os& os_;
-  const std::filesystem::path& root_;
+  GamePathResolver resolver_;
   GameDatabase& db_;
 };
 

@@ -1,8 +1,10 @@
 #include "app/Startup.h"
 
+#include <future>
 #include <memory>
 #include <optional>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "app/GameLock.h"
@@ -128,11 +130,17 @@ class RunJournal {
         told_ = true;
         return 0;
     }
-    ours_ = working_ = journal_.Create(paths_.journal, state);
+    // Made at the first change: its header and its two flushes are no work for the start.
+    createFor_ = state;
+    working_ = true;
     return 0;
   }
 
   void Record(const IndexChange& change) {
+    if (createFor_) {
+      ours_ = working_ = journal_.Create(paths_.journal, *createFor_);
+      createFor_.reset();
+    }
     if (working_ && journal_.Append(change)) return;
     working_ = false;
     if (!told_) messages_.Show(kJournalFailedMessage);
@@ -155,6 +163,7 @@ class RunJournal {
   const GamePaths& paths_;
   MessageBox& messages_;
   Journal journal_;
+  std::optional<IndexFileState> createFor_;  // the index the journal is to be made for
   bool ours_ = false;     // the file under the journal's name is this run's journal
   bool working_ = false;  // and changes still reach it
   bool told_ = false;     // the user knows the journal does not keep the changes
@@ -200,12 +209,23 @@ int RunWizard(Os& os, const fs::path& folder, MessageBox& messages,
   }
   CreateIndexWhenMissing(os, paths);
   auto db = std::make_unique<GameDatabase>();
-  // The first StrayList is worked out on the thread that reads the index, while the game
-  // files load, from the one listing of media that also finds what a cut-short run left.
+  // The first StrayList is worked out while the game files load: media is listed on a thread
+  // of its own, the thread that reads the index matches, from the one listing that also finds
+  // what a cut-short run left.
   std::optional<std::vector<std::string>> strayNames;
-  LoadGameDatabase(os, paths, *db, [&](const ImageIndex& index) {
+  auto listMedia = [&os, &paths] {
     std::vector<FolderEntry> media;
     os.ListFolder(paths.media, media, nullptr);
+    return media;
+  };
+  std::future<std::vector<FolderEntry>> listing;
+  try {
+    listing = std::async(std::launch::async, listMedia);
+  } catch (const std::system_error&) {
+    // No thread: media is listed when the index is there.
+  }
+  LoadGameDatabase(os, paths, *db, [&](const ImageIndex& index) {
+    const std::vector<FolderEntry> media = listing.valid() ? listing.get() : listMedia();
     RemoveSaveLeftovers(os, paths, media);
     strayNames = SortedStrayNames(ListMediaPictures(os, paths, media), index);
   });

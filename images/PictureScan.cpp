@@ -1,6 +1,8 @@
 #include "images/PictureScan.h"
 
+#include <atomic>
 #include <system_error>
+#include <thread>
 
 #include "images/StrayImages.h"
 #include "platform/Cp1252.h"
@@ -31,12 +33,28 @@ void PictureScan::Scan() {
     throw;
   }
   listed_.set_value();
-  headers_.reserve(pictures_.size());
-  for (const std::string& name : pictures_) {
-    std::string onDisk = Utf8FromCp1252(name);
-    PictureHeader header = ReadPictureHeader(os_, paths_.media / PathFromUtf8(onDisk));
-    headers_.emplace(std::move(onDisk), header);
+  // Opening a file waits on the system more than it computes (under Wine each open is three
+  // round trips to its server): a second reader keeps the system busy meanwhile.
+  std::vector<std::string> onDisk(pictures_.size());
+  for (std::size_t i = 0; i < pictures_.size(); ++i) onDisk[i] = Utf8FromCp1252(pictures_[i]);
+  std::vector<PictureHeader> headers(pictures_.size());
+  std::atomic<std::size_t> next{0};
+  auto read = [&] {
+    for (std::size_t i; (i = next++) < onDisk.size();)
+      headers[i] = ReadPictureHeader(os_, paths_.media / PathFromUtf8(onDisk[i]));
+  };
+  std::future<void> helper;
+  if (onDisk.size() > 64 && std::thread::hardware_concurrency() > 1) {
+    try {
+      helper = std::async(std::launch::async, read);
+    } catch (const std::system_error&) {
+      // One reader.
+    }
   }
+  read();
+  if (helper.valid()) helper.get();
+  headers_.reserve(onDisk.size());
+  for (std::size_t i = 0; i < onDisk.size(); ++i) headers_.emplace(std::move(onDisk[i]), headers[i]);
 }
 
 void PictureScan::WaitForListing() {

@@ -70,8 +70,9 @@ EntryType TypeOfDirent(unsigned char type) {
 void MakeBlocking(int fd, int flags) { ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK); }
 
 // Opens with O_NONBLOCK, so that a FIFO or device never makes the call wait, and keeps the
-// file only when it is regular.
-FileHandle OpenRegular(const fs::path& path, int flags, std::string* error) {
+// file only when it is regular; `opened`, when given, receives what it is.
+FileHandle OpenRegular(const fs::path& path, int flags, std::string* error,
+                       EntryInfo* opened = nullptr) {
   int fd = ::open(path.c_str(), flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
   if (fd < 0) {
     if (errno == ELOOP && (flags & O_NOFOLLOW)) {
@@ -92,6 +93,7 @@ FileHandle OpenRegular(const fs::path& path, int flags, std::string* error) {
     return kNoFile;
   }
   MakeBlocking(fd, flags);
+  if (opened) *opened = InfoOfStat(st);
   return fd;
 }
 
@@ -228,6 +230,11 @@ class PosixOs : public Os {
 
   FileHandle OpenForReading(const fs::path& path, std::string* error) override {
     return OpenRegular(path, O_RDONLY, error);
+  }
+
+  FileHandle OpenForReadingWithInfo(const fs::path& path, EntryInfo& opened,
+                                    std::string* error) override {
+    return OpenRegular(path, O_RDONLY, error, &opened);
   }
 
   std::int64_t Read(FileHandle file, void* buffer, std::size_t size, std::string* error) override {

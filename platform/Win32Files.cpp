@@ -147,7 +147,8 @@ bool ReachedThroughLink(HANDLE file, const fs::path& path) {
   return ::CompareStringOrdinal(expected->c_str(), -1, opened->c_str(), -1, TRUE) != CSTR_EQUAL;
 }
 
-FileHandle OpenRegular(const fs::path& path, DWORD access, bool followLinks, std::string* error) {
+FileHandle OpenRegular(const fs::path& path, DWORD access, bool followLinks, std::string* error,
+                       EntryInfo* opened) {
   HANDLE h = Open(path, access, kShareAll, OPEN_EXISTING,
                   followLinks ? 0 : FILE_FLAG_OPEN_REPARSE_POINT, error);
   if (h == INVALID_HANDLE_VALUE) {
@@ -158,10 +159,14 @@ FileHandle OpenRegular(const fs::path& path, DWORD access, bool followLinks, std
     }
     return kNoFile;
   }
-  EntryType type = InfoOfHandle(h).type;
+  const EntryInfo info = InfoOfHandle(h);
+  EntryType type = info.type;
   if (type == EntryType::Regular && !followLinks && ReachedThroughLink(h, path))
     type = EntryType::Link;
-  if (type == EntryType::Regular) return F(h);
+  if (type == EntryType::Regular) {
+    if (opened) *opened = info;
+    return F(h);
+  }
   ::CloseHandle(h);
   Fail(error, type == EntryType::Link ? "it is a symbolic link" : "it is not a regular file");
   return kNoFile;

@@ -51,9 +51,9 @@ bool ReachedThroughLink(HANDLE file, const std::filesystem::path& path);
 std::optional<std::wstring> FinalPath(HANDLE h);
 
 // Opens an existing file for `access`, keeping it only when it is a regular file; a link is
-// followed only when `followLinks`.
+// followed only when `followLinks`. `opened`, when given, receives what the file is.
 FileHandle OpenRegular(const std::filesystem::path& path, DWORD access, bool followLinks,
-                       std::string* error);
+                       std::string* error, EntryInfo* opened = nullptr);
 
 // Takes the game's lock (Os::TryLock).
 LockAttempt TryLockGame(const std::filesystem::path& mediaFolder,

@@ -130,6 +130,11 @@ class Win32Os : public Os {
     return win32::OpenRegular(path, GENERIC_READ, true, error);
   }
 
+  FileHandle OpenForReadingWithInfo(const fs::path& path, EntryInfo& opened,
+                                    std::string* error) override {
+    return win32::OpenRegular(path, GENERIC_READ, true, error, &opened);
+  }
+
   std::int64_t Read(FileHandle file, void* buffer, std::size_t size, std::string* error) override {
     DWORD n = 0;
     DWORD chunk = static_cast<DWORD>(size < (1u << 30) ? size : (1u << 30));

@@ -1,6 +1,7 @@
 #include "app/Startup.h"
 
 #include <future>
+#include <future>
 #include <memory>
 #include <optional>
 #include <string>
@@ -186,6 +187,17 @@ SaveResult SaveAtClose(Os& os, const GamePaths& paths, const GameDatabase& db, M
   return outcome.result;
 }
 
+// Runs `work` on a thread of its own, or when its result is first asked for where no thread can
+// be had.
+template <class Work>
+auto Start(Work work) -> std::shared_future<decltype(work())> {
+  try {
+    return std::async(std::launch::async, work).share();
+  } catch (const std::system_error&) {
+    return std::async(std::launch::deferred, std::move(work)).share();
+  }
+}
+
 }  // namespace
 
 int RunWizard(Os& os, const fs::path& folder, MessageBox& messages,
@@ -209,32 +221,30 @@ int RunWizard(Os& os, const fs::path& folder, MessageBox& messages,
   }
   CreateIndexWhenMissing(os, paths);
   auto db = std::make_unique<GameDatabase>();
-  // The first StrayList is worked out while the game files load: media is listed on a thread
-  // of its own, the thread that reads the index matches, from the one listing that also finds
-  // what a cut-short run left.
-  std::optional<std::vector<std::string>> strayNames;
+  // The first StrayList is worked out beside the loading and the making of the window: media
+  // is listed (the one listing that also finds what a cut-short run left) on a thread of its
+  // own, and matched on another against the index as read, which the run may change meanwhile.
   auto listMedia = [&os, &paths] {
     std::vector<FolderEntry> media;
     os.ListFolder(paths.media, media, nullptr);
-    return media;
-  };
-  std::future<std::vector<FolderEntry>> listing;
-  try {
-    listing = std::async(std::launch::async, listMedia);
-  } catch (const std::system_error&) {
-    // No thread: media is listed when the index is there.
-  }
-  LoadGameDatabase(os, paths, *db, [&](const ImageIndex& index) {
-    const std::vector<FolderEntry> media = listing.valid() ? listing.get() : listMedia();
     RemoveSaveLeftovers(os, paths, media);
-    strayNames = SortedStrayNames(ListMediaPictures(os, paths, media), index);
+    return ListMediaPictures(os, paths, media);
+  };
+  std::shared_future<std::vector<std::string>> listing = Start(listMedia);
+  std::shared_future<std::vector<std::string>> strayNames;
+  LoadGameDatabase(os, paths, *db, [&](const ImageIndex& index) {
+    strayNames = Start([listing, names = IndexImageNames(index)] {
+      return SortedStrayNames(listing.get(), names);
+    });
   });
   if (!db->indexState.loaded) messages.Show(kIndexUnreadableMessage);
 
   RunJournal journal(os, paths, messages);
   const int restored = journal.Start(db->indexState, db->imageIndex);
-  if (restored == 0) db->strayNamesAtStart = std::move(strayNames);
+  if (restored == 0) db->strayNamesAtStart = strayNames;
   db->imageIndex.SetObserver([&](const IndexChange& change) { journal.Record(change); });
+  // What a cut-short run left goes before this run can write a file of its own.
+  listing.wait();
 
   runMainWindow(paths, *db);
 
@@ -242,6 +252,7 @@ int RunWizard(Os& os, const fs::path& folder, MessageBox& messages,
   // Until index.dat or index.dat.unsaved holds them, the journal is the only copy of the
   // run's changes.
   journal.End(SaveAtClose(os, paths, *db, messages, journal) != SaveResult::Failed);
+  if (strayNames.valid()) strayNames.wait();  // it reads texts of the pool
   db.reset();
   ReleasePool();
   return 0;

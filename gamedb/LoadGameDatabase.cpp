@@ -120,7 +120,7 @@ void LoadGameDatabase(Os& os, const GamePaths& paths, GameDatabase& db,
   db.managers.clear();
   db.titles.clear();
   db.findings.clear();
-  db.strayNamesAtStart.reset();
+  db.strayNamesAtStart = {};
   // The index is read alongside: nothing of it depends on the game files.
   IndexReader index(os, paths, onIndexRead);
   GameFiles files(os, paths.game, db);

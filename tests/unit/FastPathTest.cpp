@@ -303,7 +303,7 @@ TEST(FastPath, FirstStrayListMatchesAFreshScan) {
     test::RecordingMessageBox messages;
     std::vector<std::string> first, fresh;
     RunWizard(SystemOs(), game.path(), messages, [&](const GamePaths& paths, GameDatabase& db) {
-      EXPECT_EQ(db.strayNamesAtStart.has_value(), !withJournal);
+      EXPECT_EQ(db.strayNamesAtStart.valid(), !withJournal);
       MemoryListBox strayList;
       Wizard w{.os = SystemOs(), .paths = paths, .db = db, .c = {}, .currentName = {}};
       w.c.strayList = &strayList;

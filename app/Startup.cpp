@@ -1,7 +1,6 @@
 #include "app/Startup.h"
 
 #include <future>
-#include <future>
 #include <memory>
 #include <optional>
 #include <string>
@@ -15,6 +14,7 @@
 #include "index/Journal.h"
 #include "platform/Cp1252.h"
 #include "platform/FileIo.h"
+#include "platform/Gate.h"
 #include "platform/PathText.h"
 
 namespace qvm {
@@ -223,20 +223,26 @@ int RunWizard(Os& os, const fs::path& folder, MessageBox& messages,
   auto db = std::make_unique<GameDatabase>();
   // The first StrayList is worked out beside the loading and the making of the window: media
   // is listed (the one listing that also finds what a cut-short run left) on a thread of its
-  // own, and matched on another against the index as read, which the run may change meanwhile.
-  auto listMedia = [&os, &paths] {
+  // own once the game's own folders are, and matched on another against the index as read,
+  // which the run may change meanwhile.
+  std::shared_future<std::vector<std::string>> listing, strayNames;
+  Gate foldersListed;  // goes before them, letting them end
+  listing = Start([&os, &paths, listed = foldersListed.Opened()] {
+    listed.wait();
     std::vector<FolderEntry> media;
     os.ListFolder(paths.media, media, nullptr);
     RemoveSaveLeftovers(os, paths, media);
     return ListMediaPictures(os, paths, media);
-  };
-  std::shared_future<std::vector<std::string>> listing = Start(listMedia);
-  std::shared_future<std::vector<std::string>> strayNames;
-  LoadGameDatabase(os, paths, *db, [&](const ImageIndex& index) {
-    strayNames = Start([listing, names = IndexImageNames(index)] {
-      return SortedStrayNames(listing.get(), names);
-    });
   });
+  LoadGameDatabase(
+      os, paths, *db,
+      [&](const ImageIndex& index) {
+        strayNames = Start([listing, names = IndexImageNames(index)] {
+          return SortedStrayNames(listing.get(), names);
+        });
+      },
+      [&] { foldersListed.Open(); });
+  foldersListed.Open();
   if (!db->indexState.loaded) messages.Show(kIndexUnreadableMessage);
 
   RunJournal journal(os, paths, messages);

@@ -75,9 +75,10 @@ void PrintItem(std::ostream& out, std::string_view cp1252) {
   PrintLine(out, plain ? cp1252 : std::string_view(OneLine(cp1252)));
 }
 
-std::unique_ptr<Game> LoadGame(Context& ctx, const IndexReadWork& onIndexRead) {
+std::unique_ptr<Game> LoadGame(Context& ctx, const IndexReadWork& onIndexRead,
+                               const std::function<void()>& onFoldersListed) {
   auto game = std::make_unique<Game>();
-  LoadGameDatabase(ctx.os, ctx.paths, game->db, onIndexRead);
+  LoadGameDatabase(ctx.os, ctx.paths, game->db, onIndexRead, onFoldersListed);
   if (!game->db.indexState.loaded) {
     PrintLine(ctx.err, kIndexUnreadableMessage);
   } else {

@@ -34,6 +34,9 @@ class GameFiles {
     return bytes;
   }
 
+  // Lists the folders the files will be read from (see GamePathResolver::ListFolder).
+  void ListFolder(std::string_view gamePath) { resolver_.ListFolder(gamePath); }
+
  private:
   Os& os_;
   GamePathResolver resolver_;
@@ -113,7 +116,8 @@ std::string CircuitFile(std::string_view circuit, std::string_view name) {
 // to wrestlers by number, so the wrestlers come first; the index, read alongside, is taken
 // last.
 void LoadGameDatabase(Os& os, const GamePaths& paths, GameDatabase& db,
-                      const IndexReadWork& onIndexRead) {
+                      const IndexReadWork& onIndexRead,
+                      const std::function<void()>& onFoldersListed) {
   db.wrestlers.clear();
   db.teams.clear();
   db.stables.clear();
@@ -130,6 +134,9 @@ void LoadGameDatabase(Os& os, const GamePaths& paths, GameDatabase& db,
   std::optional<std::string> cardLgs = files.Read("card.lgs");
   std::vector<std::string_view> circuits;
   if (cardLgs) circuits = ReadCircuitList(*cardLgs, db);
+  files.ListFolder("data");
+  for (std::string_view circuit : circuits) files.ListFolder(circuit);
+  if (onFoldersListed) onFoldersListed();
 
   ReadWrestlers(PairBytes(files, "data", "wrestlrs").View(), db);
   AliasHashes aliasHashes;

@@ -54,7 +54,8 @@ void PictureScan::Scan() {
   read();
   if (helper.valid()) helper.get();
   headers_.reserve(onDisk.size());
-  for (std::size_t i = 0; i < onDisk.size(); ++i) headers_.emplace(std::move(onDisk[i]), headers[i]);
+  for (std::size_t i = 0; i < onDisk.size(); ++i)
+    headers_.emplace(std::move(onDisk[i]), headers[i]);
 }
 
 void PictureScan::WaitForListing() {

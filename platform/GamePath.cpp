@@ -1,5 +1,6 @@
 #include "platform/GamePath.h"
 
+#include <algorithm>
 #include <string>
 
 #include "platform/Cp1252.h"
@@ -85,8 +86,7 @@ std::optional<fs::path> MatchComponent(Os& os, const fs::path& dir, std::string_
 // Walks `gamePath` below `root` component by component, `match(folder, component)` spelling
 // each; see ResolveGamePath.
 template <class Match>
-std::optional<fs::path> WalkGamePath(const fs::path& root, std::string_view gamePath,
-                                     Match match) {
+std::optional<fs::path> WalkGamePath(const fs::path& root, std::string_view gamePath, Match match) {
   if (gamePath.empty() || gamePath.front() == '\\' || gamePath.front() == '/') return std::nullopt;
   if (gamePath.size() >= 2 && gamePath[1] == ':') return std::nullopt;  // drive letter
   if (gamePath.find('\0') != std::string_view::npos) return std::nullopt;
@@ -126,13 +126,24 @@ std::optional<fs::path> GamePathResolver::Resolve(std::string_view gamePath) {
   bool absent = false;  // below a name nothing has, nothing has any name
   return WalkGamePath(root_, gamePath, [&](const fs::path& dir, std::string_view component) {
     if (absent) return std::optional<fs::path>(PathFromCp1252(component));
-    const Listing& listing = ListingOf(dir);
-    return listing.listed ? MatchInListing(os_, dir, listing.entries, component, absent)
-                          : MatchComponent(os_, dir, component);
+    Listing& listing = ListingOf(dir);
+    if (!listing.listed) return MatchComponent(os_, dir, component);
+    if (std::find(listing.absent.begin(), listing.absent.end(), component) !=
+        listing.absent.end()) {
+      absent = true;
+      return std::optional<fs::path>(PathFromCp1252(component));
+    }
+    std::optional<fs::path> spelled = MatchInListing(os_, dir, listing.entries, component, absent);
+    if (absent) listing.absent.emplace_back(component);
+    return spelled;
   });
 }
 
-const GamePathResolver::Listing& GamePathResolver::ListingOf(const fs::path& folder) {
+void GamePathResolver::ListFolder(std::string_view gamePath) {
+  if (std::optional<fs::path> folder = Resolve(gamePath)) ListingOf(*folder);
+}
+
+GamePathResolver::Listing& GamePathResolver::ListingOf(const fs::path& folder) {
   auto [it, added] = listings_.try_emplace(folder);
   if (added) it->second.listed = os_.ListFolder(folder, it->second.entries, nullptr);
   return it->second;

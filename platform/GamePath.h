@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <map>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -32,13 +33,17 @@ class GamePathResolver {
  public:
   GamePathResolver(Os& os, std::filesystem::path root) : os_(os), root_(std::move(root)) {}
   std::optional<std::filesystem::path> Resolve(std::string_view gamePath);
+  // Lists the folder `gamePath` names (and every folder on the way) now, for the resolutions
+  // to come.
+  void ListFolder(std::string_view gamePath);
 
  private:
   struct Listing {
     bool listed = false;  // false: the folder could not be listed, names are looked up alone
     std::vector<FolderEntry> entries;
+    std::vector<std::string> absent;  // names (CP1252) found to reach nothing
   };
-  const Listing& ListingOf(const std::filesystem::path& folder);
+  Listing& ListingOf(const std::filesystem::path& folder);
 
   Os& os_;
   std::filesystem::path root_;

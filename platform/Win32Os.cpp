@@ -27,8 +27,8 @@ namespace fs = std::filesystem;
 namespace {
 
 using win32::F;
-using win32::FinalPath;
 using win32::Fail;
+using win32::FinalPath;
 using win32::H;
 using win32::InfoOfHandle;
 using win32::kShareAll;
@@ -118,8 +118,8 @@ class Win32Os : public Os {
       std::wstring_view entry = found.cFileName;
       if (entry == L"." || entry == L"..") continue;
       // dwReserved0 holds the reparse tag of a reparse point.
-      entries.push_back(
-          {fs::path(std::wstring(entry)), win32::TypeOf(found.dwFileAttributes, found.dwReserved0)});
+      entries.push_back({fs::path(std::wstring(entry)),
+                         win32::TypeOf(found.dwFileAttributes, found.dwReserved0)});
     } while (::FindNextFileW(find, &found));
     DWORD err = ::GetLastError();
     ::FindClose(find);

@@ -10,10 +10,10 @@
 #include "gamedb/GameReaders.h"
 #include "gamedb/LoadGameDatabase.h"
 #include "images/PictureScan.h"
+#include "platform/Cp1252.h"
 #include "tests/support/GameWriter.h"
 #include "tests/unit/FaultyOs.h"
 #include "tests/unit/JpegWriter.h"
-#include "platform/Cp1252.h"
 #include "tests/unit/TestFolder.h"
 
 namespace qvm {
@@ -122,7 +122,8 @@ TEST(FileCalls, EachPictureIsOpenedOnceAndASmallOneReadInOneRead) {
   PictureScan scan(os, paths);
   ASSERT_EQ(scan.Pictures().size(), static_cast<std::size_t>(kPictures));
   int shown = 0;
-  for (const std::string& name : scan.Pictures()) shown += scan.Header(Utf8FromCp1252(name)).Shown();
+  for (const std::string& name : scan.Pictures())
+    shown += scan.Header(Utf8FromCp1252(name)).Shown();
   EXPECT_EQ(shown, kPictures - kPictures / 10);
   EXPECT_EQ(os.listings[paths.media], 1);
   EXPECT_EQ(os.opens.size(), static_cast<std::size_t>(kPictures));

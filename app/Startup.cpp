@@ -1,8 +1,10 @@
 #include "app/Startup.h"
 
+#include <future>
 #include <memory>
 #include <optional>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "app/GameLock.h"
@@ -12,6 +14,7 @@
 #include "index/Journal.h"
 #include "platform/Cp1252.h"
 #include "platform/FileIo.h"
+#include "platform/Gate.h"
 #include "platform/PathText.h"
 
 namespace qvm {
@@ -128,11 +131,17 @@ class RunJournal {
         told_ = true;
         return 0;
     }
-    ours_ = working_ = journal_.Create(paths_.journal, state);
+    // Made at the first change: its header and its two flushes are no work for the start.
+    createFor_ = state;
+    working_ = true;
     return 0;
   }
 
   void Record(const IndexChange& change) {
+    if (createFor_) {
+      ours_ = working_ = journal_.Create(paths_.journal, *createFor_);
+      createFor_.reset();
+    }
     if (working_ && journal_.Append(change)) return;
     working_ = false;
     if (!told_) messages_.Show(kJournalFailedMessage);
@@ -155,6 +164,7 @@ class RunJournal {
   const GamePaths& paths_;
   MessageBox& messages_;
   Journal journal_;
+  std::optional<IndexFileState> createFor_;  // the index the journal is to be made for
   bool ours_ = false;     // the file under the journal's name is this run's journal
   bool working_ = false;  // and changes still reach it
   bool told_ = false;     // the user knows the journal does not keep the changes
@@ -175,6 +185,17 @@ SaveResult SaveAtClose(Os& os, const GamePaths& paths, const GameDatabase& db, M
   }
   if (std::string told = SaveOutcomeMessage(outcome); !told.empty()) messages.Show(told);
   return outcome.result;
+}
+
+// Runs `work` on a thread of its own, or when its result is first asked for where no thread can
+// be had.
+template <class Work>
+auto Start(Work work) -> std::shared_future<decltype(work())> {
+  try {
+    return std::async(std::launch::async, work).share();
+  } catch (const std::system_error&) {
+    return std::async(std::launch::deferred, std::move(work)).share();
+  }
 }
 
 }  // namespace
@@ -200,21 +221,36 @@ int RunWizard(Os& os, const fs::path& folder, MessageBox& messages,
   }
   CreateIndexWhenMissing(os, paths);
   auto db = std::make_unique<GameDatabase>();
-  // The first StrayList is worked out on the thread that reads the index, while the game
-  // files load, from the one listing of media that also finds what a cut-short run left.
-  std::optional<std::vector<std::string>> strayNames;
-  LoadGameDatabase(os, paths, *db, [&](const ImageIndex& index) {
+  // The first StrayList is worked out beside the loading and the making of the window: media
+  // is listed (the one listing that also finds what a cut-short run left) on a thread of its
+  // own once the game's own folders are, and matched on another against the index as read,
+  // which the run may change meanwhile.
+  std::shared_future<std::vector<std::string>> listing, strayNames;
+  Gate foldersListed;  // goes before them, letting them end
+  listing = Start([&os, &paths, listed = foldersListed.Opened()] {
+    listed.wait();
     std::vector<FolderEntry> media;
     os.ListFolder(paths.media, media, nullptr);
     RemoveSaveLeftovers(os, paths, media);
-    strayNames = SortedStrayNames(ListMediaPictures(os, paths, media), index);
+    return ListMediaPictures(os, paths, media);
   });
+  LoadGameDatabase(
+      os, paths, *db,
+      [&](const ImageIndex& index) {
+        strayNames = Start([listing, names = IndexImageNames(index)] {
+          return SortedStrayNames(listing.get(), names);
+        });
+      },
+      [&] { foldersListed.Open(); });
+  foldersListed.Open();
   if (!db->indexState.loaded) messages.Show(kIndexUnreadableMessage);
 
   RunJournal journal(os, paths, messages);
   const int restored = journal.Start(db->indexState, db->imageIndex);
-  if (restored == 0) db->strayNamesAtStart = std::move(strayNames);
+  if (restored == 0) db->strayNamesAtStart = strayNames;
   db->imageIndex.SetObserver([&](const IndexChange& change) { journal.Record(change); });
+  // What a cut-short run left goes before this run can write a file of its own.
+  listing.wait();
 
   runMainWindow(paths, *db);
 
@@ -222,6 +258,7 @@ int RunWizard(Os& os, const fs::path& folder, MessageBox& messages,
   // Until index.dat or index.dat.unsaved holds them, the journal is the only copy of the
   // run's changes.
   journal.End(SaveAtClose(os, paths, *db, messages, journal) != SaveResult::Failed);
+  if (strayNames.valid()) strayNames.wait();  // it reads texts of the pool
   db.reset();
   ReleasePool();
   return 0;

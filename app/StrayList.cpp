@@ -10,9 +10,9 @@ void ScanStrayImages(Wizard& w) {
   ListBox& list = *w.c.strayList;
   list.ResetContent();
   std::vector<std::string> names;
-  if (w.db.strayNamesAtStart) {
-    names = std::move(*w.db.strayNamesAtStart);
-    w.db.strayNamesAtStart.reset();
+  if (w.db.strayNamesAtStart.valid()) {
+    names = w.db.strayNamesAtStart.get();
+    w.db.strayNamesAtStart = {};
   } else {
     names = SortedStrayNames(w.os, w.paths, w.db.imageIndex);
   }

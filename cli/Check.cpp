@@ -17,7 +17,7 @@
 #include "images/ExifOrientation.h"
 #include "images/MediaFile.h"
 #include "images/PictureHeader.h"
-#include "images/StrayImages.h"
+#include "images/PictureScan.h"
 #include "index/IndexLookup.h"
 #include "platform/Cp1252.h"
 #include "platform/GamePath.h"
@@ -106,8 +106,8 @@ class ProducedKeys {
 
 class Checker {
  public:
-  Checker(Os& os, const GamePaths& paths, const GameDatabase& db)
-      : os_(os), paths_(paths), db_(db), index_(db.imageIndex), lookup_(index_) {}
+  Checker(const GameDatabase& db, PictureScan& scan)
+      : db_(db), index_(db.imageIndex), lookup_(index_), scan_(scan) {}
 
   // Hands every finding to `report` as soon as it is found: an index with millions of missing
   // names must not hold them all at once.
@@ -270,7 +270,7 @@ class Checker {
     auto check = [&](const std::string& onDisk) {
       if (!seen.insert(onDisk).second) return;
       // The preview's own rule: what it does not show is a bad picture, and why.
-      const PictureHeader header = ReadPictureHeader(os_, paths_.media / PathFromUtf8(onDisk));
+      const PictureHeader header = scan_.Header(onDisk);
       if (!header.Shown()) {
         std::string name = Cp1252FromUtf8(onDisk).value_or(onDisk);
         Finding f{kBadPicture, Quoted(name) + " " + PictureProblemText(header)};
@@ -305,15 +305,13 @@ class Checker {
     }
   }
 
-  Os& os_;
-  const GamePaths& paths_;
   const GameDatabase& db_;
   const ImageIndex& index_;
   const IndexLookup lookup_;
-  const MediaListing media_{os_, paths_};
-  std::vector<std::string> unnamable_;  // filled with pictures_
-  const std::vector<std::string> pictures_ =
-      ListMediaPictures(os_, paths_, media_.Entries(), &unnamable_);
+  PictureScan& scan_;
+  const MediaListing& media_ = scan_.Media();
+  const std::vector<std::string>& pictures_ = scan_.Pictures();
+  std::vector<std::string> unnamable_ = scan_.Unnamable();
   std::vector<signed char> opens_ = std::vector<signed char>(media_.Entries().size(), -1);
   std::vector<bool> indexed_ = std::vector<bool>(media_.Entries().size());  // the index leads there
   const std::function<void(const Finding&)>* report_ = nullptr;
@@ -341,6 +339,8 @@ void WriteJson(JsonWriter& json, const Finding& f) {
 
 int RunCheck(Context& ctx) {
   if (!ctx.args.empty()) return UsageError(ctx, "check takes no arguments but --json");
+  // The pictures are listed and their headers read while the game loads.
+  PictureScan scan(ctx.os, ctx.paths);
   auto game = LoadGame(ctx);
   std::optional<JsonWriter> json;
   if (ctx.json) {
@@ -348,7 +348,7 @@ int RunCheck(Context& ctx) {
     json->BeginArray();
   }
   bool any = false;
-  Checker(ctx.os, ctx.paths, game->db).Run([&](const Finding& f) {
+  Checker(game->db, scan).Run([&](const Finding& f) {
     any = true;
     if (json) {
       WriteJson(*json, f);

@@ -62,12 +62,14 @@ int UsageError(Context& ctx, std::string_view problem);
 // creating and changing nothing; an index that cannot be read is told on stderr, as the window
 // tells it. The changes of a crash journal that belongs to the index are shown (see
 // ShowPendingJournal). `onIndexRead` runs on the thread that reads the index, while the
-// game files load (see LoadGameDatabase): before those changes are applied.
+// game files load (see LoadGameDatabase): before those changes are applied. `onFoldersListed`
+// runs as LoadGameDatabase says.
 struct Game {
   GameDatabase db;
   int journalChanges = 0;  // applied from a pending journal after `onIndexRead` ran
 };
-std::unique_ptr<Game> LoadGame(Context& ctx, const IndexReadWork& onIndexRead = {});
+std::unique_ptr<Game> LoadGame(Context& ctx, const IndexReadWork& onIndexRead = {},
+                               const std::function<void()>& onFoldersListed = {});
 
 // Reads the index alone, as LoadGame does; false (after telling why on stderr) when it cannot
 // be read.

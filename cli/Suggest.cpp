@@ -11,6 +11,7 @@
 #include "cli/Json.h"
 #include "images/EntitySuggestions.h"
 #include "images/StrayImages.h"
+#include "platform/Gate.h"
 
 namespace qvm::cli {
 namespace {
@@ -125,22 +126,30 @@ int RunSuggest(Context& ctx) {
   if (!parsed) return kExitUsage;
   const Options& options = *parsed;
   // The stray pictures are worked out beside the loading of the game files: media is listed on
-  // a thread of its own (the listing needs no index), the thread that reads the index matches.
+  // a thread of its own (the listing needs no index) once the game's own folders are, the
+  // thread that reads the index matches.
   std::future<std::vector<std::string>> listing;
+  Gate foldersListed;  // goes first, letting the listing end
   if (!options.apply) {
     try {
-      listing =
-          std::async(std::launch::async, [&] { return ListMediaPictures(ctx.os, ctx.paths); });
+      listing = std::async(std::launch::async, [&, listed = foldersListed.Opened()] {
+        listed.wait();
+        return ListMediaPictures(ctx.os, ctx.paths);
+      });
     } catch (const std::system_error&) {
       // No thread: media is listed when the index is there.
     }
   }
   std::vector<std::string> strays;
-  auto game = LoadGame(ctx, [&](const ImageIndex& index) {
-    if (options.apply) return;
-    strays = SortedStrayNames(
-        listing.valid() ? listing.get() : ListMediaPictures(ctx.os, ctx.paths), index);
-  });
+  auto game = LoadGame(
+      ctx,
+      [&](const ImageIndex& index) {
+        if (options.apply) return;
+        strays = SortedStrayNames(
+            listing.valid() ? listing.get() : ListMediaPictures(ctx.os, ctx.paths), index);
+      },
+      [&] { foldersListed.Open(); });
+  foldersListed.Open();
   // Without the index every entity would read as missing a picture.
   if (!game->db.indexState.loaded) return kExitUsage;
   // A pending journal changed the index after the stray pictures were worked out.

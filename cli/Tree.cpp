@@ -10,9 +10,8 @@ namespace {
 
 void PrintBelow(Context& ctx, const CategoryTree& tree, NodeHandle parent, std::size_t depth) {
   for (NodeHandle node : tree.Children(parent)) {
-    std::string line(2 * depth, ' ');
-    line += tree.Text(node);
-    PrintItem(ctx.out, line);
+    for (std::size_t level = 0; level < depth; ++level) ctx.out << "  ";
+    PrintItem(ctx.out, tree.Text(node));
     PrintBelow(ctx, tree, node, depth + 1);
   }
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <future>
 #include <optional>
 #include <string>
 #include <vector>
@@ -74,9 +75,9 @@ struct GameDatabase {
   IndexFileState indexState;
   std::array<SortedView, kKindCount> sortedViews;
   std::vector<LoadFinding> findings;
-  // The StrayList's first contents when start-up worked them out ahead, while the game files
-  // loaded; the first ScanStrayImages takes them.
-  std::optional<std::vector<std::string>> strayNamesAtStart;
+  // The StrayList's first contents when start-up works them out ahead, on a thread of its own
+  // from the index as read; the first ScanStrayImages waits for them and takes them.
+  std::shared_future<std::vector<std::string>> strayNamesAtStart;
 };
 
 }  // namespace qvm

@@ -15,27 +15,31 @@
 namespace qvm {
 namespace {
 
-// Finds game files below the game folder ("\" separators, any letter case on disk) and reads
-// each whole. A file that cannot be read is noted as a finding and reads as nothing.
+// Finds game files below the game folder ("\" separators, any letter case on disk; each folder
+// listed once) and reads each whole. A file that cannot be read is noted as a finding and
+// reads as nothing.
 class GameFiles {
  public:
   GameFiles(Os& os, const std::filesystem::path& root, GameDatabase& db)
-      : os_(os), root_(root), db_(db) {}
+      : os_(os), resolver_(os, root), db_(db) {}
 
   std::optional<std::string> Read(std::string_view gamePath) {
     // A path that would leave the game folder (an empty circuit name gives "\teams.dat", a
     // name with ".." climbs out) is never read: it counts as a missing file. So does anything
     // but a regular file.
-    auto path = ResolveGamePath(os_, root_, gamePath);
+    auto path = resolver_.Resolve(gamePath);
     std::optional<std::string> bytes;
     if (path) bytes = ReadWholeFile(os_, *path);
     if (!bytes) AddFinding(db_, kFindingMissingFile, std::string(gamePath));
     return bytes;
   }
 
+  // Lists the folders the files will be read from (see GamePathResolver::ListFolder).
+  void ListFolder(std::string_view gamePath) { resolver_.ListFolder(gamePath); }
+
  private:
   Os& os_;
-  const std::filesystem::path& root_;
+  GamePathResolver resolver_;
   GameDatabase& db_;
 };
 
@@ -112,14 +116,15 @@ std::string CircuitFile(std::string_view circuit, std::string_view name) {
 // to wrestlers by number, so the wrestlers come first; the index, read alongside, is taken
 // last.
 void LoadGameDatabase(Os& os, const GamePaths& paths, GameDatabase& db,
-                      const IndexReadWork& onIndexRead) {
+                      const IndexReadWork& onIndexRead,
+                      const std::function<void()>& onFoldersListed) {
   db.wrestlers.clear();
   db.teams.clear();
   db.stables.clear();
   db.managers.clear();
   db.titles.clear();
   db.findings.clear();
-  db.strayNamesAtStart.reset();
+  db.strayNamesAtStart = {};
   // The index is read alongside: nothing of it depends on the game files.
   IndexReader index(os, paths, onIndexRead);
   GameFiles files(os, paths.game, db);
@@ -129,6 +134,9 @@ void LoadGameDatabase(Os& os, const GamePaths& paths, GameDatabase& db,
   std::optional<std::string> cardLgs = files.Read("card.lgs");
   std::vector<std::string_view> circuits;
   if (cardLgs) circuits = ReadCircuitList(*cardLgs, db);
+  files.ListFolder("data");
+  for (std::string_view circuit : circuits) files.ListFolder(circuit);
+  if (onFoldersListed) onFoldersListed();
 
   ReadWrestlers(PairBytes(files, "data", "wrestlrs").View(), db);
   AliasHashes aliasHashes;

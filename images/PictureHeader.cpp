@@ -330,9 +330,10 @@ std::uint64_t PictureHeader::DecodeCost(int shownHeight) const {
 }
 
 PictureHeader ReadPictureHeader(Os& os, const std::filesystem::path& file) {
-  OsFile handle(os, os.OpenForReading(file, nullptr));
+  EntryInfo opened;
+  OsFile handle(os, os.OpenForReadingWithInfo(file, opened, nullptr));
   if (!handle.IsOpen()) return {};
-  const std::uint64_t size = os.InfoOf(handle.Handle()).size;
+  const std::uint64_t size = opened.size;
   OsSource src(os, handle.Handle(), size);
   return Judge(src, size);
 }

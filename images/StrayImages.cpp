@@ -260,13 +260,17 @@ class FoldedNames {
 
 }  // namespace
 
-std::vector<std::string> StrayNames(const std::vector<std::string>& listed,
-                                    const ImageIndex& index) {
+namespace {
+
+// The names of `listed` that no image name blanked (`blankWith` hands every list of image
+// names, in entry order, to the one it is given).
+template <class BlankWith>
+std::vector<std::string> Unblanked(const std::vector<std::string>& listed, BlankWith blankWith) {
   // The same result as the nested scan (every image name of every entry, in order, blanks the
   // first listed name equal to it and not blanked yet), in time proportional to the names.
   FoldedNames byName(listed);
   std::vector<bool> blank(listed.size(), false);
-  for (const IndexEntry& entry : index.Entries()) byName.Blank(entry.images, blank);
+  blankWith([&](const std::vector<Text>& names) { byName.Blank(names, blank); });
   std::vector<std::string> stray;
   for (std::size_t i = 0; i < listed.size(); ++i) {
     if (!blank[i] && !listed[i].empty()) stray.push_back(listed[i]);
@@ -274,14 +278,41 @@ std::vector<std::string> StrayNames(const std::vector<std::string>& listed,
   return stray;
 }
 
-std::vector<std::string> SortedStrayNames(const std::vector<std::string>& listed,
-                                          const ImageIndex& index) {
-  std::vector<std::string> stray = StrayNames(listed, index);
+std::vector<std::string> Sorted(std::vector<std::string> stray) {
   // Stable: texts that compare equal keep table order, as the sorted list inserts them.
   std::stable_sort(stray.begin(), stray.end(), [](const std::string& a, const std::string& b) {
     return CompareListOrder(a, b) < 0;
   });
   return stray;
+}
+
+}  // namespace
+
+std::vector<std::string> StrayNames(const std::vector<std::string>& listed,
+                                    const ImageIndex& index) {
+  return Unblanked(listed, [&](const auto& blank) {
+    for (const IndexEntry& entry : index.Entries()) blank(entry.images);
+  });
+}
+
+std::vector<std::string> SortedStrayNames(const std::vector<std::string>& listed,
+                                          const ImageIndex& index) {
+  return Sorted(StrayNames(listed, index));
+}
+
+std::vector<std::string> SortedStrayNames(const std::vector<std::string>& listed,
+                                          const std::vector<Text>& imageNames) {
+  return Sorted(Unblanked(listed, [&](const auto& blank) { blank(imageNames); }));
+}
+
+std::vector<Text> IndexImageNames(const ImageIndex& index) {
+  std::size_t count = 0;
+  for (const IndexEntry& entry : index.Entries()) count += entry.images.size();
+  std::vector<Text> names;
+  names.reserve(count);
+  for (const IndexEntry& entry : index.Entries())
+    names.insert(names.end(), entry.images.begin(), entry.images.end());
+  return names;
 }
 
 std::vector<std::string> SortedStrayNames(Os& os, const GamePaths& paths, const ImageIndex& index) {

@@ -40,5 +40,10 @@ std::vector<std::string> SortedStrayNames(Os& os, const GamePaths& paths, const 
 // The same for names already listed.
 std::vector<std::string> SortedStrayNames(const std::vector<std::string>& listed,
                                           const ImageIndex& index);
+// The same against `imageNames`: every image name of the index, entry after entry, as
+// IndexImageNames gives them (a copy to match against while the index itself may change).
+std::vector<std::string> SortedStrayNames(const std::vector<std::string>& listed,
+                                          const std::vector<Text>& imageNames);
+std::vector<Text> IndexImageNames(const ImageIndex& index);
 
 }  // namespace qvm

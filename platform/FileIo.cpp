@@ -18,11 +18,12 @@ fs::path FolderOf(const fs::path& file) {
 }  // namespace
 
 std::optional<std::string> ReadWholeFile(Os& os, const fs::path& path, std::string* error) {
-  OsFile file(os, os.OpenForReading(path, error));
+  EntryInfo opened;
+  OsFile file(os, os.OpenForReadingWithInfo(path, opened, error));
   if (!file.IsOpen()) return std::nullopt;
   // Read straight into a string of the file's size; a file that changes meanwhile is read
   // until its end all the same.
-  std::string data(static_cast<std::size_t>(os.InfoOf(file.Handle()).size) + 1, '\0');
+  std::string data(static_cast<std::size_t>(opened.size) + 1, '\0');
   std::size_t done = 0;
   for (;;) {
     if (done == data.size()) data.resize(data.size() * 2 + (1 << 16));

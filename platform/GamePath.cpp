@@ -1,5 +1,6 @@
 #include "platform/GamePath.h"
 
+#include <algorithm>
 #include <string>
 
 #include "platform/Cp1252.h"
@@ -43,9 +44,27 @@ long FirstCaseVariant(const std::vector<FolderEntry>& entries, std::string_view 
   return best;
 }
 
-// The on-disk spelling of `component` (CP1252) inside `dir`, or the component itself when
-// nothing has the name in any letter case. Empty when the name reaches an entry only as another
-// of its names (a short 8.3 name on Windows), which a system comparing names would not find.
+// The on-disk spelling of `component` (CP1252) among the entries of `dir`, by the rule above;
+// the component itself, with `absent` set, when nothing has the name in any letter case. Empty
+// when the name reaches an entry only as another of its names (a short 8.3 name on Windows),
+// which a system comparing names would not find.
+std::optional<fs::path> MatchInListing(Os& os, const fs::path& dir,
+                                       const std::vector<FolderEntry>& entries,
+                                       std::string_view component, bool& absent) {
+  fs::path wanted = PathFromCp1252(component);
+  for (const FolderEntry& entry : entries) {
+    if (entry.name.native() == wanted.native()) return wanted;  // spelled so on disk
+  }
+  long best = FirstCaseVariant(entries, UpperCp1252(component));
+  if (best >= 0) return entries[static_cast<std::size_t>(best)].name;
+  // No entry spells it: a second name of one, or the name to create.
+  if (os.NameOnDisk(dir, wanted)) return std::nullopt;
+  absent = true;
+  return wanted;
+}
+
+// The same for one name alone: looked up first, the folder listed only when its letter case
+// differs on disk.
 std::optional<fs::path> MatchComponent(Os& os, const fs::path& dir, std::string_view component) {
   fs::path wanted = PathFromCp1252(component);
   std::optional<fs::path> onDisk = os.NameOnDisk(dir, wanted);
@@ -64,17 +83,10 @@ std::optional<fs::path> MatchComponent(Os& os, const fs::path& dir, std::string_
   return wanted;
 }
 
-}  // namespace
-
-bool IsPlainFileName(std::string_view name) {
-  if (name.empty() || name == "." || name == "..") return false;
-  for (char c : name) {
-    if (c == '/' || c == '\\' || c == ':' || c == '\0') return false;
-  }
-  return true;
-}
-
-std::optional<fs::path> ResolveGamePath(Os& os, const fs::path& root, std::string_view gamePath) {
+// Walks `gamePath` below `root` component by component, `match(folder, component)` spelling
+// each; see ResolveGamePath.
+template <class Match>
+std::optional<fs::path> WalkGamePath(const fs::path& root, std::string_view gamePath, Match match) {
   if (gamePath.empty() || gamePath.front() == '\\' || gamePath.front() == '/') return std::nullopt;
   if (gamePath.size() >= 2 && gamePath[1] == ':') return std::nullopt;  // drive letter
   if (gamePath.find('\0') != std::string_view::npos) return std::nullopt;
@@ -87,11 +99,54 @@ std::optional<fs::path> ResolveGamePath(Os& os, const fs::path& root, std::strin
     start = end + 1;
     if (component.empty() || component == ".") continue;
     if (component == "..") return std::nullopt;
-    std::optional<fs::path> match = MatchComponent(os, result, component);
-    if (!match) return std::nullopt;
-    result /= *match;
+    std::optional<fs::path> spelled = match(result, component);
+    if (!spelled) return std::nullopt;
+    result /= *spelled;
   }
   return result;
+}
+
+}  // namespace
+
+bool IsPlainFileName(std::string_view name) {
+  if (name.empty() || name == "." || name == "..") return false;
+  for (char c : name) {
+    if (c == '/' || c == '\\' || c == ':' || c == '\0') return false;
+  }
+  return true;
+}
+
+std::optional<fs::path> ResolveGamePath(Os& os, const fs::path& root, std::string_view gamePath) {
+  return WalkGamePath(root, gamePath, [&](const fs::path& dir, std::string_view component) {
+    return MatchComponent(os, dir, component);
+  });
+}
+
+std::optional<fs::path> GamePathResolver::Resolve(std::string_view gamePath) {
+  bool absent = false;  // below a name nothing has, nothing has any name
+  return WalkGamePath(root_, gamePath, [&](const fs::path& dir, std::string_view component) {
+    if (absent) return std::optional<fs::path>(PathFromCp1252(component));
+    Listing& listing = ListingOf(dir);
+    if (!listing.listed) return MatchComponent(os_, dir, component);
+    if (std::find(listing.absent.begin(), listing.absent.end(), component) !=
+        listing.absent.end()) {
+      absent = true;
+      return std::optional<fs::path>(PathFromCp1252(component));
+    }
+    std::optional<fs::path> spelled = MatchInListing(os_, dir, listing.entries, component, absent);
+    if (absent) listing.absent.emplace_back(component);
+    return spelled;
+  });
+}
+
+void GamePathResolver::ListFolder(std::string_view gamePath) {
+  if (std::optional<fs::path> folder = Resolve(gamePath)) ListingOf(*folder);
+}
+
+GamePathResolver::Listing& GamePathResolver::ListingOf(const fs::path& folder) {
+  auto [it, added] = listings_.try_emplace(folder);
+  if (added) it->second.listed = os_.ListFolder(folder, it->second.entries, nullptr);
+  return it->second;
 }
 
 std::optional<fs::path> ResolveNameInFolder(Os& os, const fs::path& folder, std::string_view name) {

@@ -4,7 +4,9 @@
 #pragma once
 
 #include <filesystem>
+#include <map>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -21,6 +23,32 @@ namespace qvm {
 // so it finds none here either).
 std::optional<std::filesystem::path> ResolveGamePath(Os& os, const std::filesystem::path& root,
                                                      std::string_view gamePath);
+
+// Resolves many paths below one root exactly as ResolveGamePath does, from one listing of each
+// folder it passes through instead of a look-up per name (loading a game resolves hundreds of
+// paths in a few dozen folders; on Windows each look-up is a search of its folder). Only a
+// name that no entry spells needs a look-up of its own: it may be a second name of an entry.
+// For one run of work: the listings are not taken again.
+class GamePathResolver {
+ public:
+  GamePathResolver(Os& os, std::filesystem::path root) : os_(os), root_(std::move(root)) {}
+  std::optional<std::filesystem::path> Resolve(std::string_view gamePath);
+  // Lists the folder `gamePath` names (and every folder on the way) now, for the resolutions
+  // to come.
+  void ListFolder(std::string_view gamePath);
+
+ private:
+  struct Listing {
+    bool listed = false;  // false: the folder could not be listed, names are looked up alone
+    std::vector<FolderEntry> entries;
+    std::vector<std::string> absent;  // names (CP1252) found to reach nothing
+  };
+  Listing& ListingOf(const std::filesystem::path& folder);
+
+  Os& os_;
+  std::filesystem::path root_;
+  std::map<std::filesystem::path, Listing> listings_;
+};
 
 // One CP1252 file name inside `folder`, matched without regard to case as above. Empty when
 // the name is no plain file name (empty, ".", "..", or holds "/", "\" or NUL) or is a second

@@ -37,8 +37,6 @@ struct EntryInfo {
   EntryType type = EntryType::Missing;
   std::uint64_t size = 0;     // bytes, for regular files
   std::int64_t modified = 0;  // nanoseconds since 1970, for noticing changes
-  std::uint64_t volume = 0;   // with `file`, the identity of the file on this machine
-  std::uint64_t file = 0;
 };
 
 struct FolderEntry {
@@ -96,6 +94,14 @@ class Os {
   // --- Reading ---------------------------------------------------------------------------------
   // Opens a regular file for reading (links followed). Anything else fails at once.
   virtual FileHandle OpenForReading(const std::filesystem::path& path, std::string* error) = 0;
+  // The same, with what the opened file is (InfoOf) in `opened`: the implementations find it
+  // out anyway when they make sure it is a regular file (check opens every picture of a game).
+  virtual FileHandle OpenForReadingWithInfo(const std::filesystem::path& path, EntryInfo& opened,
+                                            std::string* error) {
+    const FileHandle file = OpenForReading(path, error);
+    if (file != kNoFile) opened = InfoOf(file);
+    return file;
+  }
   // Reads up to `size` bytes: the count read, 0 at the end of the file, -1 on an error.
   virtual std::int64_t Read(FileHandle file, void* buffer, std::size_t size,
                             std::string* error) = 0;

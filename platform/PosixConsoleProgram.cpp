@@ -1,10 +1,15 @@
+#include <iostream>
+
 #include "platform/ConsoleProgram.h"
 
 namespace qvm {
 
-// The arguments are bytes as the system gives them; the streams pass bytes through.
+// The arguments are bytes as the system gives them; the streams pass bytes through (the C
+// library buffers standard output).
 int RunConsoleProgram(int argc, char** argv, int (*program)(int argc, char** argv)) {
-  return program(argc, argv);
+  const int status = program(argc, argv);
+  std::cout.flush();
+  return FinishOutput(status, std::cout.bad());
 }
 
 }  // namespace qvm

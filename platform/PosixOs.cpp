@@ -47,8 +47,6 @@ EntryInfo InfoOfStat(const struct stat& st) {
   info.type = TypeOf(st.st_mode);
   info.size = S_ISREG(st.st_mode) ? static_cast<std::uint64_t>(st.st_size) : 0;
   info.modified = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
-  info.volume = static_cast<std::uint64_t>(st.st_dev);
-  info.file = static_cast<std::uint64_t>(st.st_ino);
   return info;
 }
 
@@ -72,8 +70,9 @@ EntryType TypeOfDirent(unsigned char type) {
 void MakeBlocking(int fd, int flags) { ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK); }
 
 // Opens with O_NONBLOCK, so that a FIFO or device never makes the call wait, and keeps the
-// file only when it is regular.
-FileHandle OpenRegular(const fs::path& path, int flags, std::string* error) {
+// file only when it is regular; `opened`, when given, receives what it is.
+FileHandle OpenRegular(const fs::path& path, int flags, std::string* error,
+                       EntryInfo* opened = nullptr) {
   int fd = ::open(path.c_str(), flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
   if (fd < 0) {
     if (errno == ELOOP && (flags & O_NOFOLLOW)) {
@@ -94,6 +93,7 @@ FileHandle OpenRegular(const fs::path& path, int flags, std::string* error) {
     return kNoFile;
   }
   MakeBlocking(fd, flags);
+  if (opened) *opened = InfoOfStat(st);
   return fd;
 }
 
@@ -230,6 +230,11 @@ class PosixOs : public Os {
 
   FileHandle OpenForReading(const fs::path& path, std::string* error) override {
     return OpenRegular(path, O_RDONLY, error);
+  }
+
+  FileHandle OpenForReadingWithInfo(const fs::path& path, EntryInfo& opened,
+                                    std::string* error) override {
+    return OpenRegular(path, O_RDONLY, error, &opened);
   }
 
   std::int64_t Read(FileHandle file, void* buffer, std::size_t size, std::string* error) override {

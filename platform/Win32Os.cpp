@@ -1,7 +1,7 @@
 // The operating system on Windows: Unicode (W) calls only, every handle binary and not
 // inherited by child processes.
 //
-// Where Windows differs from the promises of Os.h, this file closes the gap:
+// Where Windows differs from the promises of Os.h, this file and Win32Files.cpp close the gap:
 //  - Names Windows would read as something else are refused before any call: device names
 //    ("NUL", "com1.jpg" open a device in any folder), a ":" (an alternate data stream of
 //    another file), and a trailing dot or space (dropped, so "a.jpg." is "a.jpg").
@@ -17,256 +17,24 @@
 #include <knownfolders.h>
 #include <shlobj.h>
 
-#include <cwctype>
-
 #include "platform/Os.h"
 #include "platform/PathText.h"
+#include "platform/Win32Files.h"
 #include "platform/Win32Text.h"
 
 namespace qvm {
 namespace fs = std::filesystem;
 namespace {
 
-// What a stranger may do with a file while we have it open: read, write and delete or rename
-// it, as on POSIX systems. Only the lock file keeps others from deleting it.
-constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-
-bool Fail(std::string* error, DWORD err) {
-  if (error) *error = Win32ErrorText(err);
-  return false;
-}
-
-bool Fail(std::string* error, const char* text) {
-  if (error) *error = text;
-  return false;
-}
-
-HANDLE H(FileHandle file) { return reinterpret_cast<HANDLE>(file); }
-FileHandle F(HANDLE handle) { return reinterpret_cast<FileHandle>(handle); }
-
-bool IsDeviceName(std::wstring_view name) {
-  std::wstring_view base = name.substr(0, name.find(L'.'));
-  while (!base.empty() && base.back() == L' ') base.remove_suffix(1);
-  std::wstring upper;
-  for (wchar_t c : base) upper += static_cast<wchar_t>(std::towupper(c));
-  for (const wchar_t* device : {L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$", L"CONOUT$"}) {
-    if (upper == device) return true;
-  }
-  if (upper.size() == 4 && (upper.starts_with(L"COM") || upper.starts_with(L"LPT"))) {
-    wchar_t n = upper[3];
-    return (n >= L'0' && n <= L'9') || n == L'\u00B9' || n == L'\u00B2' || n == L'\u00B3';
-  }
-  return false;
-}
-
-bool NameAllowed(std::wstring_view name) {
-  if (name.empty() || name == L"." || name == L"..") return true;
-  for (wchar_t c : name) {
-    if (c < 32 || std::wstring_view(L"<>:\"|?*").find(c) != std::wstring_view::npos) return false;
-  }
-  if (name.back() == L'.' || name.back() == L' ') return false;
-  return !IsDeviceName(name);
-}
-
-// The path as the W calls take it, or nothing (with the reason) when a name in it would be
-// read as something else.
-std::optional<std::wstring> WinPath(const fs::path& path, std::string* error) {
-  const std::wstring& native = path.native();
-  bool verbatim = native.starts_with(L"\\\\?\\");
-  fs::path names = verbatim ? fs::path(native.substr(4)) : path;
-  for (const fs::path& name : names.relative_path()) {
-    if (!NameAllowed(name.native())) {
-      Fail(error, "the name is not allowed on Windows");
-      return std::nullopt;
-    }
-  }
-  if (verbatim || (native.size() < 248 && path.is_absolute())) return native;
-  std::error_code ec;
-  fs::path full = fs::absolute(path, ec).lexically_normal().make_preferred();
-  if (ec || full.native().size() < 248) return native;
-  const std::wstring& text = full.native();
-  if (text.starts_with(L"\\\\")) return L"\\\\?\\UNC\\" + text.substr(2);
-  return L"\\\\?\\" + text;
-}
-
-HANDLE Open(const fs::path& path, DWORD access, DWORD share, DWORD disposition, DWORD flags,
-            std::string* error) {
-  std::optional<std::wstring> name = WinPath(path, error);
-  if (!name) {
-    ::SetLastError(ERROR_INVALID_NAME);
-    return INVALID_HANDLE_VALUE;
-  }
-  // No security attributes: the handle is not inherited.
-  HANDLE h = ::CreateFileW(name->c_str(), access, share, nullptr, disposition,
-                           flags | FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) {
-    DWORD err = ::GetLastError();
-    Fail(error, err);
-    ::SetLastError(err);  // for the caller to tell cases apart
-  }
-  return h;
-}
-
-EntryType TypeOf(DWORD attributes, DWORD reparseTag) {
-  if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) && IsReparseTagNameSurrogate(reparseTag))
-    return EntryType::Link;
-  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return EntryType::Folder;
-  if (attributes & FILE_ATTRIBUTE_DEVICE) return EntryType::Other;
-  return EntryType::Regular;
-}
-
-std::int64_t NanosecondsSince1970(FILETIME time) {
-  // FILETIME counts 100 ns from 1601.
-  std::int64_t ticks = static_cast<std::int64_t>(
-      (static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime);
-  return (ticks - 116444736000000000LL) * 100;
-}
-
-EntryInfo InfoOfHandle(HANDLE h) {
-  EntryInfo info;
-  if (::GetFileType(h) != FILE_TYPE_DISK) {
-    info.type = EntryType::Other;  // a pipe, a console, a device
-    return info;
-  }
-  BY_HANDLE_FILE_INFORMATION file{};
-  if (!::GetFileInformationByHandle(h, &file)) return info;
-  FILE_ATTRIBUTE_TAG_INFO tag{};
-  if (file.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)
-    ::GetFileInformationByHandleEx(h, FileAttributeTagInfo, &tag, sizeof tag);
-  info.type = TypeOf(file.dwFileAttributes, tag.ReparseTag);
-  if (info.type == EntryType::Regular)
-    info.size = (static_cast<std::uint64_t>(file.nFileSizeHigh) << 32) | file.nFileSizeLow;
-  info.modified = NanosecondsSince1970(file.ftLastWriteTime);
-  info.volume = file.dwVolumeSerialNumber;
-  info.file = (static_cast<std::uint64_t>(file.nFileIndexHigh) << 32) | file.nFileIndexLow;
-  return info;
-}
-
-std::optional<std::wstring> FinalPath(HANDLE h) {
-  std::wstring path(MAX_PATH, L'\0');
-  for (;;) {
-    DWORD n = ::GetFinalPathNameByHandleW(h, path.data(), static_cast<DWORD>(path.size()),
-                                          FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-    if (n == 0) return std::nullopt;
-    if (n < path.size()) {
-      path.resize(n);
-      return path;
-    }
-    path.resize(n);
-  }
-}
-
-// Whether the open file is something other than the entry `path` names: reached through a
-// link in its last step that the system did not show as a reparse point (Wine follows Unix
-// symbolic links). False when the system cannot tell.
-bool ReachedThroughLink(HANDLE file, const fs::path& path) {
-  std::optional<std::wstring> opened = FinalPath(file);
-  fs::path folder = path.parent_path();
-  HANDLE h = Open(folder.empty() ? fs::path(L".") : folder, 0, kShareAll, OPEN_EXISTING,
-                  FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (!opened || h == INVALID_HANDLE_VALUE) {
-    if (h != INVALID_HANDLE_VALUE) ::CloseHandle(h);
-    return false;
-  }
-  std::optional<std::wstring> expected = FinalPath(h);
-  ::CloseHandle(h);
-  if (!expected) return false;
-  if (!expected->ends_with(L'\\')) *expected += L'\\';
-  *expected += path.filename().native();
-  return ::CompareStringOrdinal(expected->c_str(), -1, opened->c_str(), -1, TRUE) != CSTR_EQUAL;
-}
-
-// Opens an existing file for `access`, keeping it only when it is a regular file; a link is
-// followed only when `followLinks`.
-FileHandle OpenRegular(const fs::path& path, DWORD access, bool followLinks, std::string* error) {
-  HANDLE h = Open(path, access, kShareAll, OPEN_EXISTING,
-                  followLinks ? 0 : FILE_FLAG_OPEN_REPARSE_POINT, error);
-  if (h == INVALID_HANDLE_VALUE) {
-    if (::GetLastError() == ERROR_ACCESS_DENIED) {
-      DWORD attributes = ::GetFileAttributesW(WinPath(path, nullptr).value_or(L"").c_str());
-      if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
-        Fail(error, "it is a folder");
-    }
-    return kNoFile;
-  }
-  EntryType type = InfoOfHandle(h).type;
-  if (type == EntryType::Regular && !followLinks && ReachedThroughLink(h, path))
-    type = EntryType::Link;
-  if (type == EntryType::Regular) return F(h);
-  ::CloseHandle(h);
-  Fail(error, type == EntryType::Link ? "it is a symbolic link" : "it is not a regular file");
-  return kNoFile;
-}
-
-std::string ProgramName() {
-  std::wstring path(MAX_PATH, L'\0');
-  DWORD n = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-  path.resize(n < path.size() ? n : 0);
-  std::string name = Utf8FromWide(fs::path(path).stem().native());
-  return name.empty() ? "another program" : name;
-}
-
-OVERLAPPED At(std::uint64_t offset) {
-  OVERLAPPED at{};
-  at.Offset = static_cast<DWORD>(offset);
-  at.OffsetHigh = static_cast<DWORD>(offset >> 32);
-  return at;
-}
-
-// "qvm-image-wizard-cli (process 4711)", as the holder wrote it, while that process runs.
-std::string ReadHolder(HANDLE file) {
-  char text[256];
-  DWORD n = 0;
-  OVERLAPPED at = At(0);
-  if (!::ReadFile(file, text, sizeof text, &n, &at)) return {};
-  std::string holder(text, n);
-  std::size_t open = holder.rfind(" (process ");
-  if (open == std::string::npos || !holder.ends_with(')')) return {};
-  for (unsigned char c : holder) {
-    if (c < 32) return {};
-  }
-  DWORD pid = std::strtoul(holder.c_str() + open + 10, nullptr, 10);
-  HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
-  if (!process) return ::GetLastError() == ERROR_ACCESS_DENIED ? holder : std::string();
-  DWORD code = 0;
-  bool running = ::GetExitCodeProcess(process, &code) && code == STILL_ACTIVE;
-  ::CloseHandle(process);
-  return running ? holder : std::string();
-}
-
-void WriteHolder(HANDLE file) {
-  std::string holder = ProgramName() + " (process " + std::to_string(::GetCurrentProcessId()) + ")";
-  DWORD n = 0;
-  OVERLAPPED at = At(0);
-  if (::WriteFile(file, holder.data(), static_cast<DWORD>(holder.size()), &n, &at)) {
-    LARGE_INTEGER end;
-    end.QuadPart = static_cast<LONGLONG>(n);
-    ::SetFilePointerEx(file, end, nullptr, FILE_BEGIN);
-    ::SetEndOfFile(file);
-  }
-}
-
-class Win32Lock : public HeldLock {
- public:
-  Win32Lock(HANDLE folder, HANDLE file, bool wroteHolder)
-      : folder_(folder), file_(file), wroteHolder_(wroteHolder) {}
-  ~Win32Lock() override {
-    if (wroteHolder_) {
-      LARGE_INTEGER start{};
-      ::SetFilePointerEx(file_, start, nullptr, FILE_BEGIN);
-      ::SetEndOfFile(file_);
-    }
-    OVERLAPPED at = At(kLockFileByte);
-    ::UnlockFileEx(file_, 0, 1, 0, &at);  // at once: a close releases it only eventually
-    ::CloseHandle(file_);
-    if (folder_ != INVALID_HANDLE_VALUE) ::CloseHandle(folder_);
-  }
-
- private:
-  HANDLE folder_;
-  HANDLE file_;
-  bool wroteHolder_;
-};
+using win32::F;
+using win32::Fail;
+using win32::FinalPath;
+using win32::H;
+using win32::InfoOfHandle;
+using win32::kShareAll;
+using win32::Open;
+using win32::ReachedThroughLink;
+using win32::WinPath;
 
 // Sets or clears the read-only attribute of the open file; true when that changed it.
 bool SetReadOnlyOf(HANDLE h, bool readOnly) {
@@ -350,8 +118,8 @@ class Win32Os : public Os {
       std::wstring_view entry = found.cFileName;
       if (entry == L"." || entry == L"..") continue;
       // dwReserved0 holds the reparse tag of a reparse point.
-      entries.push_back(
-          {fs::path(std::wstring(entry)), TypeOf(found.dwFileAttributes, found.dwReserved0)});
+      entries.push_back({fs::path(std::wstring(entry)),
+                         win32::TypeOf(found.dwFileAttributes, found.dwReserved0)});
     } while (::FindNextFileW(find, &found));
     DWORD err = ::GetLastError();
     ::FindClose(find);
@@ -359,7 +127,12 @@ class Win32Os : public Os {
   }
 
   FileHandle OpenForReading(const fs::path& path, std::string* error) override {
-    return OpenRegular(path, GENERIC_READ, true, error);
+    return win32::OpenRegular(path, GENERIC_READ, true, error);
+  }
+
+  FileHandle OpenForReadingWithInfo(const fs::path& path, EntryInfo& opened,
+                                    std::string* error) override {
+    return win32::OpenRegular(path, GENERIC_READ, true, error, &opened);
   }
 
   std::int64_t Read(FileHandle file, void* buffer, std::size_t size, std::string* error) override {
@@ -400,7 +173,7 @@ class Win32Os : public Os {
 
   FileHandle OpenForAppending(const fs::path& path, std::string* error) override {
     // Append access alone: every write goes to the end, as with O_APPEND.
-    return OpenRegular(path, FILE_APPEND_DATA, false, error);
+    return win32::OpenRegular(path, FILE_APPEND_DATA, false, error);
   }
 
   bool Write(FileHandle file, const void* data, std::size_t size, std::string* error) override {
@@ -477,83 +250,7 @@ class Win32Os : public Os {
   }
 
   LockAttempt TryLock(const fs::path& mediaFolder, const fs::path& lockFile) override {
-    // The lock file is opened without FILE_SHARE_DELETE: while it is open nobody can delete or
-    // rename it, so the file locked is the one in the folder. The media folder is held open
-    // the same way, so that it cannot be renamed away either.
-    LockAttempt attempt;
-    std::string cannot =
-        "the lock file media/" + Utf8FromWide(lockFile.filename().native()) + " cannot be opened: ";
-    std::string error;
-    constexpr DWORD kShareNoDelete = FILE_SHARE_READ | FILE_SHARE_WRITE;
-    HANDLE folder = Open(mediaFolder, GENERIC_READ, kShareNoDelete, OPEN_EXISTING,
-                         FILE_FLAG_BACKUP_SEMANTICS, &error);
-    if (folder == INVALID_HANDLE_VALUE) {
-      attempt.error = "the media folder cannot be opened: " + error;
-      return attempt;
-    }
-    // Read access is enough for the lock, so a lock file that another user made read-only
-    // serves everyone who may write the index; the holder's name is written when it can be.
-    // The file is opened as it is, or made new: never created through a link.
-    bool canWrite = true;
-    HANDLE file = INVALID_HANDLE_VALUE;
-    DWORD err = 0;
-    for (int tries = 0; file == INVALID_HANDLE_VALUE && tries < 3; ++tries) {
-      canWrite = true;
-      file = Open(lockFile, GENERIC_READ | GENERIC_WRITE, kShareNoDelete, OPEN_EXISTING,
-                  FILE_FLAG_OPEN_REPARSE_POINT, &error);
-      if (file == INVALID_HANDLE_VALUE && ::GetLastError() == ERROR_ACCESS_DENIED) {
-        canWrite = false;
-        file = Open(lockFile, GENERIC_READ, kShareNoDelete, OPEN_EXISTING,
-                    FILE_FLAG_OPEN_REPARSE_POINT, &error);
-      }
-      err = file == INVALID_HANDLE_VALUE ? ::GetLastError() : 0;
-      if (err != ERROR_FILE_NOT_FOUND) break;
-      canWrite = true;
-      file = Open(lockFile, GENERIC_READ | GENERIC_WRITE, kShareNoDelete, CREATE_NEW,
-                  FILE_FLAG_OPEN_REPARSE_POINT, &error);
-      err = file == INVALID_HANDLE_VALUE ? ::GetLastError() : 0;
-      // Made meanwhile by another process; or, under Wine, a Linux link to nothing.
-      if (err == ERROR_FILE_EXISTS) error = "it is a symbolic link";
-    }
-    if (file == INVALID_HANDLE_VALUE) {
-      ::CloseHandle(folder);
-      if (err == ERROR_SHARING_VIOLATION) {
-        // Another program has it open whole or is deleting it: not ours to take now.
-        attempt.state = LockState::HeldByOther;
-        return attempt;
-      }
-      DWORD attributes = ::GetFileAttributesW(WinPath(lockFile, nullptr).value_or(L"").c_str());
-      if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
-        error = "it is a folder";
-      attempt.error = cannot + error;
-      return attempt;
-    }
-    EntryType type = InfoOfHandle(file).type;
-    if (type != EntryType::Regular || ReachedThroughLink(file, lockFile)) {
-      ::CloseHandle(file);
-      ::CloseHandle(folder);
-      attempt.error = cannot + (type == EntryType::Regular || type == EntryType::Link
-                                    ? "it is a symbolic link"
-                                    : "it is not a regular file");
-      return attempt;
-    }
-    OVERLAPPED at = At(kLockFileByte);
-    if (!::LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at)) {
-      err = ::GetLastError();
-      if (err == ERROR_LOCK_VIOLATION || err == ERROR_IO_PENDING) {
-        attempt.state = LockState::HeldByOther;
-        attempt.holder = ReadHolder(file);
-      } else {
-        attempt.error = "the lock cannot be taken: " + Win32ErrorText(err);
-      }
-      ::CloseHandle(file);
-      ::CloseHandle(folder);
-      return attempt;
-    }
-    if (canWrite) WriteHolder(file);
-    attempt.state = LockState::Locked;
-    attempt.lock = std::make_unique<Win32Lock>(folder, file, canWrite);
-    return attempt;
+    return win32::TryLockGame(mediaFolder, lockFile);
   }
 
   std::uint64_t ProcessId() override { return ::GetCurrentProcessId(); }

@@ -190,7 +190,8 @@ TEST(FastPath, StrayNamesAreThoseOfTheNestedScan) {
   ReleasePool();
 }
 
-// The resolver on disk, and one listing of media looked up many times, find the same file.
+// The resolver on disk, the resolver from listings, and one listing of media looked up many
+// times find the same file.
 TEST(FastPath, NamesAreFoundInAnyLetterCase) {
   test::GameFolder game;
   // UTF-8 on disk; "caf\xC3\xA9" is "caf\xE9" in CP1252.
@@ -198,6 +199,7 @@ TEST(FastPath, NamesAreFoundInAnyLetterCase) {
     game.Write(std::string("media/") + name, "x");  // on Windows "Zed.bmp" is "zed.BMP"
   const GamePaths paths = game.Paths();
   const MediaListing listing(SystemOs(), paths);
+  GamePathResolver resolver(SystemOs(), paths.game);
   struct Case {
     const char* asked;  // CP1252
     const char* found;  // on disk
@@ -215,6 +217,7 @@ TEST(FastPath, NamesAreFoundInAnyLetterCase) {
     auto path = ResolveNameInFolder(SystemOs(), paths.media, c.asked);
     ASSERT_TRUE(path) << c.asked;
     EXPECT_EQ(path->filename().string(), c.found) << c.asked;
+    EXPECT_EQ(resolver.Resolve(std::string("MEDIA\\") + c.asked), path) << c.asked;
     const FolderEntry* entry = listing.Find(c.asked);
     EXPECT_EQ(entry ? entry->name.string() : path->filename().string(), c.found) << c.asked;
     EXPECT_EQ(entry != nullptr, std::filesystem::exists(*path)) << c.asked;
@@ -300,7 +303,7 @@ TEST(FastPath, FirstStrayListMatchesAFreshScan) {
     test::RecordingMessageBox messages;
     std::vector<std::string> first, fresh;
     RunWizard(SystemOs(), game.path(), messages, [&](const GamePaths& paths, GameDatabase& db) {
-      EXPECT_EQ(db.strayNamesAtStart.has_value(), !withJournal);
+      EXPECT_EQ(db.strayNamesAtStart.valid(), !withJournal);
       MemoryListBox strayList;
       Wizard w{.os = SystemOs(), .paths = paths, .db = db, .c = {}, .currentName = {}};
       w.c.strayList = &strayList;

@@ -1,0 +1,14 @@
+#include "platform/ConsoleProgram.h"
+
+#include <iostream>
+
+namespace qvm {
+
+int FinishOutput(int status, bool outputFailed) {
+  if (!outputFailed) return status;
+  std::cerr << "error: the output could not be written in full\n";
+  std::cerr.flush();
+  return 2;
+}
+
+}  // namespace qvm

@@ -267,6 +267,12 @@ class Checker {
 
   void CheckPictures() {
     std::unordered_set<std::string> seen;
+    // A turned picture matters only where the game shows it: a stray one (such as the original
+    // an upright copy replaced) is no finding, or check would never come clean after upright.
+    std::unordered_set<std::string> shownByGame;
+    for (std::size_t i = 0; i < indexed_.size(); ++i) {
+      if (indexed_[i]) shownByGame.insert(Utf8FromPath(media_.Entries()[i].name));
+    }
     auto check = [&](const std::string& onDisk) {
       if (!seen.insert(onDisk).second) return;
       // The preview's own rule: what it does not show is a bad picture, and why.
@@ -276,7 +282,7 @@ class Checker {
         Finding f{kBadPicture, Quoted(name) + " " + PictureProblemText(header)};
         f.names = {name};
         Add(std::move(f));
-      } else if (header.orientation != 1) {
+      } else if (header.orientation != 1 && shownByGame.count(onDisk)) {
         std::string name = Cp1252FromUtf8(onDisk).value_or(onDisk);
         Finding f{kTurnedPicture, Quoted(name) + " " + TurnedPictureText(header.orientation)};
         f.names = {name};
@@ -285,10 +291,7 @@ class Checker {
     };
     for (const std::string& name : pictures_) check(Utf8FromCp1252(name));
     // Files the index names that the picture patterns do not list ("x.png").
-    std::vector<std::string> others;
-    for (std::size_t i = 0; i < indexed_.size(); ++i) {
-      if (indexed_[i]) others.push_back(Utf8FromPath(media_.Entries()[i].name));
-    }
+    std::vector<std::string> others(shownByGame.begin(), shownByGame.end());
     std::sort(others.begin(), others.end());
     for (const std::string& onDisk : others) check(onDisk);
   }

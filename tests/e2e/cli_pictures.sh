@@ -37,8 +37,9 @@ for args in "Nova Sinclair|nova.jpg" "--all"; do
   echo "$out" | grep -q 'Image Width: 	256' || fail "upright copy: $out"
   cmp -s "$media/nova.jpg" "$tmp/nova.jpg" || fail "the original changed"
 done
+# The upright copy is not turned and the original, stray now, is no longer what the game shows.
 run check
-echo "$out" | grep -q 'nova-upright' && fail "the upright copy is reported turned: $out"
+[ "$rc" = 0 ] && [ -z "$out" ] || fail "check after upright: exit $rc: $out"
 run upright "Nova Sinclair" nova.jpg
 [ "$rc" = 1 ] || fail "upright of a name no longer listed: exit $rc"
 run upright "Nova Sinclair"

@@ -3,11 +3,7 @@
 # an upright copy in its place, attach refuses a PNG without --convert and attaches a JPEG copy
 # of it with --convert. Originals stay as they were.
 set -euo pipefail
-bin=$1
-cli="$bin/qvm-image-wizard-cli"
-tmp=$(mktemp -d)
-trap 'rm -rf "$tmp"' EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
+. "$(dirname "$0")/lib/common.bash" "$1"
 run() { set +e; out=$("$cli" -C "$game" "$@" 2>"$tmp/err"); rc=$?; set -e; err=$(cat "$tmp/err"); }
 
 "$bin/qvm-demo-game" "$tmp/demo" >/dev/null || exit $?

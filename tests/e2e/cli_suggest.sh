@@ -22,8 +22,8 @@ done
 printf 'Dex\r\ndex.jpg\r\n' > "$game/media/index.dat"
 before=$(od -An -tx1 "$game/media/index.dat")
 
-run() {  # sets out and rc
-  set +e; out=$("$cli" -C "$game" "$@"); rc=$?; set -e
+run() {  # sets out, err and rc
+  set +e; out=$("$cli" -C "$game" "$@" 2>"$tmp/err"); rc=$?; set -e; err=$(cat "$tmp/err")
 }
 
 # --- the dry run ------------------------------------------------------------------------------
@@ -46,7 +46,7 @@ suggest_text=$out
 
 # --kind keeps one kind; a picture stays ambiguous when the other entity is of another kind.
 run suggest --kind manager
-[ "$rc" = 0 ] && [ "$out" = "$(grep '^manager' <<<"$expected")" ] || fail "--kind manager: $out"
+[ "$rc" = 0 ] && [ "$out" = "$(grep '^manager' <<<"$expected")" ] || fail "--kind manager exits $rc: $out (stderr: $err)"
 for bad in "--kind" "--kind managers" "--apply --apply" "extra"; do
   # shellcheck disable=SC2086
   run suggest $bad 2>/dev/null

@@ -247,14 +247,23 @@ int RunWizard(Os& os, const fs::path& folder, MessageBox& messages,
 
   RunJournal journal(os, paths, messages);
   const int restored = journal.Start(db->indexState, db->imageIndex);
-  if (restored == 0) db->strayNamesAtStart = strayNames;
-  db->imageIndex.SetObserver([&](const IndexChange& change) { journal.Record(change); });
-  // What a cut-short run left goes before this run can write a file of its own.
-  listing.wait();
+  // What a cut-short run left goes before this run can write a file of its own. The window's
+  // first stray list is made from the listing, before the window takes any input: it waits
+  // there, while the window is made, and here only when it will not be made from it.
+  if (restored == 0 && strayNames.valid()) {
+    db->strayNamesAtStart = strayNames;
+  } else {
+    listing.wait();
+  }
+  db->imageIndex.SetObserver([&](const IndexChange& change) {
+    listing.wait();
+    journal.Record(change);
+  });
 
   runMainWindow(paths, *db);
 
   db->imageIndex.SetObserver(nullptr);
+  listing.wait();
   // Until index.dat or index.dat.unsaved holds them, the journal is the only copy of the
   // run's changes.
   journal.End(SaveAtClose(os, paths, *db, messages, journal) != SaveResult::Failed);

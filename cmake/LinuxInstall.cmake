@@ -18,6 +18,8 @@ qvm_require_version(resources/org.qvm7.ImageWizard.metainfo.xml
   "<releases>[ \n]*<release version=\"@V@\"")
 
 install(TARGETS qvm-image-wizard qvm-image-wizard-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# Qt's picture readers for the CLI, loaded from here when a picture needs them.
+install(TARGETS qvm-foreign-pictures LIBRARY DESTINATION ${QVM_PLUGIN_FOLDER})
 # The window's icon and launcher for the desktop, and what software centres show of it.
 foreach(size 16 32 48 64 128)
   install(FILES resources/icon-${size}.png

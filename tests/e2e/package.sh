@@ -51,6 +51,10 @@ grep -qx 'Exec=qvm-image-wizard --choose-folder' "$root/usr/share/applications/o
 "$build/qvm-demo-game" "$scratch/demo" >/dev/null
 diff -u "$here/expected/demo-tree.txt" <("$root/usr/bin/qvm-image-wizard-cli" -C "$scratch/demo" tree) \
   || fail "the installed CLI's tree of the demo game"
+# Its readers of other formats, a module it loads from the installed library folder.
+"$root/usr/bin/qvm-image-wizard-cli" -C "$scratch/demo" attach --convert "Tess Marlowe" \
+  "$scratch/demo/media/tess_marlowe.png" >/dev/null || fail "the installed CLI's attach --convert"
+[ -f "$scratch/demo/media/tess_marlowe.jpg" ] || fail "the installed CLI made no JPEG copy"
 
 appstreamcli validate --no-net "$root/usr/share/metainfo/org.qvm7.ImageWizard.metainfo.xml" \
   >"$scratch/appstream.log" 2>&1 || { cat "$scratch/appstream.log" >&2; fail "appstreamcli validate"; }

@@ -2,10 +2,10 @@
 #include <algorithm>
 
 #include "app/ImageOperations.h"
-#include "app/PictureActions.h"
 #include "app/PictureGaps.h"
 #include "images/AttachPictures.h"
 #include "images/PictureEdits.h"
+#include "platform/PathText.h"
 
 namespace qvm {
 namespace {
@@ -16,6 +16,12 @@ std::string KeyOrMessage(Wizard& w) {
   std::string key = w.c.indexLineText->Text();
   if (key.empty()) w.c.messages->Show(kSelectEntityFirstMessage);
   return key;
+}
+
+// The question before pictures the game cannot show are attached as JPEG copies.
+std::string ConvertQuestion(int count) {
+  return "The game shows only JPEG and BMP pictures. Attach JPEG copies of these " +
+         std::to_string(count) + " pictures?";
 }
 
 // New names take their sorted place in the ImagesList, and the tree's marks follow; problems
@@ -87,6 +93,14 @@ void AttachChosenFiles(Wizard& w, const FileChoice& choice) {
   UndoStep step(w.undo);
   std::string key = KeyOrMessage(w);
   if (!key.empty()) AttachFiles(w, key, PictureFilesOf(choice));
+}
+
+bool AcceptsDroppedFiles(const Wizard& w, const std::vector<std::filesystem::path>& files) {
+  // The patterns look at ASCII letters only, so the file system's own name serves.
+  return !files.empty() && w.c.addImagesButton->IsEnabled() &&
+         std::all_of(files.begin(), files.end(), [](const std::filesystem::path& file) {
+           return IsPictureFileName(Utf8FromPath(file.filename()));
+         });
 }
 
 void AttachDroppedFiles(Wizard& w, const std::vector<std::filesystem::path>& files) {

@@ -8,13 +8,19 @@
 
 namespace qvm {
 
-void ShowImagesForKey(Wizard& w, std::string_view key) {
-  w.c.indexLineText->SetText(key);  // untrimmed: adding and removing use it as it is
+void ListImagesOf(Wizard& w, std::string_view key, std::string_view keep) {
   ListBox& images = *w.c.imagesList;
   images.ResetContent();
   for (Text name : GetImages(w.db.imageIndex, key)) images.AddString(name);
-  if (images.Count() > 0) images.SetCurrent(0);
+  int at = keep.empty() ? -1 : images.FindExact(-1, keep);
+  if (at < 0 && images.Count() > 0) at = 0;
+  if (at >= 0) images.SetCurrent(at);
   ShowPreview(w, false);
+}
+
+void ShowImagesForKey(Wizard& w, std::string_view key) {
+  w.c.indexLineText->SetText(key);  // untrimmed: adding and removing use it as it is
+  ListImagesOf(w, key, {});
 }
 
 void PickMemberName(Wizard& w) { ShowImagesForKey(w, w.c.membersList->ItemText(-1)); }

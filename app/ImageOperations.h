@@ -32,6 +32,9 @@ void AddImages(Wizard& w, std::string_view fileName);
 // dropped onto the window (dropped files may come from several folders).
 void AttachChosenFiles(Wizard& w, const FileChoice& choice);
 void AttachDroppedFiles(Wizard& w, const std::vector<std::filesystem::path>& files);
+// Whether a drop of `files` is taken, as the open-file dialog's answer would be: only while the
+// dialog could be opened (the Add button is enabled), and only files of the dialog's types.
+bool AcceptsDroppedFiles(const Wizard& w, const std::vector<std::filesystem::path>& files);
 // Attaches the StrayList's current item and removes it from the StrayList.
 void AddStrayImage(Wizard& w);
 

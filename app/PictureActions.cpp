@@ -29,10 +29,6 @@ std::optional<Current> CurrentPicture(Wizard& w) {
   return current;
 }
 
-double Ratio(Wizard& w) {
-  return RecommendedRatio(w.currentRecordKind, w.c.membersList->SelCount());
-}
-
 // The new picture in the place of `old` in the entry, in the list and the preview.
 bool PutInPlace(Wizard& w, const std::string& old, const PictureEdit& made) {
   if (!made.Ok()) {
@@ -71,14 +67,14 @@ std::vector<PreviewMenuItem> PreviewMenu(Wizard& w) {
     menu.push_back({TurnedPictureNote(turn), PreviewAction::None, false});
     menu.push_back({std::string(kUprightMenuText), PreviewAction::MakeUpright, w.c.codec != nullptr});
   }
-  if (Ratio(w) > 0)
+  if (CurrentRatio(w) > 0)
     menu.push_back({std::string(kCropMenuText), PreviewAction::CropToRatio, w.c.codec != nullptr});
   return menu;
 }
 
 std::optional<CropFrame> StartCrop(Wizard& w) {
   const auto current = CurrentPicture(w);
-  const double ratio = Ratio(w);
+  const double ratio = CurrentRatio(w);
   if (!current || !(ratio > 0) || !w.c.codec) return std::nullopt;
   const int width = current->header.Width(), height = current->header.Height();
   const PixelRect frame = RatioFrame(width, height, ratio);
@@ -100,11 +96,6 @@ bool MakeUprightCopy(Wizard& w) {
   UndoStep step(w.undo, "upright copy of " + current->name);
   return PutInPlace(w, current->name,
                     UprightMediaPicture(w.os, w.paths, *w.c.codec, current->name));
-}
-
-std::string ConvertQuestion(int count) {
-  return "The game shows only JPEG and BMP pictures. Attach JPEG copies of these " +
-         std::to_string(count) + " pictures?";
 }
 
 }  // namespace qvm

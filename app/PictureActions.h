@@ -44,7 +44,4 @@ bool CropCurrentPicture(Wizard& w, const PixelRect& frame);
 // The same for an upright copy of the current picture, turned as its EXIF orientation says.
 bool MakeUprightCopy(Wizard& w);
 
-// The question before pictures the game cannot show are attached as JPEG copies.
-std::string ConvertQuestion(int count);
-
 }  // namespace qvm

@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "app/ImageList.h"
-#include "app/Preview.h"
 #include "app/Selection.h"
 #include "app/StrayList.h"
 #include "tree/Keys.h"
@@ -61,16 +60,8 @@ void ShowCurrentIndex(Wizard& w) {
   // Nothing selected yet: no record whose pictures could be listed. The images list stays as it
   // is while its pictures are the same, and keeps its current picture while it is still listed.
   const std::string key = w.c.indexLineText->Text();
-  if (!key.empty() && ImagesListDiffers(w, key)) {
-    ListBox& images = *w.c.imagesList;
-    const std::string current = images.ItemText(-1);
-    images.ResetContent();
-    for (Text name : GetImages(w.db.imageIndex, key)) images.AddString(name);
-    int at = current.empty() ? -1 : images.FindExact(-1, current);
-    if (at < 0 && images.Count() > 0) at = 0;
-    if (at >= 0) images.SetCurrent(at);
-    ShowPreview(w, false);
-  }
+  if (!key.empty() && ImagesListDiffers(w, key))
+    ListImagesOf(w, key, w.c.imagesList->ItemText(-1));
   ScanStrayImages(w);
   UpdatePictureMarks(w);
 }

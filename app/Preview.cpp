@@ -4,6 +4,10 @@
 
 namespace qvm {
 
+double CurrentRatio(const Wizard& w) {
+  return RecommendedRatio(w.currentRecordKind, w.c.membersList->SelCount());
+}
+
 void ShowPreview(Wizard& w, bool fromStrayList) {
   ImagingLibrary& gfx = *w.c.imaging;
   gfx.BrushColor(kPreviewBackground);
@@ -29,7 +33,7 @@ void ShowPreview(Wizard& w, bool fromStrayList) {
   }
 
   // A stable's recommendation counts the members selected now.
-  const double recommended = RecommendedRatio(w.currentRecordKind, w.c.membersList->SelCount());
+  const double recommended = CurrentRatio(w);
   w.c.imageInfoText->SetText(PreviewReport(width, height, recommended));
 }
 

@@ -11,6 +11,8 @@ namespace qvm {
 // leaves ImageInfoText as it was. A picture that cannot be found or read in media is drawn
 // as nothing and reported with the sizes 0 (see PreviewReport).
 void ShowPreview(Wizard& w, bool fromStrayList);
+// The width per unit of height recommended for the current record's pictures; 0 for none.
+double CurrentRatio(const Wizard& w);
 // Empties the selection-dependent controls and clears the preview.
 void ResetSelectionView(Wizard& w);
 

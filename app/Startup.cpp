@@ -1,10 +1,8 @@
 #include "app/Startup.h"
 
-#include <future>
 #include <memory>
 #include <optional>
 #include <string>
-#include <system_error>
 #include <vector>
 
 #include "app/GameLock.h"
@@ -12,6 +10,7 @@
 #include "images/StrayImages.h"
 #include "index/IndexFile.h"
 #include "index/Journal.h"
+#include "platform/Background.h"
 #include "platform/Cp1252.h"
 #include "platform/FileIo.h"
 #include "platform/Gate.h"
@@ -133,7 +132,6 @@ class RunJournal {
     }
     // Made at the first change: its header and its two flushes are no work for the start.
     createFor_ = state;
-    working_ = true;
     return 0;
   }
 
@@ -187,17 +185,6 @@ SaveResult SaveAtClose(Os& os, const GamePaths& paths, const GameDatabase& db, M
   return outcome.result;
 }
 
-// Runs `work` on a thread of its own, or when its result is first asked for where no thread can
-// be had.
-template <class Work>
-auto Start(Work work) -> std::shared_future<decltype(work())> {
-  try {
-    return std::async(std::launch::async, work).share();
-  } catch (const std::system_error&) {
-    return std::async(std::launch::deferred, std::move(work)).share();
-  }
-}
-
 }  // namespace
 
 int RunWizard(Os& os, const fs::path& folder, MessageBox& messages,
@@ -227,7 +214,7 @@ int RunWizard(Os& os, const fs::path& folder, MessageBox& messages,
   // which the run may change meanwhile.
   std::shared_future<std::vector<std::string>> listing, strayNames;
   Gate foldersListed;  // goes before them, letting them end
-  listing = Start([&os, &paths, listed = foldersListed.Opened()] {
+  listing = StartInBackground([&os, &paths, listed = foldersListed.Opened()] {
     listed.wait();
     std::vector<FolderEntry> media;
     os.ListFolder(paths.media, media, nullptr);
@@ -237,12 +224,11 @@ int RunWizard(Os& os, const fs::path& folder, MessageBox& messages,
   LoadGameDatabase(
       os, paths, *db,
       [&](const ImageIndex& index) {
-        strayNames = Start([listing, names = IndexImageNames(index)] {
+        strayNames = StartInBackground([listing, names = IndexImageNames(index)] {
           return SortedStrayNames(listing.get(), names);
         });
       },
       [&] { foldersListed.Open(); });
-  foldersListed.Open();
   if (!db->indexState.loaded) messages.Show(kIndexUnreadableMessage);
 
   RunJournal journal(os, paths, messages);

@@ -53,10 +53,6 @@ int RunToEnd(const std::vector<std::string>& args) {
 // The Windows CLI under Wine beside the Linux CLI, `runs` times each, taken in turns.
 int WindowsRows(const std::string& game, const std::string& cli,
                 const std::vector<std::string>& wine, int runs) {
-  const std::vector<std::string> linuxStart = {cli, "--version"};
-  std::vector<std::string> windowsStart = wine;
-  windowsStart.push_back("--version");
-  RunToEnd(windowsStart);  // the Wine server is up from here on
   // The game as a Windows program is given it: a path of drive Z:, which is the Linux root.
   const std::string windowsGame = "Z:" + std::filesystem::absolute(game).string();
   Table table;
@@ -65,25 +61,18 @@ int WindowsRows(const std::string& game, const std::string& cli,
     std::fprintf(stderr, "  %s\n", name);
     const bool start = std::strcmp(name, "--version") == 0;
     const std::vector<std::string> linuxArgs =
-        start ? linuxStart : std::vector<std::string>{cli, "-C", game, name};
+        start ? std::vector<std::string>{cli, name} : std::vector<std::string>{cli, "-C", game, name};
     std::vector<std::string> windowsArgs = wine;
     if (!start) windowsArgs.insert(windowsArgs.end(), {"-C", windowsGame});
     windowsArgs.push_back(name);
-    const int status = RunToEnd(windowsArgs);  // also warms the page cache
+    // Also warms the page cache, and first of all brings the Wine server up.
+    const int status = RunToEnd(windowsArgs);
     if (status != RunToEnd(linuxArgs)) {
       std::fprintf(stderr, "%s under Wine exited with %d, unlike on Linux\n", name, status);
       return 1;
     }
-    std::vector<double> linuxMs, windowsMs;
-    for (int r = 0; r < runs; ++r) {
-      double t = NowMs();
-      RunToEnd(linuxArgs);
-      linuxMs.push_back(NowMs() - t);
-      t = NowMs();
-      RunToEnd(windowsArgs);
-      windowsMs.push_back(NowMs() - t);
-    }
-    const double linuxOne = Median(linuxMs), windowsOne = Median(windowsMs);
+    const auto [linuxOne, windowsOne] =
+        MedianPairMs(runs, [&] { RunToEnd(linuxArgs); }, [&] { RunToEnd(windowsArgs); });
     if (start) {
       linuxStartMs = linuxOne;
       windowsStartMs = windowsOne;

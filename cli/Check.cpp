@@ -266,34 +266,38 @@ class Checker {
   }
 
   void CheckPictures() {
-    std::unordered_set<std::string> seen;
-    // A turned picture matters only where the game shows it: a stray one (such as the original
-    // an upright copy replaced) is no finding, or check would never come clean after upright.
-    std::unordered_set<std::string> shownByGame;
+    // The files the index leads to, sorted: checked after the listed pictures (the picture
+    // patterns do not list "x.png"), and the only ones where a turned picture matters: a stray
+    // one, such as the original an upright copy replaced, is no finding, or check would never
+    // come clean after upright.
+    std::vector<std::string> shownByGame;
     for (std::size_t i = 0; i < indexed_.size(); ++i) {
-      if (indexed_[i]) shownByGame.insert(Utf8FromPath(media_.Entries()[i].name));
+      if (indexed_[i]) shownByGame.push_back(Utf8FromPath(media_.Entries()[i].name));
     }
+    std::sort(shownByGame.begin(), shownByGame.end());
+    std::unordered_set<std::string> seen;
     auto check = [&](const std::string& onDisk) {
       if (!seen.insert(onDisk).second) return;
       // The preview's own rule: what it does not show is a bad picture, and why.
       const PictureHeader header = scan_.Header(onDisk);
+      std::string_view kind = kBadPicture;
+      std::string why;
       if (!header.Shown()) {
-        std::string name = Cp1252FromUtf8(onDisk).value_or(onDisk);
-        Finding f{kBadPicture, Quoted(name) + " " + PictureProblemText(header)};
-        f.names = {name};
-        Add(std::move(f));
-      } else if (header.orientation != 1 && shownByGame.count(onDisk)) {
-        std::string name = Cp1252FromUtf8(onDisk).value_or(onDisk);
-        Finding f{kTurnedPicture, Quoted(name) + " " + TurnedPictureText(header.orientation)};
-        f.names = {name};
-        Add(std::move(f));
+        why = PictureProblemText(header);
+      } else if (header.orientation != 1 &&
+                 std::binary_search(shownByGame.begin(), shownByGame.end(), onDisk)) {
+        kind = kTurnedPicture;
+        why = TurnedPictureText(header.orientation);
+      } else {
+        return;
       }
+      std::string name = Cp1252FromUtf8(onDisk).value_or(onDisk);
+      Finding f{kind, Quoted(name) + " " + why};
+      f.names = {name};
+      Add(std::move(f));
     };
     for (const std::string& name : pictures_) check(Utf8FromCp1252(name));
-    // Files the index names that the picture patterns do not list ("x.png").
-    std::vector<std::string> others(shownByGame.begin(), shownByGame.end());
-    std::sort(others.begin(), others.end());
-    for (const std::string& onDisk : others) check(onDisk);
+    for (const std::string& onDisk : shownByGame) check(onDisk);
   }
 
   void CheckUnknownKeys() {

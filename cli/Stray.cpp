@@ -1,26 +1,18 @@
 // stray: the pictures in media that no index entry names, in the stray list's order.
-#include <future>
-#include <system_error>
-
 #include "cli/Commands.h"
 #include "cli/Json.h"
 #include "images/StrayImages.h"
+#include "platform/Background.h"
 
 namespace qvm::cli {
 
 int RunStray(Context& ctx) {
   if (!ctx.args.empty()) return UsageError(ctx, "stray takes no arguments");
   // Media is listed on a thread of its own while the index is read: neither needs the other.
-  std::future<std::vector<std::string>> listing;
-  try {
-    listing = std::async(std::launch::async, [&] { return ListMediaPictures(ctx.os, ctx.paths); });
-  } catch (const std::system_error&) {
-    // No thread: media is listed after the index.
-  }
+  const auto listing = StartInBackground([&] { return ListMediaPictures(ctx.os, ctx.paths); });
   ImageIndex index;
   if (!LoadIndex(ctx, index)) return kExitUsage;
-  std::vector<std::string> names = SortedStrayNames(
-      listing.valid() ? listing.get() : ListMediaPictures(ctx.os, ctx.paths), index);
+  std::vector<std::string> names = SortedStrayNames(listing.get(), index);
   if (ctx.json) {
     JsonWriter json(ctx.out);
     json.BeginArray();

@@ -4,13 +4,13 @@
 #include <optional>
 #include <sstream>
 #include <string>
-#include <system_error>
 #include <vector>
 
 #include "cli/Commands.h"
 #include "cli/Json.h"
 #include "images/EntitySuggestions.h"
 #include "images/StrayImages.h"
+#include "platform/Background.h"
 #include "platform/Gate.h"
 
 namespace qvm::cli {
@@ -128,25 +128,20 @@ int RunSuggest(Context& ctx) {
   // The stray pictures are worked out beside the loading of the game files: media is listed on
   // a thread of its own (the listing needs no index) once the game's own folders are, the
   // thread that reads the index matches.
-  std::future<std::vector<std::string>> listing;
+  std::shared_future<std::vector<std::string>> listing;
   Gate foldersListed;  // goes first, letting the listing end
   if (!options.apply) {
-    try {
-      listing = std::async(std::launch::async, [&, listed = foldersListed.Opened()] {
-        listed.wait();
-        return ListMediaPictures(ctx.os, ctx.paths);
-      });
-    } catch (const std::system_error&) {
-      // No thread: media is listed when the index is there.
-    }
+    listing = StartInBackground([&, listed = foldersListed.Opened()] {
+      listed.wait();
+      return ListMediaPictures(ctx.os, ctx.paths);
+    });
   }
   std::vector<std::string> strays;
   auto game = LoadGame(
       ctx,
       [&](const ImageIndex& index) {
         if (options.apply) return;
-        strays = SortedStrayNames(
-            listing.valid() ? listing.get() : ListMediaPictures(ctx.os, ctx.paths), index);
+        strays = SortedStrayNames(listing.get(), index);
       },
       [&] { foldersListed.Open(); });
   foldersListed.Open();

@@ -2,6 +2,7 @@
 // other than 1) made in media, in the original's place in the entry, then the index saved. The
 // original file stays in media. One line per copy made: KEY: "OLD" -> "NEW".
 #include <map>
+#include <vector>
 
 #include "app/ImageOperations.h"
 #include "cli/Commands.h"
@@ -52,10 +53,28 @@ class Uprighter {
   bool changed_ = false;
 };
 
-bool StoredTurned(Context& ctx, std::string_view name) {
-  const auto file = ResolveMediaFile(ctx.os, ctx.paths, name);
-  return file && ReadPictureHeader(ctx.os, *file).orientation != 1;
-}
+// Which of media's files are stored turned: media listed once, each file's header read once,
+// however many index names lead to it.
+class TurnedFiles {
+ public:
+  explicit TurnedFiles(Context& ctx) : ctx_(ctx), media_(ctx.os, ctx.paths) {}
+
+  bool StoredTurned(std::string_view name) {
+    const FolderEntry* entry = media_.Find(name);
+    if (!entry) return false;
+    signed char& known = turned_[static_cast<std::size_t>(entry - media_.Entries().data())];
+    if (known < 0) {
+      const auto file = media_.FileOf(*entry);
+      known = file && ReadPictureHeader(ctx_.os, *file).orientation != 1;
+    }
+    return known == 1;
+  }
+
+ private:
+  Context& ctx_;
+  const MediaListing media_;
+  std::vector<signed char> turned_ = std::vector<signed char>(media_.Entries().size(), -1);
+};
 
 }  // namespace
 
@@ -74,9 +93,11 @@ int RunUpright(Context& ctx) {
     Uprighter uprighter(ctx, index);
     bool failed = false;
     if (all) {
+      TurnedFiles turned(ctx);
       for (int e = 1; e <= index.EntryCount(); ++e) {
         for (std::size_t i = 0; i < index.Entry(e).images.size(); ++i) {
-          if (StoredTurned(ctx, index.Entry(e).images[i]) && !uprighter.Replace(e, i)) failed = true;
+          if (turned.StoredTurned(index.Entry(e).images[i]) && !uprighter.Replace(e, i))
+            failed = true;
         }
       }
       return IndexEdit{uprighter.Changed(), failed ? kExitNotFound : kExitOk};

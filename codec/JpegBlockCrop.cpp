@@ -177,8 +177,7 @@ class BlockCrop {
   // The kept blocks of each component, from the header; false (with why) off the grid.
   bool Plan(const PixelRect& box) {
     const int width = static_cast<int>(d_.image_width), height = static_cast<int>(d_.image_height);
-    if (width > kMaxPictureSide || height > kMaxPictureSide ||
-        std::int64_t{width} * height > kMaxEditPixels)
+    if (!WithinEditLimits(width, height))
       return Why("the picture is larger than the wizard edits");
     // One component makes an MCU of one block, whatever its sampling factors say.
     const bool grey = d_.num_components == 1;
@@ -351,10 +350,7 @@ CodecResult CropJpegBlocks(std::span<const std::uint8_t> jpeg, const PixelRect& 
   CodecResult result;
   auto crop = std::make_unique<BlockCrop>();
   if (!crop->Run(jpeg, box)) {
-    result.error = crop->Why();
-    if (!result.error.empty())
-      result.error[0] =
-          static_cast<char>(std::tolower(static_cast<unsigned char>(result.error[0])));
+    result.error = LowerFirst(crop->Why());
     return result;
   }
   result.bytes = std::move(crop->Bytes());
@@ -362,6 +358,11 @@ CodecResult CropJpegBlocks(std::span<const std::uint8_t> jpeg, const PixelRect& 
   result.height = box.height;
   result.lossless = true;
   return result;
+}
+
+std::string LowerFirst(std::string text) {
+  if (!text.empty()) text[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(text[0])));
+  return text;
 }
 
 }  // namespace qvm

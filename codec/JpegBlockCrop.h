@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 
 #include "images/PictureCodec.h"
 
@@ -18,5 +19,8 @@ namespace qvm {
 // when it cannot be done (off the grid, damaged data, even only a warning's worth, more than
 // 500 scans, larger than kMaxEditPixels).
 CodecResult CropJpegBlocks(std::span<const std::uint8_t> jpeg, const PixelRect& box);
+
+// The libraries' messages start upper case; ours continue a sentence.
+std::string LowerFirst(std::string text);
 
 }  // namespace qvm

@@ -9,7 +9,7 @@ namespace qvm {
 bool DecodeFirstFrame(std::span<const std::uint8_t> bytes, RgbPicture& out, std::string& error) {
   static std::string loadError;
   static ForeignDecodeFunction* const decode = reinterpret_cast<ForeignDecodeFunction*>(
-      LoadPluginFunction(kForeignPicturesModule, {QVM_PLUGIN_FOLDER}, kForeignDecodeFunction,
+      LoadPluginFunction(kForeignPicturesModule, QVM_PLUGIN_FOLDER, kForeignDecodeFunction,
                          loadError));
   if (!decode) {
     error = "the readers of other picture formats cannot be loaded: " + loadError;

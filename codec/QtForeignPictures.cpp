@@ -23,8 +23,7 @@ bool DecodeFirstFrame(std::span<const std::uint8_t> bytes, RgbPicture& out, std:
     error = reader.canRead() ? "its size cannot be read" : "it is no picture the wizard reads";
     return false;
   }
-  if (size.width() > kMaxPictureSide || size.height() > kMaxPictureSide ||
-      std::int64_t{size.width()} * size.height() > kMaxEditPixels) {
+  if (!WithinEditLimits(size.width(), size.height())) {
     error = "it declares " + std::to_string(size.width()) + " x " + std::to_string(size.height()) +
             " pixels, more than the wizard decodes";
     return false;

@@ -36,9 +36,7 @@ CodecResult Failed(std::string why) {
 }
 
 std::string ErrorOf(void* handle) {
-  std::string text = tjGetErrorStr2(handle);
-  if (!text.empty()) text[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(text[0])));
-  return text;
+  return LowerFirst(tjGetErrorStr2(handle));
 }
 
 // The segments an encoder does not write itself: APP1 to APP15 (EXIF, colour profile, ...) and
@@ -88,8 +86,7 @@ bool Decode(std::span<const std::uint8_t> jpeg, Decoded& out, std::string& error
   if (tjDecompressHeader3(handle.get(), jpeg.data(), jpeg.size(), &out.width, &out.height,
                           &out.subsamp, &colorspace) != 0)
     return error = ErrorOf(handle.get()), false;
-  if (out.width > kMaxPictureSide || out.height > kMaxPictureSide ||
-      std::int64_t{out.width} * out.height > kMaxEditPixels)
+  if (!WithinEditLimits(out.width, out.height))
     return error = "the picture is larger than the wizard decodes", false;
   out.format = colorspace == TJCS_GRAY ? TJPF_GRAY
                : colorspace == TJCS_CMYK || colorspace == TJCS_YCCK ? TJPF_CMYK

@@ -73,8 +73,7 @@ bool DecodeFirstFrame(std::span<const std::uint8_t> bytes, RgbPicture& out, std:
     error = "its size cannot be read";
     return false;
   }
-  if (width > kMaxPictureSide || height > kMaxPictureSide ||
-      std::int64_t{width} * height > kMaxEditPixels) {
+  if (!WithinEditLimits(width, height)) {
     error = "it declares " + std::to_string(width) + " x " + std::to_string(height) +
             " pixels, more than the wizard decodes";
     return false;

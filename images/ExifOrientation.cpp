@@ -10,6 +10,25 @@ namespace {
 
 constexpr std::uint16_t kOrientationTag = 0x0112;
 constexpr std::uint16_t kShortType = 3;
+// How far an EXIF block is followed: the first directory only, and only so many of its fields.
+constexpr int kMaxExifFields = 512;
+
+// "turned" for orientations 3, 6 and 8, "mirrored" for 2, 4, 5 and 7; empty for 1.
+std::string_view OrientationWord(int orientation) {
+  switch (orientation) {
+    case 3:
+    case 6:
+    case 8:
+      return "turned";
+    case 2:
+    case 4:
+    case 5:
+    case 7:
+      return "mirrored";
+    default:
+      return {};
+  }
+}
 
 }  // namespace
 
@@ -64,22 +83,6 @@ bool SetJpegOrientation(std::vector<std::uint8_t>& jpeg, int value) {
   p[header.orientationBigEndian ? 0 : 1] = static_cast<std::uint8_t>(v >> 8);
   p[header.orientationBigEndian ? 1 : 0] = static_cast<std::uint8_t>(v & 0xFF);
   return true;
-}
-
-std::string_view OrientationWord(int orientation) {
-  switch (orientation) {
-    case 3:
-    case 6:
-    case 8:
-      return "turned";
-    case 2:
-    case 4:
-    case 5:
-    case 7:
-      return "mirrored";
-    default:
-      return {};
-  }
 }
 
 std::string TurnedPictureText(int orientation) {

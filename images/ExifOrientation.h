@@ -12,9 +12,6 @@
 
 namespace qvm {
 
-// How far an EXIF block is followed: the first directory only, and only so many of its fields.
-inline constexpr int kMaxExifFields = 512;
-
 // The orientation an APP1 segment gives, and where its value stands.
 struct ExifOrientation {
   int value = 1;            // 1 (as stored) when there is none or the block is damaged
@@ -36,8 +33,6 @@ ExifOrientation ReadExifOrientation(const SegmentReader& read, std::uint32_t len
 // (see PictureHeader::orientationAt); false when it has none.
 bool SetJpegOrientation(std::vector<std::uint8_t>& jpeg, int value);
 
-// "turned" for orientations 3, 6 and 8, "mirrored" for 2, 4, 5 and 7; empty for 1.
-std::string_view OrientationWord(int orientation);
 // What `check` says of a picture stored turned, after its name: "is stored turned (EXIF
 // orientation 6): the game shows it turned". Empty for orientation 1.
 std::string TurnedPictureText(int orientation);

@@ -32,9 +32,10 @@ PictureEdit Problem(std::string text) {
 // The whole file, read only when its size is within the limit.
 bool ReadPicture(Os& os, const fs::path& file, std::vector<std::uint8_t>& bytes,
                  std::string& error) {
-  OsFile in(os, os.OpenForReading(file, &error));
+  EntryInfo opened;
+  OsFile in(os, os.OpenForReadingWithInfo(file, opened, &error));
   if (!in.IsOpen()) return false;
-  const std::uint64_t size = os.InfoOf(in.Handle()).size;
+  const std::uint64_t size = opened.size;
   if (size > kMaxPictureFileBytes) {
     error = "it is larger than " + std::to_string(kMaxPictureFileBytes >> 20) + " MB";
     return false;
@@ -135,19 +136,23 @@ std::vector<std::uint8_t> CropBmp(std::span<const std::uint8_t> bmp, const Pictu
   return out;
 }
 
-// The edit written under the names `tag` gives; a problem when it cannot be.
-PictureEdit Written(Os& os, const GamePaths& paths, std::string_view name, std::string_view tag,
-                    std::string_view extension, const CodecResult& made) {
-  const std::string shown = EscapeControls(name);
-  if (!made.Ok()) return Problem("No new picture was made of " + shown + ": " + made.error + ".");
+// What a crop or an upright copy of the index name `name` says when none was made.
+std::string NoNewPicture(std::string_view name) {
+  return "No new picture was made of " + EscapeControls(name);
+}
+
+// The edit written under the names `tag` gives for `base`; a problem that starts with `failed`
+// when it cannot be.
+PictureEdit Written(Os& os, const GamePaths& paths, std::string_view base, std::string_view tag,
+                    std::string_view extension, const CodecResult& made,
+                    const std::string& failed) {
+  if (!made.Ok()) return Problem(failed + ": " + made.error + ".");
   std::string error;
-  const std::string lower = LowerCp1252(name);
   PictureEdit edit;
   edit.name = WriteNewPicture(
       os, paths, made.bytes,
-      [&](int number) { return EditedName(lower, tag, number, extension); }, error);
-  if (edit.name.empty())
-    return Problem("No new picture was made of " + shown + ": " + error + ".");
+      [&](int number) { return EditedName(base, tag, number, extension); }, error);
+  if (edit.name.empty()) return Problem(failed + ": " + error + ".");
   edit.lossless = made.lossless;
   edit.width = made.width;
   edit.height = made.height;
@@ -205,10 +210,11 @@ PictureEdit CropMediaPicture(Os& os, const GamePaths& paths, PictureCodec& codec
     made.height = frame.height;
     made.lossless = true;
     if (!made.Ok()) made.error = "its pixels cannot be read";
-    return Written(os, paths, name, "crop", {}, made);
+    return Written(os, paths, LowerCp1252(name), "crop", {}, made, NoNewPicture(name));
   }
   const PixelRect onGrid = OnBlockGrid(frame, header.jpegBlockWidth, header.jpegBlockHeight);
-  return Written(os, paths, name, "crop", {}, codec.CropJpeg(bytes, onGrid));
+  return Written(os, paths, LowerCp1252(name), "crop", {}, codec.CropJpeg(bytes, onGrid),
+                 NoNewPicture(name));
 }
 
 PictureEdit UprightMediaPicture(Os& os, const GamePaths& paths, PictureCodec& codec,
@@ -224,7 +230,7 @@ PictureEdit UprightMediaPicture(Os& os, const GamePaths& paths, PictureCodec& co
     made.bytes.clear();
     made.error = "its turned copy lost the orientation tag";
   }
-  return Written(os, paths, name, "upright", ".jpg", made);
+  return Written(os, paths, LowerCp1252(name), "upright", ".jpg", made, NoNewPicture(name));
 }
 
 PictureEdit ConvertPictureFile(Os& os, const GamePaths& paths, PictureCodec& codec,
@@ -237,17 +243,8 @@ PictureEdit ConvertPictureFile(Os& os, const GamePaths& paths, PictureCodec& cod
   std::string error;
   if (!ReadPicture(os, source, bytes, error))
     return Problem("No JPEG copy was made of " + shown + ": it cannot be read: " + error + ".");
-  const CodecResult made = codec.ConvertToJpeg(bytes);
-  if (!made.Ok()) return Problem("No JPEG copy was made of " + shown + ": " + made.error + ".");
-  PictureEdit edit;
-  edit.name = WriteNewPicture(
-      os, paths, made.bytes, [&](int number) { return EditedName(*name, {}, number, ".jpg"); },
-      error);
-  if (edit.name.empty())
-    return Problem("No JPEG copy was made of " + shown + ": " + error + ".");
-  edit.width = made.width;
-  edit.height = made.height;
-  return edit;
+  return Written(os, paths, *name, {}, ".jpg", codec.ConvertToJpeg(bytes),
+                 "No JPEG copy was made of " + shown);
 }
 
 bool IsPictureFileName(std::string_view name) {

@@ -35,6 +35,9 @@ inline constexpr std::int64_t kMaxShownPixels = std::int64_t{1} << 24;
 // What a crop, a turn or a conversion decodes at most: the JPEG limit for every format, and
 // the whole file is read into memory, so it is capped too.
 inline constexpr std::int64_t kMaxEditPixels = kMaxJpegPixels;
+inline bool WithinEditLimits(std::int64_t width, std::int64_t height) {
+  return width <= kMaxPictureSide && height <= kMaxPictureSide && width * height <= kMaxEditPixels;
+}
 inline constexpr std::uint64_t kMaxPictureFileBytes = std::uint64_t{256} << 20;
 
 // How far a JPEG header is followed: pictures carry a few dozen segments before their first

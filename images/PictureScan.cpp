@@ -14,7 +14,7 @@ PictureScan::PictureScan(Os& os, const GamePaths& paths)
     : os_(os), paths_(paths), listing_(listed_.get_future()) {
   try {
     job_ = std::async(std::launch::async, [this] { Scan(); });
-    threaded_ = true;
+    started_ = true;
   } catch (const std::system_error&) {
     // No thread: the scan runs at the first question.
   }
@@ -59,8 +59,8 @@ void PictureScan::Scan() {
 }
 
 void PictureScan::WaitForListing() {
-  if (!threaded_ && !scanned_) {
-    scanned_ = true;
+  if (!started_) {
+    started_ = true;
     Scan();
   }
   listing_.get();  // rethrows what the listing threw

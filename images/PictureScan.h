@@ -49,8 +49,7 @@ class PictureScan {
   std::promise<void> listed_;
   std::shared_future<void> listing_;  // of listed_
   std::future<void> job_;             // the whole scan on its thread, until it is waited for
-  bool threaded_ = false;
-  bool scanned_ = false;  // run without a thread
+  bool started_ = false;  // the scan runs on its thread, or has run on the caller's
 };
 
 }  // namespace qvm

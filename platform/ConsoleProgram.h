@@ -10,9 +10,9 @@ namespace qvm {
 // returned. Returns the program's exit status, or FinishOutput's.
 int RunConsoleProgram(int argc, char** argv, int (*program)(int argc, char** argv));
 
-// What a program whose output could not all be written (a full disk, a closed file) exits
-// with: 2, after a line on stderr, whatever the program meant to return; otherwise `status`.
-// A result that did not arrive must not read as a success.
-int FinishOutput(int status, bool outputFailed);
+// Flushes standard output. What a program whose output could not all be written (a full disk,
+// a closed file) exits with: 2, after a line on stderr, whatever the program meant to return;
+// otherwise `status`. A result that did not arrive must not read as a success.
+int FinishOutput(int status);
 
 }  // namespace qvm

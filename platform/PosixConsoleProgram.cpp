@@ -1,5 +1,3 @@
-#include <iostream>
-
 #include "platform/ConsoleProgram.h"
 
 namespace qvm {
@@ -7,9 +5,7 @@ namespace qvm {
 // The arguments are bytes as the system gives them; the streams pass bytes through (the C
 // library buffers standard output).
 int RunConsoleProgram(int argc, char** argv, int (*program)(int argc, char** argv)) {
-  const int status = program(argc, argv);
-  std::cout.flush();
-  return FinishOutput(status, std::cout.bad());
+  return FinishOutput(program(argc, argv));
 }
 
 }  // namespace qvm

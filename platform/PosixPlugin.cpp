@@ -7,8 +7,8 @@
 
 namespace qvm {
 
-void* LoadPluginFunction(std::string_view module, const std::vector<std::string>& folders,
-                         const char* function, std::string& error) {
+void* LoadPluginFunction(std::string_view module, std::string_view folder, const char* function,
+                         std::string& error) {
   namespace fs = std::filesystem;
   std::error_code ec;
   const fs::path program = fs::read_symlink("/proc/self/exe", ec);
@@ -16,10 +16,8 @@ void* LoadPluginFunction(std::string_view module, const std::vector<std::string>
     error = "the program's own folder cannot be found: " + ec.message();
     return nullptr;
   }
-  std::vector<fs::path> candidates{program.parent_path() / module};
-  for (const std::string& folder : folders)
-    candidates.push_back((program.parent_path() / folder / module).lexically_normal());
-  for (const fs::path& path : candidates) {
+  const fs::path here = program.parent_path();
+  for (const fs::path& path : {here / module, (here / folder / module).lexically_normal()}) {
     if (!fs::exists(path, ec)) continue;
     void* handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!handle) {

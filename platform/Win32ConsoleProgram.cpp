@@ -113,9 +113,7 @@ int RunConsoleProgram(int argc, char** argv, int (*program)(int argc, char** arg
   // keep their place among the output.
   SetUp(std::cerr, stderr, STD_ERROR_HANDLE);
   std::clog.rdbuf(std::cerr.rdbuf());
-  int status = program(argc, argv);
-  std::cout.flush();
-  return FinishOutput(status, std::cout.bad());
+  return FinishOutput(program(argc, argv));
 }
 
 }  // namespace qvm

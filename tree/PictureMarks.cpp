@@ -47,20 +47,17 @@ const PictureMarks::Marks& PictureMarks::Current() const {
 }
 
 bool PictureMarks::Missing(NodeHandle node) const {
-  if (!tree_) return false;
   const std::vector<bool>& missing = Current().missing;
   return node < missing.size() && missing[node];
 }
 
 PictureMarks::Count PictureMarks::Below(NodeHandle node) const {
-  if (!tree_) return {};
   const std::vector<Count>& counts = Current().counts;
   return node < counts.size() ? counts[node] : Count{};
 }
 
 const std::vector<NodeHandle>& PictureMarks::MissingEntities() const {
-  static const std::vector<NodeHandle> none;
-  return tree_ ? Current().entities : none;
+  return Current().entities;
 }
 
 PictureMarks::Marks PictureMarks::Compute() const {

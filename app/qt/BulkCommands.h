@@ -23,7 +23,6 @@ class BulkCommands : public QObject {
   // dialog to the session.
   BulkCommands(QWidget* window, Wizard& w, QTreeView* tree, QListWidget* stray);
 
-  QtMatchDialog& MatchDialog() { return matchDialog_; }
   // The context menus, their commands connected; the caller owns them.
   QMenu* TreeMenu();
   QMenu* StrayMenu();

@@ -90,16 +90,6 @@ QFont WindowFont() {
   return font;
 }
 
-// A drop is taken as the open-file dialog's answer would be: only while the dialog could be
-// opened (the Add button is enabled), and only files of the dialog's types.
-bool IsDroppablePictures(const Wizard& w, const std::vector<std::filesystem::path>& files) {
-  if (!w.c.addImagesButton->IsEnabled()) return false;
-  // The patterns look at ASCII letters only, so the file system's own name serves.
-  for (const std::filesystem::path& file : files)
-    if (!IsPictureFileName(Utf8FromPath(file.filename()))) return false;
-  return true;
-}
-
 // Read-only text shows on the window's own colour, as the rest of the window's texts.
 void UseWindowBackground(QWidget* widget) {
   QPalette palette = widget->palette();
@@ -169,7 +159,7 @@ MainWindow::MainWindow(Os& os, const GamePaths& paths, GameDatabase& db, QWidget
   // Pictures dropped from a file manager onto the images list.
   auto* images = List(id::kImagesList);
   images->AcceptFileDrops(
-      [this](const auto& files) { return IsDroppablePictures(wizard_, files); });
+      [this](const auto& files) { return AcceptsDroppedFiles(wizard_, files); });
   connect(images, &ListWidget::filesDropped, this, [this](const auto& files) {
     // After the drop has ended: a message must not keep the dragging program waiting.
     QTimer::singleShot(0, this, [this, files] { AttachDroppedFiles(wizard_, files); });

@@ -24,9 +24,10 @@ QByteArray NameOf(const QListWidgetItem* item) {
 }  // namespace
 
 QImage PictureTips::DecodeThumbnail(Os& os, const std::filesystem::path& file, int side,
-                                    QSize* pictureSize) {
+                                    QSize* pictureSize, int* orientation) {
   const PictureHeader header = ReadPictureHeader(os, file);
   *pictureSize = QSize(header.Width(), header.Height());
+  if (orientation) *orientation = header.orientation;
   if (!header.Shown()) return {};
   QSize size = *pictureSize;
   if (size.width() > side || size.height() > side) {
@@ -40,8 +41,9 @@ PictureTips::PictureTips(QObject* parent, Os& os, Resolver resolver)
     : QObject(parent),
       os_(os),
       resolver_(std::move(resolver)),
-      decoder_([&os](const std::filesystem::path& file, int side, QSize* pictureSize) {
-        return DecodeThumbnail(os, file, side, pictureSize);
+      decoder_([&os](const std::filesystem::path& file, int side, QSize* pictureSize,
+                     int* orientation) {
+        return DecodeThumbnail(os, file, side, pictureSize, orientation);
       }) {
   cache_.setMaxCost(kCacheKilobytes);
   pool_.setMaxThreadCount(1);
@@ -103,8 +105,9 @@ void PictureTips::Request(const QByteArray& name) {
       return out;
     }
     if (thumb.found) {
-      QImage image = decoder(*file, kThumbnailSide, &thumb.pictureSize);
-      thumb.note = TurnedPictureNote(ReadPictureHeader(os, *file).orientation);
+      int orientation = 1;
+      QImage image = decoder(*file, kThumbnailSide, &thumb.pictureSize, &orientation);
+      thumb.note = TurnedPictureNote(orientation);
       out.decoded = true;
       if (!image.isNull()) {
         QBuffer buffer(&thumb.png);

@@ -32,12 +32,12 @@ class PictureTips : public QObject {
   // The file a list item's name (CP1252) stands for, or none. Runs on the worker.
   using Resolver = std::function<std::optional<std::filesystem::path>(const std::string& name)>;
   // Decodes a picture for a thumbnail of at most `side` pixels either way and gives the
-  // picture's own size (empty when the preview does not show it); a null image when it cannot
-  // be shown. Runs on the worker; tests replace it.
-  using Decoder =
-      std::function<QImage(const std::filesystem::path& file, int side, QSize* pictureSize)>;
+  // picture's own size (empty when the preview does not show it) and its EXIF orientation; a
+  // null image when it cannot be shown. Runs on the worker; tests replace it.
+  using Decoder = std::function<QImage(const std::filesystem::path& file, int side,
+                                       QSize* pictureSize, int* orientation)>;
   static QImage DecodeThumbnail(Os& os, const std::filesystem::path& file, int side,
-                                QSize* pictureSize);
+                                QSize* pictureSize, int* orientation = nullptr);
 
   // Files are read through `os`, which must outlive the tips.
   PictureTips(QObject* parent, Os& os, Resolver resolver);

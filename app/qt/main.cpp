@@ -14,7 +14,6 @@
 #include <filesystem>
 #include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "app/Launcher.h"
@@ -55,11 +54,11 @@ class ExitAfterFirstPaint : public QObject {
 int main(int argc, char** argv) {
   // --help and --version answer without a display too (a terminal over ssh): before Qt, which
   // ends at once without one.
-  if (argc == 2 &&
-      (std::string_view(argv[1]) == "--help" || std::string_view(argv[1]) == "--version")) {
-    const qvm::WindowStart answer = *qvm::AnswerWithoutWindow(qvm::ProgramArguments(argc, argv));
-    std::fputs(answer.output.c_str(), stdout);
-    return *answer.exitStatus;
+  if (argc == 2) {
+    if (const auto answer = qvm::AnswerWithoutWindow(qvm::ProgramArguments(argc, argv))) {
+      std::fputs(answer->output.c_str(), stdout);
+      return *answer->exitStatus;
+    }
   }
   ExitAfterFirstPaint exitAfterFirstPaint;
   exitAfterFirstPaint.sinceMain_.start();

@@ -23,8 +23,14 @@ POINT MenuPlace(HWND window, LPARAM at, const RECT& keyboardPlace) {
 
 }  // namespace
 
-Win32BulkCommands::Win32BulkCommands(HWND dialog, Wizard& w, Win32TreeView& tree, HWND stray)
-    : dialog_(dialog), w_(w), tree_(tree), stray_(stray), matchDialog_(dialog, w.os, w.paths) {
+Win32BulkCommands::Win32BulkCommands(HWND dialog, Wizard& w, Win32TreeView& tree, HWND stray,
+                                     HWND images)
+    : dialog_(dialog),
+      w_(w),
+      tree_(tree),
+      stray_(stray),
+      images_(images),
+      matchDialog_(dialog, w.os, w.paths) {
   w.c.matchDialog = &matchDialog_;
   if (HMENU system = ::GetSystemMenu(dialog, FALSE)) {
     ::AppendMenuW(system, MF_SEPARATOR, 0, nullptr);
@@ -70,6 +76,8 @@ bool Win32BulkCommands::OnContextMenu(HWND window, LPARAM at) {
     const std::wstring text = WideFromCp1252(kMatchCommand) + L"\tCtrl+M";
     ::AppendMenuW(menu, MF_STRING, kMatchItem, text.c_str());
     ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    AppendUndoEntries(menu, w_);
+  } else if (window == images_) {
     AppendUndoEntries(menu, w_);
   } else {
     ::DestroyMenu(menu);

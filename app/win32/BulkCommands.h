@@ -20,25 +20,25 @@ class Win32BulkCommands {
   static constexpr UINT kMatchItem = 2;
 
   // Adds the match command to `dialog`'s system menu and hands the match dialog to the session.
-  Win32BulkCommands(HWND dialog, Wizard& w, Win32TreeView& tree, HWND stray);
+  Win32BulkCommands(HWND dialog, Wizard& w, Win32TreeView& tree, HWND stray, HWND images);
 
   // A key of the commands, before the dialog's own handling: true when it was one.
   bool OwnKey(const MSG& message);
-  // WM_CONTEXTMENU of the dialog: the menu of the tree or of the stray list. False for another
-  // window's.
+  // WM_CONTEXTMENU of the dialog: the menu of the tree, of the stray list (both with Undo and
+  // Redo) or of the images list (Undo and Redo). False for another window's.
   bool OnContextMenu(HWND window, LPARAM at);
   // WM_SYSCOMMAND of the dialog: true when it was the match command.
   bool OnSysCommand(WPARAM command);
   // Runs a context menu's command, as choosing it does.
   void Run(UINT command);
 
-  Win32MatchDialog& MatchDialog() { return matchDialog_; }
 
  private:
   HWND dialog_;
   Wizard& w_;
   Win32TreeView& tree_;
   HWND stray_;
+  HWND images_;
   Win32MatchDialog matchDialog_;
 };
 

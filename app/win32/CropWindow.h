@@ -27,7 +27,6 @@ class CropWindow {
 
   HWND Window() const { return window_; }
   const CropFrame& Frame() const { return frame_; }
-  bool Ended() const { return ended_; }
 
  private:
   static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

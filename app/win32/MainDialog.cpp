@@ -160,7 +160,8 @@ MainDialog::MainDialog(Os& os, const GamePaths& paths, GameDatabase& db) {
   ShowCategoryTree(w);
 
   find_ = std::make_unique<FindField>(windows_.at(kFindFieldId), *tree_, w.tree);
-  bulk_ = std::make_unique<Win32BulkCommands>(dialog_, w, *tree_, ControlWindow(id::kStrayList));
+  bulk_ = std::make_unique<Win32BulkCommands>(dialog_, w, *tree_, ControlWindow(id::kStrayList),
+                                               ControlWindow(id::kImagesList));
   tips_ = std::make_unique<Win32Tips>(dialog_, os, paths);
   for (int field : {id::kRecordText, id::kIndexLineText, id::kImageInfoText})
     tips_->WatchText(ControlWindow(field));
@@ -351,11 +352,7 @@ void MainDialog::OnDropFiles(HDROP drop) {
     files.emplace_back(name);
   }
   ::DragFinish(drop);
-  // Taken as the open-file dialog's answer would be: only while the dialog could be opened
-  // (the Add button is enabled), and only files of the dialog's types.
-  if (files.empty() || !wizard_->c.addImagesButton->IsEnabled()) return;
-  for (const std::filesystem::path& file : files)
-    if (!IsPictureFileName(Utf8FromPath(file.filename()))) return;
+  if (!AcceptsDroppedFiles(*wizard_, files)) return;
   dropped_ = std::move(files);
   // After the drop has ended: a message must not keep the dragging program waiting.
   ::PostMessageW(dialog_, kAttachDroppedMessage, 0, 0);
@@ -450,12 +447,8 @@ INT_PTR MainDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CONTEXTMENU: {
       const auto target = reinterpret_cast<HWND>(wParam);
       const POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-      // The images list: Undo and Redo; the tree and the stray list: their commands (the stray
-      // list's with Undo and Redo); elsewhere the preview's menu, when over it.
-      if (target == ControlWindow(id::kImagesList)) {
-        ShowUndoMenu(*wizard_, dialog_, target, at);
-        return TRUE;
-      }
+      // The tree's, the stray list's and the images list's menus; elsewhere the preview's, when
+      // over it.
       if (bulk_ && bulk_->OnContextMenu(target, lParam)) return TRUE;
       return ShowPreviewMenu(at) ? TRUE : FALSE;
     }

@@ -75,13 +75,6 @@ HIMAGELIST NewImageList() {
   return images;
 }
 
-void CopyText(const std::wstring& text, wchar_t* to, int capacity) {
-  if (!to || capacity <= 0) return;
-  const std::size_t count = std::min<std::size_t>(text.size(), static_cast<std::size_t>(capacity) - 1);
-  std::copy_n(text.begin(), count, to);
-  to[count] = L'\0';
-}
-
 }  // namespace
 
 Win32MatchDialog::Win32MatchDialog(HWND owner, Os& os, const GamePaths& paths)
@@ -217,10 +210,9 @@ bool Win32MatchDialog::OnNotify(LPARAM lParam, LRESULT* result) {
     case LVN_GETDISPINFOW: {
       LVITEMW& item = reinterpret_cast<NMLVDISPINFOW*>(lParam)->item;
       const auto column = static_cast<MatchColumn>(item.iSubItem);
-      if (item.mask & LVIF_TEXT) {
-        text_ = WideFromCp1252(list_->Text(item.iItem, column));
-        CopyText(text_, item.pszText, item.cchTextMax);
-      }
+      if (item.mask & LVIF_TEXT)
+        CopyToBuffer(WideFromCp1252(list_->Text(item.iItem, column)), item.pszText,
+                     item.cchTextMax);
       if ((item.mask & LVIF_IMAGE) && column == MatchColumn::Picture) {
         const auto found = pictures_->Find(item.iItem, list_->Text(item.iItem, column));
         item.iImage = found && *found->picture ? static_cast<int>(found->slot) + 1 : 0;

@@ -53,7 +53,6 @@ class Win32MatchDialog : public MatchChooser {
   HWND view_ = nullptr;
   HIMAGELIST images_ = nullptr;
   MatchList* list_ = nullptr;
-  std::wstring text_;  // the text handed to the view last (it keeps a pointer)
   std::unique_ptr<SmallPictures<OwnedBitmap>> pictures_;
 };
 

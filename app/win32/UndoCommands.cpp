@@ -57,17 +57,4 @@ bool RunUndoEntry(Wizard& w, UINT chosen) {
   return true;
 }
 
-void ShowUndoMenu(Wizard& w, HWND owner, HWND list, POINT at) {
-  if (at.x == -1 && at.y == -1) {
-    at = POINT{0, 0};
-    ::ClientToScreen(list, &at);
-  }
-  HMENU menu = ::CreatePopupMenu();
-  AppendUndoEntries(menu, w);
-  const auto chosen = static_cast<UINT>(::TrackPopupMenu(
-      menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x, at.y, 0, owner, nullptr));
-  ::DestroyMenu(menu);
-  RunUndoEntry(w, chosen);
-}
-
 }  // namespace qvm

@@ -16,8 +16,5 @@ bool OnUndoKey(Wizard& w, const MSG& message);
 void AppendUndoEntries(HMENU menu, const Wizard& w);
 // Runs the entry chosen from such a menu; false when `chosen` is none of the two.
 bool RunUndoEntry(Wizard& w, UINT chosen);
-// Shows the menu for `list` at `at` (screen pixels; -1, -1 when it was asked for with the
-// keyboard) and runs the chosen entry.
-void ShowUndoMenu(Wizard& w, HWND owner, HWND list, POINT at);
 
 }  // namespace qvm

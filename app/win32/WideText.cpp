@@ -1,5 +1,6 @@
 #include "app/win32/WideText.h"
 
+#include <algorithm>
 #include <array>
 
 #include "platform/Cp1252.h"
@@ -40,6 +41,13 @@ std::string Cp1252FromWide(std::wstring_view wide) {
     text.push_back(byte);
   }
   return text;
+}
+
+void CopyToBuffer(std::wstring_view text, wchar_t* to, int capacity) {
+  if (!to || capacity <= 0) return;
+  const std::size_t count = std::min<std::size_t>(text.size(), static_cast<std::size_t>(capacity) - 1);
+  std::copy_n(text.begin(), count, to);
+  to[count] = L'\0';
 }
 
 }  // namespace qvm

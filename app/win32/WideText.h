@@ -11,5 +11,8 @@ namespace qvm {
 std::wstring WideFromCp1252(std::string_view cp1252);
 // A character CP1252 cannot hold becomes "?".
 std::string Cp1252FromWide(std::wstring_view wide);
+// Copies `text` into a control's buffer of `capacity` characters, cut short to fit, ended by
+// a zero; nothing for no buffer.
+void CopyToBuffer(std::wstring_view text, wchar_t* to, int capacity);
 
 }  // namespace qvm

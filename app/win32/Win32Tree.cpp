@@ -104,12 +104,8 @@ bool Win32TreeView::OnNotify(LPARAM lParam, LRESULT* result) {
   }
   if (header.code == TVN_GETINFOTIPW) {
     auto& tip = *reinterpret_cast<NMTVGETINFOTIPW*>(lParam);
-    tipText_ = WideFromCp1252(nodes_->Tip(static_cast<NodeHandle>(tip.lParam)));
-    if (tip.pszText && tip.cchTextMax > 0) {
-      const std::size_t count = std::min<std::size_t>(tipText_.size(), tip.cchTextMax - 1);
-      std::copy_n(tipText_.begin(), count, tip.pszText);
-      tip.pszText[count] = L'\0';
-    }
+    CopyToBuffer(WideFromCp1252(nodes_->Tip(static_cast<NodeHandle>(tip.lParam))), tip.pszText,
+                 tip.cchTextMax);
     *result = 0;
     return true;
   }

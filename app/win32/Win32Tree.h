@@ -30,8 +30,6 @@ class Win32TreeView : public Win32WindowControl<TreeView> {
   void ShowNote(std::string_view text) override;
   // The tree's notifications the dialog hands on: true when handled, `*result` the answer.
   bool OnNotify(LPARAM lParam, LRESULT* result);
-  // The note shown last.
-  const std::wstring& LastNote() const { return noteText_; }
   // Whether the item of `node` carries the mark's state; false for a node not inserted.
   bool ShowsMarked(NodeHandle node) const;
 
@@ -52,7 +50,6 @@ class Win32TreeView : public Win32WindowControl<TreeView> {
   HFONT italic_ = nullptr;
   HWND note_ = nullptr;     // the note's tooltip, made when first needed
   std::wstring noteText_;   // what it shows (it keeps a pointer)
-  std::wstring tipText_;    // the last infotip handed out
   std::vector<HTREEITEM> items_;        // by handle; null until inserted
   std::vector<bool> childrenInserted_;  // by handle (0: the top level)
 };

@@ -4,7 +4,6 @@ set -euo pipefail
 . "$(dirname "$0")/lib/common.bash" "$1"
 . "$(dirname "$0")/lib/hold-lock.bash"
 bytes() { od -An -tx1 < "$1"; }
-run() { set +e; out=$("$cli" -C "$game" "$@" 2>"$tmp/err"); rc=$?; set -e; err=$(cat "$tmp/err"); }
 
 game="$tmp/game"
 new_game "$game"

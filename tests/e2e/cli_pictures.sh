@@ -4,7 +4,6 @@
 # of it with --convert. Originals stay as they were.
 set -euo pipefail
 . "$(dirname "$0")/lib/common.bash" "$1"
-run() { set +e; out=$("$cli" -C "$game" "$@" 2>"$tmp/err"); rc=$?; set -e; err=$(cat "$tmp/err"); }
 
 "$bin/qvm-demo-game" "$tmp/demo" >/dev/null || exit $?
 game="$tmp/demo"

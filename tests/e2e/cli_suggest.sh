@@ -22,10 +22,6 @@ done
 printf 'Dex\r\ndex.jpg\r\n' > "$game/media/index.dat"
 before=$(od -An -tx1 "$game/media/index.dat")
 
-run() {  # sets out, err and rc
-  set +e; out=$("$cli" -C "$game" "$@" 2>"$tmp/err"); rc=$?; set -e; err=$(cat "$tmp/err")
-}
-
 # --- the dry run ------------------------------------------------------------------------------
 T=$'\t'
 expected="wrestler${T}Ace Harmon${T}Ace Harmon${T}ace_harmon.jpg

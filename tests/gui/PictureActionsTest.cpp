@@ -1,6 +1,6 @@
-// The preview's actions in the window on the demo game, as a user would take them: Ctrl+K, the
-// frame moved by the keys and accepted with Enter; an upright copy of the turned picture; a
-// PNG chosen in the Add dialog and attached as a JPEG copy after the question.
+// The preview's actions in the window on the demo game, as a user would take them: an upright
+// copy of the turned picture; a PNG chosen in the Add dialog and attached as a JPEG copy after
+// the question.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -16,6 +16,7 @@
 #include "app/qt/QtMessageBox.h"
 #include "gamedb/LoadGameDatabase.h"
 #include "images/PictureHeader.h"
+#include "tests/support/TreePath.h"
 #include "tests/unit/TestFolder.h"
 
 namespace qvm {
@@ -44,18 +45,14 @@ class PictureActionsTest : public ::testing::Test {
   // Selects the wrestler in the tree and `picture` in the images list, as clicks would.
   void Show(const char* wrestler, const char* picture) {
     Wizard& w = window->wizard();
-    NodeHandle node = 0;
     const std::string letter(1, wrestler[0]);
-    for (const char* text : {"Wrestlers", letter.c_str(), wrestler})
-      for (NodeHandle child : w.tree.Children(node))
-        if (w.tree.Text(child) == text) node = child;
+    const NodeHandle node = test::NodeAtPath(w.tree, {"Wrestlers", letter, wrestler});
     auto* view = static_cast<QTreeView*>(window->WidgetById(id::kItemsTree));
     view->setCurrentIndex(window->Tree().IndexOf(node));
     ASSERT_EQ(w.c.indexLineText->Text(), wrestler);
     w.c.imagesList->SetCurrent(w.c.imagesList->FindExact(-1, picture));
     window->Dispatch(MessageKind::Command, id::kImagesList, 1);
     ASSERT_EQ(w.c.imagesList->ItemText(-1), picture);
-    if (const char* shot = std::getenv("QVM_SHOT")) window->grab().save(shot);
   }
   std::vector<std::string> Entry(const char* key) {
     const IndexEntry& e = db.imageIndex.Entry(db.imageIndex.FindEntry(key));

@@ -139,10 +139,10 @@ TEST_F(PictureTipsTest, SaysWhatIsWrongWithNamesThatShowNoPicture) {
 
 TEST_F(PictureTipsTest, ASlowDecodeNeitherBlocksNorShowsOnceTheMouseHasMovedOn) {
   QSemaphore started, release;
-  tips->SetDecoder([&](const fs::path& file, int side, QSize* size) {
+  tips->SetDecoder([&](const fs::path& file, int side, QSize* size, int* orientation) {
     started.release();
     release.tryAcquire(1, 10000);  // holds the worker, never the window
-    return PictureTips::DecodeThumbnail(SystemOs(), file, side, size);
+    return PictureTips::DecodeThumbnail(SystemOs(), file, side, size, orientation);
   });
   QSignalSpy shown(tips, &PictureTips::tipShown);
 

@@ -488,6 +488,7 @@ void ACropAndAnUprightCopyTakeTheOriginalsPlace(DemoWindow& d) {
               "Aspect ratio is perfectly  ok.");
     EXPECT_EQ(ReadBytes(media / "Ace_Harmon_2.JPG"), original);
     EXPECT_GE(w.c.strayList->FindExact(-1, "ace_harmon_2.jpg"), 0);  // the original is stray
+    EXPECT_EQ(w.undo.UndoLabel(), "crop ace_harmon_2.jpg");
 
     d.Press(Key::CtrlZ);  // the original back in its place; the crop stays in media, stray
     EXPECT_EQ(entry("Ace Harmon"), (Names{"ace_harmon.jpg", "ace_harmon_2.jpg"}));

@@ -1,9 +1,14 @@
 #include "gamedb/LoadGameDatabase.h"
 
+#include <condition_variable>
+#include <exception>
 #include <future>
+#include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <system_error>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -15,6 +20,96 @@
 namespace qvm {
 namespace {
 
+// Files read whole, in a given order, a few ahead of the one who takes them, by threads of
+// their own: on Windows every open waits on a round trip to the system, which two readers and
+// the parsing of what came before overlap.
+class ReadAhead {
+ public:
+  // Files read and not taken yet, at most.
+  static constexpr std::size_t kAhead = 8;
+
+  // None for a path: that file reads as nothing.
+  ReadAhead(Os& os, std::vector<std::optional<std::filesystem::path>> paths)
+      : os_(os), paths_(std::move(paths)), files_(paths_.size()) {
+    for (int i = 0; i < 2; ++i) {
+      try {
+        readers_.emplace_back([this] { ReadInTurn(); });
+      } catch (const std::system_error&) {
+        break;  // fewer readers, or the taker reads each file itself
+      }
+    }
+  }
+  ~ReadAhead() {
+    {
+      std::lock_guard<std::mutex> hold(mutex_);
+      stop_ = true;
+    }
+    changed_.notify_all();
+    for (std::thread& reader : readers_) reader.join();
+  }
+  ReadAhead(const ReadAhead&) = delete;
+  ReadAhead& operator=(const ReadAhead&) = delete;
+
+  std::size_t Size() const { return paths_.size(); }
+
+  // The bytes of file `i`, taken once, in order.
+  std::optional<std::string> Take(std::size_t i) {
+    if (readers_.empty()) return ReadOne(i);
+    std::unique_lock<std::mutex> hold(mutex_);
+    changed_.wait(hold, [&] { return files_[i].read; });
+    taken_ = i + 1;
+    changed_.notify_all();
+    if (files_[i].failed) std::rethrow_exception(files_[i].failed);
+    return std::move(files_[i].bytes);
+  }
+
+ private:
+  struct File {
+    bool read = false;
+    std::optional<std::string> bytes;
+    std::exception_ptr failed;  // thrown where it is taken (no memory for the bytes, say)
+  };
+
+  std::optional<std::string> ReadOne(std::size_t i) {
+    if (!paths_[i]) return std::nullopt;
+    return ReadWholeFile(os_, *paths_[i]);
+  }
+
+  void ReadInTurn() {
+    for (;;) {
+      std::size_t i;
+      {
+        std::unique_lock<std::mutex> hold(mutex_);
+        changed_.wait(hold, [&] { return stop_ || next_ >= paths_.size() || next_ < taken_ + kAhead; });
+        if (stop_ || next_ >= paths_.size()) return;
+        i = next_++;
+      }
+      File file;
+      file.read = true;
+      try {
+        file.bytes = ReadOne(i);
+      } catch (...) {
+        file.failed = std::current_exception();
+      }
+      {
+        std::lock_guard<std::mutex> hold(mutex_);
+        files_[i] = std::move(file);
+      }
+      changed_.notify_all();
+    }
+  }
+
+  Os& os_;
+  const std::vector<std::optional<std::filesystem::path>> paths_;
+  std::vector<File> files_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::size_t next_ = 0;   // the next file to read
+  std::size_t taken_ = 0;  // files taken so far
+  bool stop_ = false;
+  std::vector<std::thread> readers_;
+};
+
 // Finds game files below the game folder ("\" separators, any letter case on disk; each folder
 // listed once) and reads each whole. A file that cannot be read is noted as a finding and
 // reads as nothing.
@@ -24,23 +119,41 @@ class GameFiles {
       : os_(os), resolver_(os, root), db_(db) {}
 
   std::optional<std::string> Read(std::string_view gamePath) {
-    // A path that would leave the game folder (an empty circuit name gives "\teams.dat", a
-    // name with ".." climbs out) is never read: it counts as a missing file. So does anything
-    // but a regular file.
-    auto path = resolver_.Resolve(gamePath);
     std::optional<std::string> bytes;
-    if (path) bytes = ReadWholeFile(os_, *path);
+    if (ahead_ && taken_ < planned_.size() && planned_[taken_] == gamePath) {
+      bytes = ahead_->Take(taken_++);
+    } else if (auto path = Resolve(gamePath)) {
+      bytes = ReadWholeFile(os_, *path);
+    }
     if (!bytes) AddFinding(db_, kFindingMissingFile, std::string(gamePath));
     return bytes;
+  }
+
+  // Starts reading `gamePaths` ahead, for Read to take in this order.
+  void Plan(std::vector<std::string> gamePaths) {
+    std::vector<std::optional<std::filesystem::path>> paths;
+    for (const std::string& gamePath : gamePaths) paths.push_back(Resolve(gamePath));
+    planned_ = std::move(gamePaths);
+    ahead_ = std::make_unique<ReadAhead>(os_, std::move(paths));
   }
 
   // Lists the folders the files will be read from (see GamePathResolver::ListFolder).
   void ListFolder(std::string_view gamePath) { resolver_.ListFolder(gamePath); }
 
  private:
+  // A path that would leave the game folder (an empty circuit name gives "\teams.dat", a
+  // name with ".." climbs out) is never read: it counts as a missing file. So does anything
+  // but a regular file.
+  std::optional<std::filesystem::path> Resolve(std::string_view gamePath) {
+    return resolver_.Resolve(gamePath);
+  }
+
   Os& os_;
   GamePathResolver resolver_;
   GameDatabase& db_;
+  std::vector<std::string> planned_;
+  std::size_t taken_ = 0;
+  std::unique_ptr<ReadAhead> ahead_;
 };
 
 // The bytes of a .dat/.idx pair, kept alive while its reader runs.
@@ -110,6 +223,27 @@ std::string CircuitFile(std::string_view circuit, std::string_view name) {
   return std::string(circuit) + "\\" + std::string(name);
 }
 
+// Every file LoadGameDatabase reads once card.lgs is read, in its order.
+std::vector<std::string> FilesInLoadingOrder(const std::vector<std::string_view>& circuits) {
+  std::vector<std::string> files;
+  auto pair = [&](std::string_view folder, std::string_view stem) {
+    files.push_back(CircuitFile(folder, std::string(stem) + ".dat"));
+    files.push_back(CircuitFile(folder, std::string(stem) + ".idx"));
+  };
+  auto everyCircuit = [&](auto add) {
+    for (std::string_view circuit : circuits) add(circuit);
+  };
+  pair("data", "wrestlrs");
+  everyCircuit([&](std::string_view c) { files.push_back(CircuitFile(c, "circxdb.dat")); });
+  pair("data", "teams");
+  everyCircuit([&](std::string_view c) { pair(c, "teams"); });
+  pair("data", "stables");
+  everyCircuit([&](std::string_view c) { pair(c, "stables"); });
+  pair("data", "managers");
+  everyCircuit([&](std::string_view c) { files.push_back(CircuitFile(c, "card.ttl")); });
+  return files;
+}
+
 }  // namespace
 
 // Each kind is complete before its sorted view is prepared; the circuit readers attach names
@@ -137,6 +271,7 @@ void LoadGameDatabase(Os& os, const GamePaths& paths, GameDatabase& db,
   files.ListFolder("data");
   for (std::string_view circuit : circuits) files.ListFolder(circuit);
   if (onFoldersListed) onFoldersListed();
+  files.Plan(FilesInLoadingOrder(circuits));
 
   ReadWrestlers(PairBytes(files, "data", "wrestlrs").View(), db);
   AliasHashes aliasHashes;

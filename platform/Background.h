@@ -3,6 +3,7 @@
 #pragma once
 
 #include <future>
+#include <memory>
 #include <system_error>
 #include <utility>
 
@@ -10,10 +11,14 @@ namespace qvm {
 
 template <class Work>
 auto StartInBackground(Work work) -> std::shared_future<decltype(work())> {
+  // Shared, not copied: what the work holds (a copy of every index name, say) may be large,
+  // and the fallback needs it whole after the failed start.
+  auto shared = std::make_shared<Work>(std::move(work));
+  auto run = [shared] { return (*shared)(); };
   try {
-    return std::async(std::launch::async, work).share();
+    return std::async(std::launch::async, run).share();
   } catch (const std::system_error&) {
-    return std::async(std::launch::deferred, std::move(work)).share();
+    return std::async(std::launch::deferred, run).share();
   }
 }
 

@@ -189,6 +189,11 @@ SaveResult SaveAtClose(Os& os, const GamePaths& paths, const GameDatabase& db, M
 
 int RunWizard(Os& os, const fs::path& folder, MessageBox& messages,
               const MainWindowRun& runMainWindow) {
+  return RunWizard(os, folder, messages, MainWindowMaker([&runMainWindow] { return runMainWindow; }));
+}
+
+int RunWizard(Os& os, const fs::path& folder, MessageBox& messages,
+              const MainWindowMaker& makeMainWindow) {
   ProgramTitle();
   if (!IsGameFolder(os, folder)) {
     messages.Show(kNotGameFolderMessage);
@@ -221,14 +226,20 @@ int RunWizard(Os& os, const fs::path& folder, MessageBox& messages,
     RemoveSaveLeftovers(os, paths, media);
     return ListMediaPictures(os, paths, media);
   });
-  LoadGameDatabase(
-      os, paths, *db,
-      [&](const ImageIndex& index) {
-        strayNames = StartInBackground([listing, names = IndexImageNames(index)] {
-          return SortedStrayNames(listing.get(), names);
-        });
-      },
-      [&] { foldersListed.Open(); });
+  // The game loads on a thread of its own while this one makes the window, which costs about
+  // as much on any game.
+  std::shared_future<void> loaded = StartInBackground([&] {
+    LoadGameDatabase(
+        os, paths, *db,
+        [&](const ImageIndex& index) {
+          strayNames = StartInBackground([listing, names = IndexImageNames(index)] {
+            return SortedStrayNames(listing.get(), names);
+          });
+        },
+        [&] { foldersListed.Open(); });
+  });
+  MainWindowRun runMainWindow = makeMainWindow();
+  loaded.get();
   if (!db->indexState.loaded) messages.Show(kIndexUnreadableMessage);
 
   RunJournal journal(os, paths, messages);
@@ -247,6 +258,7 @@ int RunWizard(Os& os, const fs::path& folder, MessageBox& messages,
   });
 
   runMainWindow(paths, *db);
+  runMainWindow = nullptr;  // the window, with what it holds of the game
 
   db->imageIndex.SetObserver(nullptr);
   listing.wait();

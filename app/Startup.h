@@ -43,12 +43,19 @@ bool IsGameFolder(Os& os, const std::filesystem::path& folder);
 // The window's part of one run, given the run's paths and the loaded game; returns when the
 // window has closed.
 using MainWindowRun = std::function<void(const GamePaths& paths, GameDatabase& db)>;
+// The window's part in two steps: the maker builds what needs no game (the window, hidden, and
+// its controls) on the calling thread while the game loads on another; the run it returns gets
+// the loaded game. The run is let go of, and the window with it, before the index is saved.
+using MainWindowMaker = std::function<MainWindowRun()>;
 
 // Runs the whole life of the wizard on `folder`: the folder check (its message, then nothing
 // else), the pool, the lock (without it, its message and nothing else), loading, the crash
-// journal (replayed when it belongs to the index, set aside when it does not), `runMainWindow`,
-// saving the index (asking first when another program changed it meanwhile), ending the
+// journal (replayed when it belongs to the index, set aside when it does not), the window
+// (made while the game loads), saving the index (asking first when another program changed it meanwhile), ending the
 // journal once the run's changes are kept, releasing the pool. Returns the exit status.
+int RunWizard(Os& os, const std::filesystem::path& folder, MessageBox& messages,
+              const MainWindowMaker& makeMainWindow);
+// The same with a window made once the game is loaded.
 int RunWizard(Os& os, const std::filesystem::path& folder, MessageBox& messages,
               const MainWindowRun& runMainWindow);
 

@@ -100,11 +100,16 @@ void UseWindowBackground(QWidget* widget) {
 }  // namespace
 
 MainWindow::MainWindow(Os& os, const GamePaths& paths, GameDatabase& db, QWidget* parent)
+    : MainWindow(os, parent) {
+  ShowGame(paths, db);
+}
+
+MainWindow::MainWindow(Os& os, QWidget* parent)
     : QWidget(parent),
       units_(DialogUnits::FromFont(WindowFont())),
       fileDialog_(this),
       imaging_(this, os),
-      wizard_{.os = os, .paths = paths, .db = db, .c = {}, .currentName = {}} {
+      os_(os) {
   // A dialog-like window: title bar, system menu, minimise box; no maximise box, no resizing.
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
@@ -120,49 +125,54 @@ MainWindow::MainWindow(Os& os, const GamePaths& paths, GameDatabase& db, QWidget
   setFixedSize(units_.X(508), units_.Y(350));
 
   CreateControls();
+  codec_ = MakePictureCodec();  // crops, upright copies, JPEG copies
+}
 
-  wizard_.c.itemsTree = static_cast<QtTreeView*>(ControlById(id::kItemsTree));
-  wizard_.c.membersList = static_cast<QtListBox*>(ControlById(id::kMembersList));
-  wizard_.c.recordText = ControlById(id::kRecordText);
-  wizard_.c.imagesList = static_cast<QtListBox*>(ControlById(id::kImagesList));
-  wizard_.c.addImagesButton = ControlById(id::kAddImagesButton);
-  wizard_.c.indexLineText = ControlById(id::kIndexLineText);
-  wizard_.c.imageInfoText = ControlById(id::kImageInfoText);
-  wizard_.c.strayList = static_cast<QtListBox*>(ControlById(id::kStrayList));
-  wizard_.c.showText = ControlById(id::kShowText);
-  wizard_.c.matchText = ControlById(id::kMatchText);
-  wizard_.c.host = this;
-  wizard_.c.messages = &messages_;
-  wizard_.c.fileDialog = &fileDialog_;
-  wizard_.c.imaging = &imaging_;
+void MainWindow::ShowGame(const GamePaths& paths, GameDatabase& db) {
+  Os& os = os_;
+  wizard_.reset(new Wizard{.os = os, .paths = paths, .db = db, .c = {}, .currentName = {}});
+  wizard_->c.itemsTree = static_cast<QtTreeView*>(ControlById(id::kItemsTree));
+  wizard_->c.membersList = static_cast<QtListBox*>(ControlById(id::kMembersList));
+  wizard_->c.recordText = ControlById(id::kRecordText);
+  wizard_->c.imagesList = static_cast<QtListBox*>(ControlById(id::kImagesList));
+  wizard_->c.addImagesButton = ControlById(id::kAddImagesButton);
+  wizard_->c.indexLineText = ControlById(id::kIndexLineText);
+  wizard_->c.imageInfoText = ControlById(id::kImageInfoText);
+  wizard_->c.strayList = static_cast<QtListBox*>(ControlById(id::kStrayList));
+  wizard_->c.showText = ControlById(id::kShowText);
+  wizard_->c.matchText = ControlById(id::kMatchText);
+  wizard_->c.host = this;
+  wizard_->c.messages = &messages_;
+  wizard_->c.fileDialog = &fileDialog_;
+  wizard_->c.imaging = &imaging_;
 
   // The preview area, placed in pixels.
   QRect preview = units_.Rect(kPreviewX, kPreviewY, kPreviewW, kPreviewH);
-  wizard_.previewWidth = preview.width();
-  wizard_.previewHeight = preview.height();
+  wizard_->previewWidth = preview.width();
+  wizard_->previewHeight = preview.height();
   imaging_.OpenGfx(preview.x(), preview.y(), preview.width(), preview.height(), kOpenGfxFlags);
   imaging_.GfxWindow(kGfxWindowValue);
 
   // The view reads the tree in place, a branch's rows only when it is opened.
-  ShowCategoryTree(wizard_);
+  ShowCategoryTree(*wizard_);
 
   auto* treeView = static_cast<QTreeView*>(WidgetById(id::kItemsTree));
-  findBar_ = new TreeFindBar(treeView, treeModel_, wizard_.tree, this);
+  findBar_ = new TreeFindBar(treeView, treeModel_, wizard_->tree, this);
   auto* find = new QShortcut(QKeySequence::Find, this);
   connect(find, &QShortcut::activated, this, [this] { findBar_->Open(QString()); });
-  bulk_ = new BulkCommands(this, wizard_, treeView, List(id::kStrayList));
+  bulk_ = new BulkCommands(this, *wizard_, treeView, List(id::kStrayList));
 
   // The Delete key acts on its release, once, never while it is held down.
   imagesKeyHandler_ = new KeyReleaseFilter(WidgetById(id::kImagesList), Qt::Key_Delete,
-                                           [this] { OnImagesListKeyUp(wizard_, kDeleteKey); });
+                                           [this] { OnImagesListKeyUp(*wizard_, kDeleteKey); });
 
   // Pictures dropped from a file manager onto the images list.
   auto* images = List(id::kImagesList);
   images->AcceptFileDrops(
-      [this](const auto& files) { return AcceptsDroppedFiles(wizard_, files); });
+      [this](const auto& files) { return AcceptsDroppedFiles(*wizard_, files); });
   connect(images, &ListWidget::filesDropped, this, [this](const auto& files) {
     // After the drop has ended: a message must not keep the dragging program waiting.
-    QTimer::singleShot(0, this, [this, files] { AttachDroppedFiles(wizard_, files); });
+    QTimer::singleShot(0, this, [this, files] { AttachDroppedFiles(*wizard_, files); });
   });
 
   tips_ = new PictureTips(this, os, [&os, &paths](const std::string& name) {
@@ -172,23 +182,22 @@ MainWindow::MainWindow(Os& os, const GamePaths& paths, GameDatabase& db, QWidget
   tips_->Watch(List(id::kStrayList));
 
   // Every change from here on can be taken back.
-  wizard_.undo.Listen(db.imageIndex);
+  wizard_->undo.Listen(db.imageIndex);
   // The tree's and the stray list's menus (BulkCommands) hold the entries too.
-  AddUndoCommands(this, wizard_, {images});
+  AddUndoCommands(this, *wizard_, {images});
 
   for (int field : {id::kRecordText, id::kIndexLineText, id::kImageInfoText})
     ShowFullTextWhenClipped(WidgetById(field));
 
   // Crops, upright copies and JPEG copies: the preview's menu, Ctrl+K, the Add dialog.
-  codec_ = MakePictureCodec();
-  wizard_.c.codec = codec_.get();
-  previewActions_ = new PreviewActions(this, wizard_, imaging_.Area());
+  wizard_->c.codec = codec_.get();
+  previewActions_ = new PreviewActions(this, *wizard_, imaging_.Area());
 
-  wizard_.c.addImagesButton->SetEnabled(false);
-  HideControl(wizard_, id::kShowText);
-  HideControl(wizard_, id::kMatchText);
+  wizard_->c.addImagesButton->SetEnabled(false);
+  HideControl(*wizard_, id::kShowText);
+  HideControl(*wizard_, id::kMatchText);
 
-  ScanStrayImages(wizard_);
+  ScanStrayImages(*wizard_);
 }
 
 MainWindow::~MainWindow() = default;
@@ -322,8 +331,9 @@ ListWidget* MainWindow::List(int controlId) const {
 }
 
 void MainWindow::Dispatch(MessageKind kind, int controlId, int code) {
+  if (!wizard_) return;  // the controls are being built
   if (observer_) observer_(kind, controlId, code);
-  if (HandleEvent(wizard_, kind, controlId, code) == Operation::CloseWindow) {
+  if (HandleEvent(*wizard_, kind, controlId, code) == Operation::CloseWindow) {
     // The images list gets its own key handling back before the window goes.
     imagesKeyHandler_->Detach();
     close();
@@ -335,14 +345,30 @@ void MainWindow::closeEvent(QCloseEvent* event) {
   emit closed();
 }
 
-void RunMainWindow(Os& os, const GamePaths& paths, GameDatabase& db) {
-  MainWindow window(os, paths, db);
+namespace {
+
+void Run(MainWindow& window) {
   QEventLoop loop;
   QObject::connect(&window, &MainWindow::closed, &loop, &QEventLoop::quit, Qt::QueuedConnection);
   window.show();
   window.raise();
   window.activateWindow();
   loop.exec();
+}
+
+}  // namespace
+
+void RunMainWindow(Os& os, const GamePaths& paths, GameDatabase& db) {
+  MainWindow window(os, paths, db);
+  Run(window);
+}
+
+MainWindowRun MakeMainWindow(Os& os) {
+  auto window = std::make_shared<MainWindow>(os);
+  return [window](const GamePaths& paths, GameDatabase& db) {
+    window->ShowGame(paths, db);
+    Run(*window);
+  };
 }
 
 }  // namespace qvm

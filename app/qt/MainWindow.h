@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/Dispatch.h"
+#include "app/Startup.h"
 #include "app/Wizard.h"
 #include "app/qt/DialogUnits.h"
 #include "app/qt/QtControls.h"
@@ -29,11 +30,15 @@ class MainWindow : public QWidget, public ControlHost {
   // Builds the window hidden, with every control, the preview area, the tree and the stray
   // list, in the initial state; show() it to run it.
   MainWindow(Os& os, const GamePaths& paths, GameDatabase& db, QWidget* parent = nullptr);
+  // The same in two steps: the window hidden, with its controls, and nothing of the game; then
+  // ShowGame, once, for the rest.
+  explicit MainWindow(Os& os, QWidget* parent = nullptr);
+  void ShowGame(const GamePaths& paths, GameDatabase& db);
   ~MainWindow() override;
 
   Control* ControlById(int controlId) override;
   QWidget* WidgetById(int controlId) const;
-  Wizard& wizard() { return wizard_; }
+  Wizard& wizard() { return *wizard_; }
   const DialogUnits& Units() const { return units_; }
   QtImagingLibrary& Imaging() { return imaging_; }
   TreeModel& Tree() { return *treeModel_; }
@@ -83,12 +88,15 @@ class MainWindow : public QWidget, public ControlHost {
   std::unique_ptr<PictureCodec> codec_;
   class PreviewActions* previewActions_ = nullptr;
   class BulkCommands* bulk_ = nullptr;
-  Wizard wizard_;
+  Os& os_;
+  std::unique_ptr<Wizard> wizard_;  // from ShowGame on
   EventObserver observer_;
 };
 
 // Builds the window, runs it until it is closed (Exit button or the window's close command),
 // and returns.
 void RunMainWindow(Os& os, const GamePaths& paths, GameDatabase& db);
+// RunWizard's window in two steps: built hidden at once, given the game and run later.
+MainWindowRun MakeMainWindow(Os& os);
 
 }  // namespace qvm

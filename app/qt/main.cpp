@@ -92,8 +92,6 @@ int main(int argc, char** argv) {
     return *start.exitStatus;
   }
   const std::filesystem::path& folder = start.folder;
-  return qvm::RunWizard(os, folder, messages,
-                        [&](const qvm::GamePaths& paths, qvm::GameDatabase& db) {
-                          qvm::RunMainWindow(os, paths, db);
-                        });
+  // The window is made while the game loads, and shown once it has.
+  return qvm::RunWizard(os, folder, messages, [&os] { return qvm::MakeMainWindow(os); });
 }

@@ -104,7 +104,11 @@ wchar_t Mnemonic(const wchar_t* text) {
 
 }  // namespace
 
-MainDialog::MainDialog(Os& os, const GamePaths& paths, GameDatabase& db) {
+MainDialog::MainDialog(Os& os, const GamePaths& paths, GameDatabase& db) : MainDialog(os) {
+  ShowGame(paths, db);
+}
+
+MainDialog::MainDialog(Os& os) : os_(os) {
   const std::wstring title = WideFromCp1252(ProgramTitle());
   const std::vector<DWORD> dialogTemplate =
       DialogTemplate({.style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX |
@@ -129,6 +133,12 @@ MainDialog::MainDialog(Os& os, const GamePaths& paths, GameDatabase& db) {
 
   CreateControls();
   fileDialog_.SetOwner(dialog_);
+  codec_ = MakePictureCodec();  // crops, upright copies, JPEG copies
+  preview_ = std::make_unique<PreviewLibrary>(dialog_, os, kDecodeDoneMessage);
+}
+
+void MainDialog::ShowGame(const GamePaths& paths, GameDatabase& db) {
+  Os& os = os_;
   wizard_.reset(new Wizard{.os = os, .paths = paths, .db = db, .c = {}, .currentName = {}});
   Wizard& w = *wizard_;
   w.c.itemsTree = tree_;
@@ -144,11 +154,9 @@ MainDialog::MainDialog(Os& os, const GamePaths& paths, GameDatabase& db) {
   w.c.host = this;
   w.c.messages = &messages_;
   w.c.fileDialog = &fileDialog_;
-  codec_ = MakePictureCodec();  // crops, upright copies, JPEG copies
   w.c.codec = codec_.get();
 
   // The preview area, placed in pixels.
-  preview_ = std::make_unique<PreviewLibrary>(dialog_, os, kDecodeDoneMessage);
   w.c.imaging = preview_.get();
   const RECT area = DialogRect(dialog_, kPreviewX, kPreviewY, kPreviewW, kPreviewH);
   w.previewWidth = area.right - area.left;

@@ -38,6 +38,10 @@ class MainDialog : public ControlHost {
   // Builds the window hidden, with every control, the preview area, the tree and the stray
   // list, in the initial state; Run() shows it.
   MainDialog(Os& os, const GamePaths& paths, GameDatabase& db);
+  // The same in two steps: the window hidden, with its controls and preview area, and nothing
+  // of the game; then ShowGame, once, for the rest.
+  explicit MainDialog(Os& os);
+  void ShowGame(const GamePaths& paths, GameDatabase& db);
   ~MainDialog() override;
   MainDialog(const MainDialog&) = delete;
   MainDialog& operator=(const MainDialog&) = delete;
@@ -103,6 +107,7 @@ class MainDialog : public ControlHost {
   std::unique_ptr<CropWindow> crop_;
   std::unique_ptr<Win32BulkCommands> bulk_;
   std::unique_ptr<Wizard> wizard_;
+  Os& os_;
   bool ready_ = false;  // every control is handed to the core
   bool painted_ = false;
   EventObserver observer_;

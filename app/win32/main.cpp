@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -79,17 +80,20 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   // says when the window has painted for the first time and ends right there, unsaved.
   const bool exitAfterFirstPaint =
       ::GetEnvironmentVariableW(L"QVM_EXIT_AFTER_FIRST_PAINT", nullptr, 0) > 0;
-  return qvm::RunWizard(
-      os, folder, messages, [&](const qvm::GamePaths& paths, qvm::GameDatabase& db) {
-        qvm::MainDialog window(os, paths, db);
-        if (exitAfterFirstPaint)
-          window.SetFirstPaintHook([&] {
-            char line[80];
-            std::snprintf(line, sizeof line, "first paint %.1f ms after main started\n",
-                          Milliseconds(started));
-            Print(line, false);
-            std::_Exit(0);
-          });
-        window.Run();
+  // The window is made while the game loads, and shown once it has.
+  return qvm::RunWizard(os, folder, messages, [&]() -> qvm::MainWindowRun {
+    auto window = std::make_shared<qvm::MainDialog>(os);
+    if (exitAfterFirstPaint)
+      window->SetFirstPaintHook([&] {
+        char line[80];
+        std::snprintf(line, sizeof line, "first paint %.1f ms after main started\n",
+                      Milliseconds(started));
+        Print(line, false);
+        std::_Exit(0);
       });
+    return [window](const qvm::GamePaths& paths, qvm::GameDatabase& db) {
+      window->ShowGame(paths, db);
+      window->Run();
+    };
+  });
 }

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <string>
+#include <vector>
+
 #include "app/Startup.h"
 #include "index/IndexFile.h"
 #include "tests/unit/RecordingMessageBox.h"
@@ -77,6 +81,38 @@ TEST(Startup, TheIndexIsWrittenAfterTheWindowCloses) {
   EXPECT_EQ(seenWhileOpen, "K\r\nA.JPG|a.jpg");
   EXPECT_EQ(game.Read("media/index.dat"), "K\r\na.jpg\r\n");
   EXPECT_TRUE(messages.texts.empty());
+}
+
+// The window made while the game loads: never when the run ends before loading, before any
+// message of the loaded game, and gone before the index is saved.
+TEST(Startup, AWindowMadeBesideTheLoadingIsGoneBeforeTheSave) {
+  for (bool gameFolder : {true, false}) {
+    test::GameFolder game;
+    game.Write("media/index.dat", "K\r\nA.JPG|a.jpg");
+    if (!gameFolder) std::filesystem::remove(game / "qvm.vrs");
+    RecordingMessageBox messages;
+    std::vector<std::string> steps;
+    struct Window {
+      std::vector<std::string>& steps;
+      test::GameFolder& game;
+      ~Window() { steps.push_back("gone, index " + game.Read("media/index.dat")); }
+    };
+    RunWizard(SystemOs(), game.path(), messages, [&]() -> MainWindowRun {
+      steps.push_back("made, " + std::to_string(messages.texts.size()) + " told");
+      auto window = std::make_shared<Window>(steps, game);
+      return [&steps, window](const GamePaths&, GameDatabase& db) {
+        steps.push_back("run with " + std::to_string(db.imageIndex.EntryCount()) + " entry");
+      };
+    });
+    const std::vector<std::string> expected =
+        gameFolder ? std::vector<std::string>{"made, 0 told", "run with 1 entry",
+                                              "gone, index K\r\nA.JPG|a.jpg"}
+                   : std::vector<std::string>{};
+    EXPECT_EQ(steps, expected) << gameFolder;
+    if (gameFolder) {
+      EXPECT_EQ(game.Read("media/index.dat"), "K\r\na.jpg\r\n");
+    }
+  }
 }
 
 TEST(Startup, AnUnreadableIndexIsToldOnceLoadingIsDoneAndNeverReplaced) {

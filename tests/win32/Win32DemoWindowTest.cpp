@@ -100,8 +100,7 @@ class Win32DemoWindow : public test::DemoWindow {
   }
 
   void Run(bool wholeRun, const std::function<void()>& act) override {
-    auto inWindow = [&](const GamePaths& paths, GameDatabase& db) {
-      MainDialog window(SystemOs(), paths, db);
+    auto drive = [&](MainDialog& window) {
       window_ = &window;
       ::ShowWindow(window.Window(), SW_SHOW);
       ::SetForegroundWindow(window.Window());
@@ -114,8 +113,16 @@ class Win32DemoWindow : public test::DemoWindow {
       window.Run();  // returns at once: the window is gone
     };
     if (wholeRun) {
+      // As the program runs it: the window made while the game loads.
+      auto makeWindow = [&]() -> MainWindowRun {
+        auto window = std::make_shared<MainDialog>(SystemOs());
+        return [&drive, window](const GamePaths& paths, GameDatabase& db) {
+          window->ShowGame(paths, db);
+          drive(*window);
+        };
+      };
       test::RecordingMessageBox messages;
-      EXPECT_EQ(RunWizard(SystemOs(), Game(), messages, inWindow), 0);
+      EXPECT_EQ(RunWizard(SystemOs(), Game(), messages, makeWindow), 0);
       EXPECT_THAT(messages.texts, ::testing::IsEmpty());
       return;
     }
@@ -124,7 +131,8 @@ class Win32DemoWindow : public test::DemoWindow {
       GameDatabase db;
       const GamePaths paths = ResolveGamePaths(SystemOs(), Game());
       LoadGameDatabase(SystemOs(), paths, db);
-      inWindow(paths, db);
+      MainDialog window(SystemOs(), paths, db);
+      drive(window);
     }
     ReleasePool();
   }

@@ -116,7 +116,7 @@ class ReadAhead {
 class GameFiles {
  public:
   GameFiles(Os& os, const std::filesystem::path& root, GameDatabase& db)
-      : os_(os), resolver_(os, root), db_(db) {}
+      : os_(os), root_(root), resolver_(os, root), db_(db), asGiven_(os.FindsNamesInAnyCase()) {}
 
   std::optional<std::string> Read(std::string_view gamePath) {
     std::optional<std::string> bytes;
@@ -124,6 +124,11 @@ class GameFiles {
       bytes = ahead_->Take(taken_++);
     } else if (auto path = Resolve(gamePath)) {
       bytes = ReadWholeFile(os_, *path);
+    }
+    // Not found by the name as given: the folder's listing decides (a folder that tells letter
+    // case apart, which Windows can have too, or a name that may be a short 8.3 name).
+    if (!bytes && asGiven_) {
+      if (auto path = resolver_.Resolve(gamePath)) bytes = ReadWholeFile(os_, *path);
     }
     if (!bytes) AddFinding(db_, kFindingMissingFile, std::string(gamePath));
     return bytes;
@@ -137,20 +142,26 @@ class GameFiles {
     ahead_ = std::make_unique<ReadAhead>(os_, std::move(paths));
   }
 
-  // Lists the folders the files will be read from (see GamePathResolver::ListFolder).
-  void ListFolder(std::string_view gamePath) { resolver_.ListFolder(gamePath); }
+  // Lists the folders the files will be read from (see GamePathResolver::ListFolder); where
+  // the system finds names in any letter case, they are opened as given instead.
+  void ListFolder(std::string_view gamePath) {
+    if (!asGiven_) resolver_.ListFolder(gamePath);
+  }
 
  private:
   // A path that would leave the game folder (an empty circuit name gives "\teams.dat", a
   // name with ".." climbs out) is never read: it counts as a missing file. So does anything
   // but a regular file.
   std::optional<std::filesystem::path> Resolve(std::string_view gamePath) {
+    if (asGiven_) return GamePathAsGiven(root_, gamePath);
     return resolver_.Resolve(gamePath);
   }
 
   Os& os_;
+  const std::filesystem::path root_;
   GamePathResolver resolver_;
   GameDatabase& db_;
+  const bool asGiven_;  // the system finds names in any letter case
   std::vector<std::string> planned_;
   std::size_t taken_ = 0;
   std::unique_ptr<ReadAhead> ahead_;

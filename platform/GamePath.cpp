@@ -122,6 +122,13 @@ std::optional<fs::path> ResolveGamePath(Os& os, const fs::path& root, std::strin
   });
 }
 
+std::optional<fs::path> GamePathAsGiven(const fs::path& root, std::string_view gamePath) {
+  if (gamePath.find('~') != std::string_view::npos) return std::nullopt;
+  return WalkGamePath(root, gamePath, [](const fs::path&, std::string_view component) {
+    return std::optional<fs::path>(PathFromCp1252(component));
+  });
+}
+
 std::optional<fs::path> GamePathResolver::Resolve(std::string_view gamePath) {
   bool absent = false;  // below a name nothing has, nothing has any name
   return WalkGamePath(root_, gamePath, [&](const fs::path& dir, std::string_view component) {

@@ -24,6 +24,13 @@ namespace qvm {
 std::optional<std::filesystem::path> ResolveGamePath(Os& os, const std::filesystem::path& root,
                                                      std::string_view gamePath);
 
+// `gamePath` below `root` spelled as given, for a system that itself finds names in any letter
+// case (Windows): empty where ResolveGamePath is empty for the form of the path (it would leave
+// the game folder), and for a path with "~" in it, which may be a short 8.3 name that
+// ResolveGamePath lets reach no file.
+std::optional<std::filesystem::path> GamePathAsGiven(const std::filesystem::path& root,
+                                                     std::string_view gamePath);
+
 // Resolves many paths below one root exactly as ResolveGamePath does, from one listing of each
 // folder it passes through instead of a look-up per name (loading a game resolves hundreds of
 // paths in a few dozen folders; on Windows each look-up is a search of its folder). Only a

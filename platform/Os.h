@@ -87,6 +87,9 @@ class Os {
   // name (Windows), it is the entry's own name, which may differ from `name`.
   virtual std::optional<std::filesystem::path> NameOnDisk(const std::filesystem::path& folder,
                                                           const std::filesystem::path& name) = 0;
+  // True where the system itself finds a name in any letter case (Windows): a game's file may
+  // be opened by the name the game gives, with no listing of its folder for the spelling.
+  virtual bool FindsNamesInAnyCase() const { return false; }
   // Every entry of `folder` but "." and "..", in the file system's order.
   virtual bool ListFolder(const std::filesystem::path& folder, std::vector<FolderEntry>& entries,
                           std::string* error) = 0;

@@ -97,6 +97,8 @@ class Win32Os : public Os {
     return fs::path(*real);
   }
 
+  bool FindsNamesInAnyCase() const override { return true; }
+
   bool ListFolder(const fs::path& folder, std::vector<FolderEntry>& entries,
                   std::string* error) override {
     entries.clear();

@@ -62,6 +62,7 @@ class FaultyOs : public Os {
   std::optional<std::filesystem::path> RealPath(const std::filesystem::path& p) override {
     return real_.RealPath(p);
   }
+  bool FindsNamesInAnyCase() const override { return real_.FindsNamesInAnyCase(); }
   bool ListFolder(const std::filesystem::path& folder, std::vector<FolderEntry>& entries,
                   std::string* error) override {
     if (Hit(Call::ListFolder, folder, error)) return false;

@@ -6,6 +6,7 @@
 
 #include "gamedb/LoadGameDatabase.h"
 #include "tests/support/GameWriter.h"
+#include "tests/unit/FaultyOs.h"
 #include "tests/unit/TestFolder.h"
 #include "tests/unit/PoolTest.h"
 
@@ -24,8 +25,14 @@ class LoadGameDatabaseTest : public test::PoolTest {
     game.Write(stem + ".dat", pair.dat);
     game.Write(stem + ".idx", pair.idx);
   }
-  void Load() {
-    LoadGameDatabase(SystemOs(), game.Paths(), db);
+  // The system's Os; with `asGiven`, one that says the system finds names in any letter case,
+  // as Windows does: files are then opened as named, and the listings decide where that fails.
+  void Load(bool asGiven = false) {
+    struct AnyCaseOs : test::FaultyOs {
+      bool FindsNamesInAnyCase() const override { return true; }
+    } anyCase;
+    db = GameDatabase();
+    LoadGameDatabase(asGiven ? static_cast<Os&>(anyCase) : SystemOs(), game.Paths(), db);
     EXPECT_TRUE(db.indexState.loaded);
   }
   // Aliases as a set: the sorted view may reorder them after loading.
@@ -67,24 +74,27 @@ TEST_F(LoadGameDatabaseTest, CircuitsAddToTheMainFilesInListOrder) {
   WritePair("two/stables", MakePair({Lines({"Band", "1", "3"})}));
   game.Write("CIRCUITS/one/CARD.TTL", gamefiles::TitleFile({"Belt", "Cup"}));
   game.Write("two/card.ttl", gamefiles::TitleFile({"Belt"}));
-  Load();
+  for (bool asGiven : {false, true}) {
+    SCOPED_TRACE(asGiven ? "names as given" : "names from listings");
+    Load(asGiven);
 
-  ASSERT_EQ(db.wrestlers.size(), 3u);
-  EXPECT_THAT(Aliases(1), UnorderedElementsAre("Alpha", "ALPHA"));
-  EXPECT_THAT(Aliases(2), UnorderedElementsAre("Beta", "Bee"));
-  EXPECT_THAT(Aliases(3), UnorderedElementsAre("Gamma", "Gee"));
-  std::vector<std::string> teams, stables, titles;
-  for (const Team& t : db.teams) teams.emplace_back(t.name);
-  for (const Stable& s : db.stables) stables.emplace_back(s.name);
-  for (const Title& t : db.titles) titles.emplace_back(t.name);
-  EXPECT_THAT(teams, ElementsAre("Alpha and Beta", "Duo", "Trio"));
-  EXPECT_THAT(stables, ElementsAre("Clan", "Band"));
-  EXPECT_THAT(db.stables[0].members, ElementsAre(1, 2, 3));
-  EXPECT_THAT(titles, ElementsAre("Belt", "Cup", "Belt"));
-  ASSERT_EQ(db.managers.size(), 1u);
-  EXPECT_EQ(db.managers[0].name, "Boss");
-  EXPECT_THAT(Findings(), IsEmpty());
-  EXPECT_TRUE(db.indexState.loaded);
+    ASSERT_EQ(db.wrestlers.size(), 3u);
+    EXPECT_THAT(Aliases(1), UnorderedElementsAre("Alpha", "ALPHA"));
+    EXPECT_THAT(Aliases(2), UnorderedElementsAre("Beta", "Bee"));
+    EXPECT_THAT(Aliases(3), UnorderedElementsAre("Gamma", "Gee"));
+    std::vector<std::string> teams, stables, titles;
+    for (const Team& t : db.teams) teams.emplace_back(t.name);
+    for (const Stable& s : db.stables) stables.emplace_back(s.name);
+    for (const Title& t : db.titles) titles.emplace_back(t.name);
+    EXPECT_THAT(teams, ElementsAre("Alpha and Beta", "Duo", "Trio"));
+    EXPECT_THAT(stables, ElementsAre("Clan", "Band"));
+    EXPECT_THAT(db.stables[0].members, ElementsAre(1, 2, 3));
+    EXPECT_THAT(titles, ElementsAre("Belt", "Cup", "Belt"));
+    ASSERT_EQ(db.managers.size(), 1u);
+    EXPECT_EQ(db.managers[0].name, "Boss");
+    EXPECT_THAT(Findings(), IsEmpty());
+    EXPECT_TRUE(db.indexState.loaded);
+  }
 }
 
 TEST_F(LoadGameDatabaseTest, WithoutCardLgsOnlyTheMainFilesAreRead) {
@@ -113,23 +123,26 @@ TEST_F(LoadGameDatabaseTest, MissingFilesLeaveTheirTablesEmptyAndAreReported) {
   game.Write("c3/teams.dat", "1\r\nA\r\nB\r\nT\r\n");
   game.Write("c3/circxdb.dat", CircuitFile({"Alpha"}));
   game.Write("c3/card.ttl", "0\r\n");
-  Load();
-  EXPECT_EQ(db.wrestlers.size(), 3u);
-  EXPECT_EQ(db.teams.size(), 1u);
-  EXPECT_THAT(db.stables, IsEmpty());
-  ASSERT_EQ(db.managers.size(), 1u);
-  EXPECT_EQ(db.managers[0].name, "") << "without offsets a record reads as empty";
-  std::vector<std::string> missing;
-  for (const LoadFinding& f : db.findings) {
-    if (f.kind == "missing-file") missing.push_back(f.detail);
+  for (bool asGiven : {false, true}) {
+    SCOPED_TRACE(asGiven ? "names as given" : "names from listings");
+    Load(asGiven);
+    EXPECT_EQ(db.wrestlers.size(), 3u);
+    EXPECT_EQ(db.teams.size(), 1u);
+    EXPECT_THAT(db.stables, IsEmpty());
+    ASSERT_EQ(db.managers.size(), 1u);
+    EXPECT_EQ(db.managers[0].name, "") << "without offsets a record reads as empty";
+    std::vector<std::string> missing;
+    for (const LoadFinding& f : db.findings) {
+      if (f.kind == "missing-file") missing.push_back(f.detail);
+    }
+    EXPECT_THAT(missing,
+                ElementsAre("Gone\\circxdb.dat", "..\\outside\\circxdb.dat", "Gone\\teams.dat",
+                            "Gone\\teams.idx", "..\\outside\\teams.dat", "..\\outside\\teams.idx",
+                            "c3\\teams.idx", "data\\stables.dat", "Gone\\stables.dat",
+                            "Gone\\stables.idx", "..\\outside\\stables.dat",
+                            "..\\outside\\stables.idx", "c3\\stables.dat", "c3\\stables.idx",
+                            "data\\managers.idx", "Gone\\card.ttl", "..\\outside\\card.ttl"));
   }
-  EXPECT_THAT(missing,
-              ElementsAre("Gone\\circxdb.dat", "..\\outside\\circxdb.dat", "Gone\\teams.dat",
-                          "Gone\\teams.idx", "..\\outside\\teams.dat", "..\\outside\\teams.idx",
-                          "c3\\teams.idx", "data\\stables.dat", "Gone\\stables.dat",
-                          "Gone\\stables.idx", "..\\outside\\stables.dat",
-                          "..\\outside\\stables.idx", "c3\\stables.dat", "c3\\stables.idx",
-                          "data\\managers.idx", "Gone\\card.ttl", "..\\outside\\card.ttl"));
 }
 
 TEST_F(LoadGameDatabaseTest, CountAndOffsetsOfThePairDecideTheRecords) {

@@ -134,8 +134,9 @@ class GameFiles {
     return bytes;
   }
 
-  // Starts reading `gamePaths` ahead, for Read to take in this order.
+  // Starts reading `gamePaths` ahead, for Read to take in this order, where opens are slow.
   void Plan(std::vector<std::string> gamePaths) {
+    if (!os_.OpensAreSlow()) return;
     std::vector<std::optional<std::filesystem::path>> paths;
     for (const std::string& gamePath : gamePaths) paths.push_back(Resolve(gamePath));
     planned_ = std::move(gamePaths);

@@ -17,8 +17,8 @@ using IndexReadWork = std::function<void(const ImageIndex& index)>;
 // circuit aliases, tag teams, stables, managers, titles, each followed by its sorted view) and
 // media/index.dat. Game files never report errors; an index that cannot be read leaves
 // `db.indexState.loaded` false for the caller to tell. The index is read on a second thread
-// while the game files load, and the game files a few ahead of their parsing on two more (on
-// this thread alone when no thread can be started);
+// while the game files load, and where opens are slow the game files a few ahead of their
+// parsing on two more (on this thread alone when no thread can be started);
 // `onIndexRead` runs there too. `onFoldersListed` runs once every folder of the game the
 // loading reads from is listed (card.lgs is read first), before the files are read: from then
 // on the loading searches no folder (on Windows one search of a large folder, media's for one,

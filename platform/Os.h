@@ -90,6 +90,10 @@ class Os {
   // True where the system itself finds a name in any letter case (Windows): a game's file may
   // be opened by the name the game gives, with no listing of its folder for the spelling.
   virtual bool FindsNamesInAnyCase() const { return false; }
+  // True where every open waits on a round trip to the system (Windows, and Wine above all):
+  // work that opens many files gains from opening them on threads of their own. Where opens
+  // are cheap such threads only take cores from the rest of the work.
+  virtual bool OpensAreSlow() const { return false; }
   // Every entry of `folder` but "." and "..", in the file system's order.
   virtual bool ListFolder(const std::filesystem::path& folder, std::vector<FolderEntry>& entries,
                           std::string* error) = 0;

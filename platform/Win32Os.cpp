@@ -98,6 +98,7 @@ class Win32Os : public Os {
   }
 
   bool FindsNamesInAnyCase() const override { return true; }
+  bool OpensAreSlow() const override { return true; }
 
   bool ListFolder(const fs::path& folder, std::vector<FolderEntry>& entries,
                   std::string* error) override {

@@ -63,6 +63,7 @@ class FaultyOs : public Os {
     return real_.RealPath(p);
   }
   bool FindsNamesInAnyCase() const override { return real_.FindsNamesInAnyCase(); }
+  bool OpensAreSlow() const override { return real_.OpensAreSlow(); }
   bool ListFolder(const std::filesystem::path& folder, std::vector<FolderEntry>& entries,
                   std::string* error) override {
     if (Hit(Call::ListFolder, folder, error)) return false;

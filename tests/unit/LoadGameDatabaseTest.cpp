@@ -25,14 +25,16 @@ class LoadGameDatabaseTest : public test::PoolTest {
     game.Write(stem + ".dat", pair.dat);
     game.Write(stem + ".idx", pair.idx);
   }
-  // The system's Os; with `asGiven`, one that says the system finds names in any letter case,
-  // as Windows does: files are then opened as named, and the listings decide where that fails.
-  void Load(bool asGiven = false) {
-    struct AnyCaseOs : test::FaultyOs {
+  // The system's Os; with `asOnWindows`, one that says, as Windows does, that the system finds
+  // names in any letter case and that opens are slow: files are then opened as named (the
+  // listings decide where that fails) and read ahead on threads of their own.
+  void Load(bool asOnWindows = false) {
+    struct WindowsLikeOs : test::FaultyOs {
       bool FindsNamesInAnyCase() const override { return true; }
-    } anyCase;
+      bool OpensAreSlow() const override { return true; }
+    } windowsLike;
     db = GameDatabase();
-    LoadGameDatabase(asGiven ? static_cast<Os&>(anyCase) : SystemOs(), game.Paths(), db);
+    LoadGameDatabase(asOnWindows ? static_cast<Os&>(windowsLike) : SystemOs(), game.Paths(), db);
     EXPECT_TRUE(db.indexState.loaded);
   }
   // Aliases as a set: the sorted view may reorder them after loading.
@@ -74,9 +76,9 @@ TEST_F(LoadGameDatabaseTest, CircuitsAddToTheMainFilesInListOrder) {
   WritePair("two/stables", MakePair({Lines({"Band", "1", "3"})}));
   game.Write("CIRCUITS/one/CARD.TTL", gamefiles::TitleFile({"Belt", "Cup"}));
   game.Write("two/card.ttl", gamefiles::TitleFile({"Belt"}));
-  for (bool asGiven : {false, true}) {
-    SCOPED_TRACE(asGiven ? "names as given" : "names from listings");
-    Load(asGiven);
+  for (bool asOnWindows : {false, true}) {
+    SCOPED_TRACE(asOnWindows ? "as on Windows" : "names from listings");
+    Load(asOnWindows);
 
     ASSERT_EQ(db.wrestlers.size(), 3u);
     EXPECT_THAT(Aliases(1), UnorderedElementsAre("Alpha", "ALPHA"));
@@ -123,9 +125,9 @@ TEST_F(LoadGameDatabaseTest, MissingFilesLeaveTheirTablesEmptyAndAreReported) {
   game.Write("c3/teams.dat", "1\r\nA\r\nB\r\nT\r\n");
   game.Write("c3/circxdb.dat", CircuitFile({"Alpha"}));
   game.Write("c3/card.ttl", "0\r\n");
-  for (bool asGiven : {false, true}) {
-    SCOPED_TRACE(asGiven ? "names as given" : "names from listings");
-    Load(asGiven);
+  for (bool asOnWindows : {false, true}) {
+    SCOPED_TRACE(asOnWindows ? "as on Windows" : "names from listings");
+    Load(asOnWindows);
     EXPECT_EQ(db.wrestlers.size(), 3u);
     EXPECT_EQ(db.teams.size(), 1u);
     EXPECT_THAT(db.stables, IsEmpty());

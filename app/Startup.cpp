@@ -189,7 +189,8 @@ SaveResult SaveAtClose(Os& os, const GamePaths& paths, const GameDatabase& db, M
 
 int RunWizard(Os& os, const fs::path& folder, MessageBox& messages,
               const MainWindowRun& runMainWindow) {
-  return RunWizard(os, folder, messages, MainWindowMaker([&runMainWindow] { return runMainWindow; }));
+  return RunWizard(os, folder, messages,
+                   MainWindowMaker([&runMainWindow] { return runMainWindow; }));
 }
 
 int RunWizard(Os& os, const fs::path& folder, MessageBox& messages,

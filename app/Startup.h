@@ -51,8 +51,9 @@ using MainWindowMaker = std::function<MainWindowRun()>;
 // Runs the whole life of the wizard on `folder`: the folder check (its message, then nothing
 // else), the pool, the lock (without it, its message and nothing else), loading, the crash
 // journal (replayed when it belongs to the index, set aside when it does not), the window
-// (made while the game loads), saving the index (asking first when another program changed it meanwhile), ending the
-// journal once the run's changes are kept, releasing the pool. Returns the exit status.
+// (made while the game loads), saving the index (asking first when another program changed it
+// meanwhile), ending the journal once the run's changes are kept, releasing the pool. Returns
+// the exit status.
 int RunWizard(Os& os, const std::filesystem::path& folder, MessageBox& messages,
               const MainWindowMaker& makeMainWindow);
 // The same with a window made once the game is loaded.

@@ -80,7 +80,8 @@ class ReadAhead {
       std::size_t i;
       {
         std::unique_lock<std::mutex> hold(mutex_);
-        changed_.wait(hold, [&] { return stop_ || next_ >= paths_.size() || next_ < taken_ + kAhead; });
+        changed_.wait(hold,
+                      [&] { return stop_ || next_ >= paths_.size() || next_ < taken_ + kAhead; });
         if (stop_ || next_ >= paths_.size()) return;
         i = next_++;
       }

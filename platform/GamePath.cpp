@@ -123,8 +123,13 @@ std::optional<fs::path> ResolveGamePath(Os& os, const fs::path& root, std::strin
 }
 
 std::optional<fs::path> GamePathAsGiven(const fs::path& root, std::string_view gamePath) {
-  if (gamePath.find('~') != std::string_view::npos) return std::nullopt;
+  for (char c : gamePath) {
+    if (static_cast<unsigned char>(c) < 0x20 ||
+        std::string_view("~:*?\"<>|").find(c) != std::string_view::npos)
+      return std::nullopt;
+  }
   return WalkGamePath(root, gamePath, [](const fs::path&, std::string_view component) {
+    if (component.back() == '.' || component.back() == ' ') return std::optional<fs::path>();
     return std::optional<fs::path>(PathFromCp1252(component));
   });
 }

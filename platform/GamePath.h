@@ -26,8 +26,9 @@ std::optional<std::filesystem::path> ResolveGamePath(Os& os, const std::filesyst
 
 // `gamePath` below `root` spelled as given, for a system that itself finds names in any letter
 // case (Windows): empty where ResolveGamePath is empty for the form of the path (it would leave
-// the game folder), and for a path with "~" in it, which may be a short 8.3 name that
-// ResolveGamePath lets reach no file.
+// the game folder), and where Windows might find by the name what ResolveGamePath does not: a
+// "~" (a short 8.3 name), a trailing dot or space (dropped there), a character Windows reads as
+// more than a letter (":", "*", "?", "\"", "<", ">", "|", control characters).
 std::optional<std::filesystem::path> GamePathAsGiven(const std::filesystem::path& root,
                                                      std::string_view gamePath);
 

@@ -225,6 +225,37 @@ TEST(FastPath, NamesAreFoundInAnyLetterCase) {
   EXPECT_EQ(listing.Find("../Hero.JPG"), nullptr);
 }
 
+// Where Windows finds names itself, only a name it cannot read as more than the name goes to
+// it as given; everything else is left to the listings.
+TEST(FastPath, GamePathsGoToWindowsAsGivenOnlyWhenPlain) {
+  const std::filesystem::path root = "game";
+  struct Case {
+    const char* gamePath;
+    const char* given;  // none: the listings decide
+  };
+  const Case cases[] = {
+      {"data\\WRESTLRS.DAT", "game/data/WRESTLRS.DAT"},
+      {"Circuits/One\\.\\teams.dat", "game/Circuits/One/teams.dat"},
+      {"..\\outside\\teams.dat", nullptr},
+      {"\\teams.dat", nullptr},
+      {"C:teams.dat", nullptr},
+      {"PROCIR~1\\teams.dat", nullptr},
+      {"CIRC1.\\teams.dat", nullptr},
+      {"CIRC1 \\teams.dat", nullptr},
+      {"a:b\\teams.dat", nullptr},
+      {"a*\\teams.dat", nullptr},
+      {"a\ttab\\teams.dat", nullptr},
+  };
+  for (const Case& c : cases) {
+    const auto given = GamePathAsGiven(root, c.gamePath);
+    if (!c.given) {
+      EXPECT_FALSE(given) << c.gamePath;
+    } else {
+      EXPECT_EQ(given, std::filesystem::path(c.given).make_preferred()) << c.gamePath;
+    }
+  }
+}
+
 TEST(FastPath, CircuitAliasesAreTheSameWithOrWithoutTheHashes) {
   NewPool();
   RandomTexts names(6, "aAb ");

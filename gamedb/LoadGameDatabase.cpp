@@ -25,8 +25,10 @@ namespace {
 // the parsing of what came before overlap.
 class ReadAhead {
  public:
-  // Files read and not taken yet, at most.
+  // Files read and not taken yet, at most; and no new file is begun while those hold this
+  // much (a hostile game folder may hold huge files).
   static constexpr std::size_t kAhead = 8;
+  static constexpr std::size_t kAheadBytes = std::size_t{32} << 20;
 
   // None for a path: that file reads as nothing.
   ReadAhead(Os& os, std::vector<std::optional<std::filesystem::path>> paths)
@@ -50,14 +52,13 @@ class ReadAhead {
   ReadAhead(const ReadAhead&) = delete;
   ReadAhead& operator=(const ReadAhead&) = delete;
 
-  std::size_t Size() const { return paths_.size(); }
-
   // The bytes of file `i`, taken once, in order.
   std::optional<std::string> Take(std::size_t i) {
     if (readers_.empty()) return ReadOne(i);
     std::unique_lock<std::mutex> hold(mutex_);
     changed_.wait(hold, [&] { return files_[i].read; });
     taken_ = i + 1;
+    if (files_[i].bytes) aheadBytes_ -= files_[i].bytes->size();
     changed_.notify_all();
     if (files_[i].failed) std::rethrow_exception(files_[i].failed);
     return std::move(files_[i].bytes);
@@ -80,8 +81,10 @@ class ReadAhead {
       std::size_t i;
       {
         std::unique_lock<std::mutex> hold(mutex_);
-        changed_.wait(hold,
-                      [&] { return stop_ || next_ >= paths_.size() || next_ < taken_ + kAhead; });
+        changed_.wait(hold, [&] {
+          return stop_ || next_ >= paths_.size() ||
+                 (next_ < taken_ + kAhead && (next_ == taken_ || aheadBytes_ < kAheadBytes));
+        });
         if (stop_ || next_ >= paths_.size()) return;
         i = next_++;
       }
@@ -94,6 +97,7 @@ class ReadAhead {
       }
       {
         std::lock_guard<std::mutex> hold(mutex_);
+        if (file.bytes) aheadBytes_ += file.bytes->size();
         files_[i] = std::move(file);
       }
       changed_.notify_all();
@@ -107,6 +111,7 @@ class ReadAhead {
   std::condition_variable changed_;
   std::size_t next_ = 0;   // the next file to read
   std::size_t taken_ = 0;  // files taken so far
+  std::size_t aheadBytes_ = 0;  // in files read and not taken
   bool stop_ = false;
   std::vector<std::thread> readers_;
 };

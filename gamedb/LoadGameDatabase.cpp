@@ -109,8 +109,8 @@ class ReadAhead {
   std::vector<File> files_;
   std::mutex mutex_;
   std::condition_variable changed_;
-  std::size_t next_ = 0;   // the next file to read
-  std::size_t taken_ = 0;  // files taken so far
+  std::size_t next_ = 0;        // the next file to read
+  std::size_t taken_ = 0;       // files taken so far
   std::size_t aheadBytes_ = 0;  // in files read and not taken
   bool stop_ = false;
   std::vector<std::thread> readers_;
@@ -132,9 +132,12 @@ class GameFiles {
       bytes = ReadWholeFile(os_, *path);
     }
     // Not found by the name as given: the folder's listing decides (a folder that tells letter
-    // case apart, which Windows can have too, or a name that may be a short 8.3 name).
+    // case apart, which Windows can have too, or a name that may be a short 8.3 name). A file
+    // the listing spells as given is not tried twice.
     if (!bytes && asGiven_) {
-      if (auto path = resolver_.Resolve(gamePath)) bytes = ReadWholeFile(os_, *path);
+      auto path = resolver_.Resolve(gamePath);
+      auto given = GamePathAsGiven(root_, gamePath);
+      if (path && (!given || path->native() != given->native())) bytes = ReadWholeFile(os_, *path);
     }
     if (!bytes) AddFinding(db_, kFindingMissingFile, std::string(gamePath));
     return bytes;

@@ -60,8 +60,9 @@ int WindowsRows(const std::string& game, const std::string& cli,
   for (const char* name : {"--version", "tree", "stray", "missing", "suggest", "check"}) {
     std::fprintf(stderr, "  %s\n", name);
     const bool start = std::strcmp(name, "--version") == 0;
-    const std::vector<std::string> linuxArgs =
-        start ? std::vector<std::string>{cli, name} : std::vector<std::string>{cli, "-C", game, name};
+    std::vector<std::string> linuxArgs = {cli};
+    if (!start) linuxArgs.insert(linuxArgs.end(), {"-C", game});
+    linuxArgs.push_back(name);
     std::vector<std::string> windowsArgs = wine;
     if (!start) windowsArgs.insert(windowsArgs.end(), {"-C", windowsGame});
     windowsArgs.push_back(name);

@@ -131,13 +131,8 @@ class GameFiles {
     } else if (auto path = Resolve(gamePath)) {
       bytes = ReadWholeFile(os_, *path);
     }
-    // Not found by the name as given: the folder's listing decides (a folder that tells letter
-    // case apart, which Windows can have too, or a name that may be a short 8.3 name). A file
-    // the listing spells as given is not tried twice.
-    if (!bytes && asGiven_) {
-      auto path = resolver_.Resolve(gamePath);
-      auto given = GamePathAsGiven(root_, gamePath);
-      if (path && (!given || path->native() != given->native())) bytes = ReadWholeFile(os_, *path);
+    if (!bytes) {
+      if (auto path = ListedOtherwise(gamePath)) bytes = ReadWholeFile(os_, *path);
     }
     if (!bytes) AddFinding(db_, kFindingMissingFile, std::string(gamePath));
     return bytes;
@@ -165,6 +160,17 @@ class GameFiles {
   std::optional<std::filesystem::path> Resolve(std::string_view gamePath) {
     if (asGiven_) return GamePathAsGiven(root_, gamePath);
     return resolver_.Resolve(gamePath);
+  }
+
+  // Where a file was not found by the name as given: the path the folder's listing spells
+  // otherwise (a folder that tells letter case apart, which Windows can have too, or a name
+  // that may be a short 8.3 name), so that no file is tried twice by the same path.
+  std::optional<std::filesystem::path> ListedOtherwise(std::string_view gamePath) {
+    if (!asGiven_) return std::nullopt;
+    auto listed = resolver_.Resolve(gamePath);
+    const auto given = GamePathAsGiven(root_, gamePath);
+    if (listed && given && listed->native() == given->native()) return std::nullopt;
+    return listed;
   }
 
   Os& os_;

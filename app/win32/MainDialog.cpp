@@ -540,4 +540,16 @@ void RunMainWindow(Os& os, const GamePaths& paths, GameDatabase& db) {
   window.Run();
 }
 
+MainWindowRun MakeMainWindow(Os& os, std::function<void(MainDialog& window)> run) {
+  auto window = std::make_shared<MainDialog>(os);
+  return [window, run = std::move(run)](const GamePaths& paths, GameDatabase& db) {
+    window->ShowGame(paths, db);
+    if (run) {
+      run(*window);
+    } else {
+      window->Run();
+    }
+  };
+}
+
 }  // namespace qvm

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/Dispatch.h"
+#include "app/Startup.h"
 #include "app/Wizard.h"
 #include "images/PictureCodec.h"
 #include "app/win32/CropWindow.h"
@@ -117,5 +118,8 @@ class MainDialog : public ControlHost {
 // Builds the window, runs it until it is closed (Exit button or the window's close command),
 // and returns.
 void RunMainWindow(Os& os, const GamePaths& paths, GameDatabase& db);
+// RunWizard's window in two steps: built hidden at once; later given the game and handed to
+// `run` (by default: run until it is closed).
+MainWindowRun MakeMainWindow(Os& os, std::function<void(MainDialog& window)> run = {});
 
 }  // namespace qvm

@@ -45,7 +45,8 @@ std::string Cp1252FromWide(std::wstring_view wide) {
 
 void CopyToBuffer(std::wstring_view text, wchar_t* to, int capacity) {
   if (!to || capacity <= 0) return;
-  const std::size_t count = std::min<std::size_t>(text.size(), static_cast<std::size_t>(capacity) - 1);
+  const std::size_t count =
+      std::min<std::size_t>(text.size(), static_cast<std::size_t>(capacity) - 1);
   std::copy_n(text.begin(), count, to);
   to[count] = L'\0';
 }

@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -81,19 +80,17 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   const bool exitAfterFirstPaint =
       ::GetEnvironmentVariableW(L"QVM_EXIT_AFTER_FIRST_PAINT", nullptr, 0) > 0;
   // The window is made while the game loads, and shown once it has.
-  return qvm::RunWizard(os, folder, messages, [&]() -> qvm::MainWindowRun {
-    auto window = std::make_shared<qvm::MainDialog>(os);
-    if (exitAfterFirstPaint)
-      window->SetFirstPaintHook([&] {
-        char line[80];
-        std::snprintf(line, sizeof line, "first paint %.1f ms after main started\n",
-                      Milliseconds(started));
-        Print(line, false);
-        std::_Exit(0);
-      });
-    return [window](const qvm::GamePaths& paths, qvm::GameDatabase& db) {
-      window->ShowGame(paths, db);
-      window->Run();
-    };
+  return qvm::RunWizard(os, folder, messages, [&] {
+    return qvm::MakeMainWindow(os, [&](qvm::MainDialog& window) {
+      if (exitAfterFirstPaint)
+        window.SetFirstPaintHook([&] {
+          char line[80];
+          std::snprintf(line, sizeof line, "first paint %.1f ms after main started\n",
+                        Milliseconds(started));
+          Print(line, false);
+          std::_Exit(0);
+        });
+      window.Run();
+    });
   });
 }

@@ -83,19 +83,37 @@ TEST(Startup, TheIndexIsWrittenAfterTheWindowCloses) {
   EXPECT_TRUE(messages.texts.empty());
 }
 
-// The window made while the game loads: never when the run ends before loading, before any
-// message of the loaded game, and gone before the index is saved.
+// The window made while the game loads: never when the run ends before loading, before what
+// the loading has to tell (an unreadable index), and gone before the index is saved.
 TEST(Startup, AWindowMadeBesideTheLoadingIsGoneBeforeTheSave) {
-  for (bool gameFolder : {true, false}) {
+  enum class Game { Readable, IndexUnreadable, NoGameFolder };
+  struct Case {
+    Game game;
+    std::vector<std::string> steps;
+    std::size_t told;  // messages in all
+  };
+  const Case cases[] = {
+      {Game::Readable, {"made, 0 told", "run with 1 entry", "gone, index K\r\nA.JPG|a.jpg"}, 0},
+      {Game::IndexUnreadable, {"made, 0 told", "run with 0 entry", "gone, index (none)"}, 1},
+      {Game::NoGameFolder, {}, 1},
+  };
+  for (const Case& c : cases) {
     test::GameFolder game;
-    game.Write("media/index.dat", "K\r\nA.JPG|a.jpg");
-    if (!gameFolder) std::filesystem::remove(game / "qvm.vrs");
+    if (c.game == Game::IndexUnreadable) {
+      std::filesystem::create_directories(game / "media/index.dat");
+    } else {
+      game.Write("media/index.dat", "K\r\nA.JPG|a.jpg");
+    }
+    if (c.game == Game::NoGameFolder) std::filesystem::remove(game / "qvm.vrs");
     RecordingMessageBox messages;
     std::vector<std::string> steps;
     struct Window {
       std::vector<std::string>& steps;
       test::GameFolder& game;
-      ~Window() { steps.push_back("gone, index " + game.Read("media/index.dat")); }
+      ~Window() {
+        const bool file = std::filesystem::is_regular_file(game / "media/index.dat");
+        steps.push_back("gone, index " + (file ? game.Read("media/index.dat") : "(none)"));
+      }
     };
     RunWizard(SystemOs(), game.path(), messages, [&]() -> MainWindowRun {
       steps.push_back("made, " + std::to_string(messages.texts.size()) + " told");
@@ -104,12 +122,9 @@ TEST(Startup, AWindowMadeBesideTheLoadingIsGoneBeforeTheSave) {
         steps.push_back("run with " + std::to_string(db.imageIndex.EntryCount()) + " entry");
       };
     });
-    const std::vector<std::string> expected =
-        gameFolder ? std::vector<std::string>{"made, 0 told", "run with 1 entry",
-                                              "gone, index K\r\nA.JPG|a.jpg"}
-                   : std::vector<std::string>{};
-    EXPECT_EQ(steps, expected) << gameFolder;
-    if (gameFolder) {
+    EXPECT_EQ(steps, c.steps) << static_cast<int>(c.game);
+    EXPECT_EQ(messages.texts.size(), c.told) << static_cast<int>(c.game);
+    if (c.game == Game::Readable) {
       EXPECT_EQ(game.Read("media/index.dat"), "K\r\na.jpg\r\n");
     }
   }

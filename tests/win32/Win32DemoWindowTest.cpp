@@ -114,15 +114,10 @@ class Win32DemoWindow : public test::DemoWindow {
     };
     if (wholeRun) {
       // As the program runs it: the window made while the game loads.
-      auto makeWindow = [&]() -> MainWindowRun {
-        auto window = std::make_shared<MainDialog>(SystemOs());
-        return [&drive, window](const GamePaths& paths, GameDatabase& db) {
-          window->ShowGame(paths, db);
-          drive(*window);
-        };
-      };
       test::RecordingMessageBox messages;
-      EXPECT_EQ(RunWizard(SystemOs(), Game(), messages, makeWindow), 0);
+      EXPECT_EQ(RunWizard(SystemOs(), Game(), messages,
+                          [&] { return MakeMainWindow(SystemOs(), drive); }),
+                0);
       EXPECT_THAT(messages.texts, ::testing::IsEmpty());
       return;
     }
